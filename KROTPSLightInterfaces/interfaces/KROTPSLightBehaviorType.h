@@ -1,0 +1,9 @@
+// KROTPSLightBehaviorType.h - how an annotation behaves; values belong to the host.
+#pragma once
+
+#include <cstdint>
+
+/// Stored and returned unchanged by the annotation; -1 until the builder sets it.
+enum KROTPSLightBehaviorType : std::int32_t {
+  KROTPSLightBehaviorUnset = -1,
+};

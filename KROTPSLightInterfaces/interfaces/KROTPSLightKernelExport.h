@@ -1,0 +1,4 @@
+// KROTPSLightKernelExport.h - symbol visibility for KROTPSLightKernel.
+#pragma once
+
+#define KRO_KERNEL_API __attribute__((visibility("default")))

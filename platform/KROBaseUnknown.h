@@ -1,0 +1,110 @@
+// KROBaseUnknown.h - the reference-counted base of every component.
+///
+/// A component starts with one reference, held by whoever created it; `Release` at zero destroys it.
+/// Interfaces are reached with `QueryInterface`, which the runtime answers from the interface
+/// dictionary (KRODictionary.h): ties of the component's class or of a data extension of it.
+/// \code
+///   KROBaseUnknown* set = new KROTPSLightSet();          // count 1
+///   KROITPSLightSet* itf = nullptr;
+///   set->QueryInterface(IID_KROITPSLightSet, (void**)&itf); // tie, count +1 on the set
+///   set->Release();                                        // the tie keeps the set alive
+///   itf->Release();                                        // destroys tie, extension and set
+/// \endcode
+/// Every interface derives from this class too, so an interface pointer can be passed wherever a
+/// component is expected; `QueryInterface(CLSID_KROBaseUnknown)` gives the one base pointer that
+/// identifies the component.
+#pragma once
+
+#include "KROPlatformExport.h"
+#include "KROTypes.h"
+
+#include <cstddef>
+#include <new>
+
+class KROMetaClass;
+class KROWeakControl;
+struct KROComponentExtras;
+struct KROTieState;
+
+/// Asking any interface for this id yields the base pointer of its component.
+inline constexpr CLSID CLSID_KROBaseUnknown = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+class KRO_PLATFORM_API KROBaseUnknown {
+public:
+  KROBaseUnknown();
+  /// Copying a component copies nothing of its identity: the copy is a new component with one
+  /// reference, no extensions, no ties and no weak references.
+  KROBaseUnknown(const KROBaseUnknown&);
+  KROBaseUnknown& operator=(const KROBaseUnknown&) { return *this; }
+
+  // Slot order is part of the contract; do not reorder.
+  virtual HRESULT QueryInterface(const IID& iid, void** out);
+  virtual ULONG AddRef();
+  virtual ULONG Release();
+  virtual HRESULT GetTypeInfoCount(unsigned int* count);
+  virtual HRESULT GetTypeInfo(unsigned int index, unsigned long locale, void** info);
+  virtual HRESULT GetIDsOfNames(const IID& iid, KROWChar** names, unsigned int count,
+                                unsigned long locale, long* ids);
+  virtual HRESULT Invoke(long id, const IID& iid, unsigned long locale, unsigned short flags,
+                         void* params, void* result, void* exception, unsigned int* argError);
+  /// Query by interface name ("KROITPSLightView"), for hosts that know names only.
+  virtual HRESULT QueryInterface(const char* interfaceName, void** out);
+  virtual ~KROBaseUnknown();
+  virtual KROMetaClass* GetMetaObject() const;
+  virtual const char* IsA() const;
+  virtual int IsAKindOf(const char* className) const;
+  /// For a data extension: the component it extends. For a tie: its implementation.
+  /// Otherwise the component itself.
+  virtual KROBaseUnknown* GetImpl(int flag = 0) const;
+  /// Makes this object a data extension of `impl`: from then on its references are the
+  /// extended component's, and it is destroyed with it.
+  virtual void SetImpl(KROBaseUnknown* impl, int flag = 0);
+  virtual int IsNull() const;
+  virtual int IsEqual(const KROBaseUnknown* other) const;
+  virtual HRESULT ChangeComponentState(int state, int flag = 0);
+
+  static KROMetaClass* MetaObject();
+  static const char* ClassName();
+
+  static void* operator new(std::size_t size);
+  static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+  static void operator delete(void* p) noexcept;
+  static void operator delete(void* p, const std::nothrow_t&) noexcept;
+
+  /// Number of components (including ties and extensions) alive in the process.
+  static long LiveCount();
+
+  /// True from the moment the last reference is released until the object is gone.
+  bool IsBeingDestroyed() const { return destroying_; }
+
+  // --- runtime internals, used by the dictionary, ties and weak references ---------------------
+  KROWeakControl* WeakControl();
+  /// The data extension of class `meta` attached to this component, created on first request
+  /// with `createItself`. Null when it cannot be created (or destruction has begun).
+  KROBaseUnknown* FindOrCreateExtension(KROMetaClass* meta, KROBaseUnknown* (*createItself)());
+  KROBaseUnknown* FindExtension(const KROMetaClass* meta) const;
+
+protected:
+  enum class Role : unsigned char { Component, Extension, Tie };
+  Role role_ = Role::Component;
+
+private:
+  friend ULONG Tie_AddRef(KROBaseUnknown* tie);
+  friend ULONG Tie_Release(KROBaseUnknown* tie, KROTieState& state);
+  friend HRESULT Tie_Construct(KROBaseUnknown* tie, KROTieState& state, KROBaseUnknown* component,
+                               KROMetaClass* tieMeta, int classId, int kind,
+                               KROBaseUnknown* (*createItself)());
+  friend void Tie_Destruct(KROBaseUnknown* tie, KROTieState& state);
+  friend KROBaseUnknown* Tie_Link(KROBaseUnknown* impl, KROBaseUnknown* other, const IID& iid);
+
+  void BeginDestruction();
+
+  ULONG count_ = 1;
+  bool destroying_ = false;
+  KROBaseUnknown* impl_ = nullptr;     // extended component, for a data extension
+  KROComponentExtras* extras_ = nullptr; // ties, extensions, weak control; made on first need
+};
+
+/// Non-zero when both pointers denote one component (compared through their base pointers).
+KRO_PLATFORM_API int KROComCmp(KROBaseUnknown* a, KROBaseUnknown* b);

@@ -1,0 +1,68 @@
+// KROComPtr.h - a small owning interface pointer for internal code and tests.
+///
+/// Keep a KROComPtr when you keep the object, a raw pointer when you only use it.
+/// \code
+///   KROComPtr<KROITPSLight> light;
+///   if (SUCCEEDED(obj->QueryInterface(IID_KROITPSLight, light.Put()))) light->SetIndex(3);
+///   auto model = light.As<KROITPSLightModel>();   // empty when the query fails
+/// \endcode
+#pragma once
+
+#include "KROBaseUnknown.h"
+
+template <class T> class KROComPtr {
+public:
+  KROComPtr() = default;
+  KROComPtr(std::nullptr_t) {}
+  KROComPtr(const KROComPtr& o) : p_(o.p_) {
+    if (p_) p_->AddRef();
+  }
+  KROComPtr(KROComPtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+  KROComPtr& operator=(KROComPtr o) noexcept {
+    T* t = p_;
+    p_ = o.p_;
+    o.p_ = t;
+    return *this;
+  }
+  ~KROComPtr() { Reset(); }
+
+  /// Takes over a reference the caller already owns.
+  static KROComPtr Attach(T* p) {
+    KROComPtr r;
+    r.p_ = p;
+    return r;
+  }
+  /// Gives up the reference without releasing it.
+  T* Detach() {
+    T* p = p_;
+    p_ = nullptr;
+    return p;
+  }
+  /// Releases what is held and returns the slot for an out argument.
+  void** Put() {
+    Reset();
+    return reinterpret_cast<void**>(&p_);
+  }
+  T** PutTyped() {
+    Reset();
+    return &p_;
+  }
+  void Reset() {
+    if (T* p = p_) {
+      p_ = nullptr;
+      p->Release();
+    }
+  }
+  template <class J> KROComPtr<J> As() const {
+    KROComPtr<J> r;
+    if (p_) p_->QueryInterface(J::kIID, r.Put());
+    return r;
+  }
+
+  T* Get() const { return p_; }
+  T* operator->() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+
+private:
+  T* p_ = nullptr;
+};

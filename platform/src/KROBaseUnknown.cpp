@@ -1,0 +1,178 @@
+// KROBaseUnknown.cpp - reference counting, identity and destruction order of components.
+#include "KROBaseUnknown.h"
+
+#include "KRODictionary.h"
+#include "KROMetaClass.h"
+#include "KRORuntimeInternals.h"
+#include "KROWeakRef.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+long gLiveComponents = 0;
+} // namespace
+
+KROBaseUnknown::KROBaseUnknown() { ++gLiveComponents; }
+
+KROBaseUnknown::KROBaseUnknown(const KROBaseUnknown&) : KROBaseUnknown() {}
+
+KROBaseUnknown::~KROBaseUnknown() {
+  // A component deleted without going through Release (for instance a stack object) still
+  // invalidates its weak references and frees its extensions here.
+  BeginDestruction();
+  if (extras_) {
+    if (extras_->weak) extras_->weak->Drop();
+    delete extras_;
+  }
+  --gLiveComponents;
+}
+
+long KROBaseUnknown::LiveCount() { return gLiveComponents; }
+
+void* KROBaseUnknown::operator new(std::size_t size) {
+  void* p = std::malloc(size ? size : 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+void* KROBaseUnknown::operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return std::malloc(size ? size : 1);
+}
+void KROBaseUnknown::operator delete(void* p) noexcept { std::free(p); }
+void KROBaseUnknown::operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+HRESULT KROBaseUnknown::QueryInterface(const IID& iid, void** out) {
+  if (!out) return E_FAIL;
+  *out = nullptr;
+  // An extension has no interfaces of its own: its component answers for it, which keeps one
+  // identity across the component and all its extensions.
+  if (role_ == Role::Extension && impl_) return impl_->QueryInterface(iid, out);
+  return KRODictionaryQuery(this, iid, out);
+}
+
+HRESULT KROBaseUnknown::QueryInterface(const char* interfaceName, void** out) {
+  if (!out) return E_FAIL;
+  *out = nullptr;
+  const IID* iid = KRODictionaryFindInterface(interfaceName);
+  return iid ? QueryInterface(*iid, out) : E_NOINTERFACE;
+}
+
+ULONG KROBaseUnknown::AddRef() {
+  if (role_ == Role::Extension && impl_) return impl_->AddRef();
+  return ++count_;
+}
+
+ULONG KROBaseUnknown::Release() {
+  if (role_ == Role::Extension && impl_) return impl_->Release();
+  if (count_ == 0) return 0; // released once too often; never destroy twice
+  if (--count_ != 0) return count_;
+  // Calls made while the component is being torn down may AddRef and Release it; the count
+  // stays above zero so they cannot delete it a second time.
+  count_ = 1;
+  BeginDestruction();
+  delete this;
+  return 0;
+}
+
+void KROBaseUnknown::BeginDestruction() {
+  if (destroying_) return;
+  destroying_ = true;
+  if (!extras_) return;
+  if (extras_->weak) extras_->weak->Invalidate();
+  // Extensions go while their component is still whole, so their destructors may query it.
+  // Each one is taken off the table before it is deleted; no new one is made from here on.
+  while (!extras_->extensions.empty()) {
+    KROBaseUnknown* ext = extras_->extensions.back().extension;
+    extras_->extensions.pop_back();
+    delete ext; // still linked: its AddRef/Release go to this (stable) count
+
+  }
+}
+
+HRESULT KROBaseUnknown::GetTypeInfoCount(unsigned int* count) {
+  if (count) *count = 0;
+  return E_FAIL;
+}
+HRESULT KROBaseUnknown::GetTypeInfo(unsigned int, unsigned long, void** info) {
+  if (info) *info = nullptr;
+  return E_FAIL;
+}
+HRESULT KROBaseUnknown::GetIDsOfNames(const IID&, KROWChar**, unsigned int, unsigned long, long*) {
+  return E_FAIL;
+}
+HRESULT KROBaseUnknown::Invoke(long, const IID&, unsigned long, unsigned short, void*, void*, void*,
+                               unsigned int*) {
+  return E_FAIL;
+}
+
+KROMetaClass* KROBaseUnknown::MetaObject() {
+  static KROMetaClass* meta = fct_RetrieveMetaObject("KROBaseUnknown", Implementation, nullptr,
+                                                     "KROBaseUnknown", "KROPlatform",
+                                                     sizeof(KROBaseUnknown));
+  return meta;
+}
+const char* KROBaseUnknown::ClassName() { return MetaObject()->IsA(); }
+KROMetaClass* KROBaseUnknown::GetMetaObject() const { return MetaObject(); }
+const char* KROBaseUnknown::IsA() const { return GetMetaObject()->IsA(); }
+int KROBaseUnknown::IsAKindOf(const char* className) const {
+  return GetMetaObject()->IsAKindOf(className);
+}
+
+KROBaseUnknown* KROBaseUnknown::GetImpl(int) const {
+  if (role_ == Role::Extension) return impl_;
+  return const_cast<KROBaseUnknown*>(this);
+}
+
+void KROBaseUnknown::SetImpl(KROBaseUnknown* impl, int) {
+  if (!impl || impl == this) return;
+  impl_ = impl;
+  role_ = Role::Extension;
+}
+
+int KROBaseUnknown::IsNull() const { return 0; }
+
+int KROBaseUnknown::IsEqual(const KROBaseUnknown* other) const {
+  return KROComCmp(const_cast<KROBaseUnknown*>(this), const_cast<KROBaseUnknown*>(other));
+}
+
+HRESULT KROBaseUnknown::ChangeComponentState(int, int) { return S_OK; }
+
+KROWeakControl* KROBaseUnknown::WeakControl() {
+  if (!extras_) extras_ = new (std::nothrow) KROComponentExtras();
+  if (!extras_) return nullptr;
+  if (!extras_->weak) extras_->weak = new (std::nothrow) KROWeakControl(destroying_ ? nullptr : this);
+  return extras_->weak;
+}
+
+KROBaseUnknown* KROBaseUnknown::FindExtension(const KROMetaClass* meta) const {
+  if (!extras_) return nullptr;
+  for (const KROExtensionSlot& slot : extras_->extensions)
+    if (slot.meta == meta) return slot.extension;
+  return nullptr;
+}
+
+KROBaseUnknown* KROBaseUnknown::FindOrCreateExtension(KROMetaClass* meta,
+                                                      KROBaseUnknown* (*createItself)()) {
+  if (KROBaseUnknown* ext = FindExtension(meta)) return ext;
+  if (destroying_ || !createItself || role_ != Role::Component) return nullptr;
+  if (!extras_) extras_ = new (std::nothrow) KROComponentExtras();
+  if (!extras_) return nullptr;
+  KROBaseUnknown* ext = createItself();
+  if (!ext) return nullptr;
+  ext->SetImpl(this);
+  extras_->extensions.push_back({meta, ext});
+  return ext;
+}
+
+int KROComCmp(KROBaseUnknown* a, KROBaseUnknown* b) {
+  if (!a || !b) return 0;
+  if (a == b) return 1;
+  KROBaseUnknown* ba = nullptr;
+  KROBaseUnknown* bb = nullptr;
+  a->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&ba));
+  b->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&bb));
+  int same = ba && ba == bb;
+  if (ba) ba->Release();
+  if (bb) bb->Release();
+  return same;
+}

@@ -1,0 +1,33 @@
+// KROTestSupport.h - the fixture every component test uses.
+///
+/// It records the live-component and live-rep counts before a test and fails the test when they
+/// differ afterwards: a leak or a double destruction fails the test that caused it.
+#pragma once
+
+#include "KROBaseUnknown.h"
+#include "KRORep.h"
+
+#include <gtest/gtest.h>
+
+class KROTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    components_ = KROBaseUnknown::LiveCount();
+    reps_ = KRORep::LiveCount();
+  }
+  void TearDown() override {
+    EXPECT_EQ(KROBaseUnknown::LiveCount(), components_) << "live components changed";
+    EXPECT_EQ(KRORep::LiveCount(), reps_) << "live reps changed";
+  }
+
+private:
+  long components_ = 0;
+  long reps_ = 0;
+};
+
+/// u"..." literal to a comparable string, for texts handed out with new[].
+inline std::u16string KROTakeText(KROWChar* text) {
+  std::u16string s = text ? std::u16string(text) : std::u16string();
+  delete[] text;
+  return s;
+}
