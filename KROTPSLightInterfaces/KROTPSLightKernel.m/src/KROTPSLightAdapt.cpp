@@ -1,0 +1,69 @@
+// KROTPSLightAdapt.cpp
+#include "KROTPSLightAdapt.h"
+
+#include "KROITPSLightSet.h"
+#include "KRORep.h"
+#include "KROTPSLightHelpers.h"
+
+KROTPSLightAdapt::KROTPSLightAdapt() : name_("TPSBase") {}
+
+KROTPSLightAdapt::~KROTPSLightAdapt() {
+  setLink_.Clear();
+  rep_ = nullptr;
+  if (wrapperBag_) {
+    wrapperBag_->Destroy();
+    wrapperBag_ = nullptr;
+  }
+}
+
+HRESULT KROTPSLightAdapt::GetType(unsigned short* type) { return KROWriteOut(type, type_); }
+HRESULT KROTPSLightAdapt::SetType(unsigned short type) {
+  type_ = type;
+  return S_OK;
+}
+HRESULT KROTPSLightAdapt::GetName(KROWChar** name) { return KROCopyTextOut(name_, name); }
+HRESULT KROTPSLightAdapt::SetName(const KROWChar* name) { return KROSetText(name_, name); }
+HRESULT KROTPSLightAdapt::GetIndex(int* index) { return KROWriteOut(index, index_); }
+HRESULT KROTPSLightAdapt::SetIndex(int index) {
+  index_ = index;
+  return S_OK;
+}
+HRESULT KROTPSLightAdapt::GetStatus(unsigned short* status) { return KROWriteOut(status, status_); }
+HRESULT KROTPSLightAdapt::SetStatus(unsigned short status) {
+  status_ = status;
+  return S_OK;
+}
+
+HRESULT KROTPSLightAdapt::GetRep(KRORep** rep) {
+  if (!rep) return E_FAIL;
+  *rep = rep_;
+  return rep_ ? S_OK : E_FAIL;
+}
+
+HRESULT KROTPSLightAdapt::SetRep(KRORep* rep) {
+  KROReplaceWrappedRep(rep, rep_, wrapperBag_);
+  return S_OK;
+}
+
+HRESULT KROTPSLightAdapt::GetUUId(KROWChar** uuid) { return KROCopyTextOut(uuid_, uuid); }
+HRESULT KROTPSLightAdapt::SetUUId(const KROWChar* uuid) { return KROSetText(uuid_, uuid); }
+
+HRESULT KROTPSLightAdapt::GetLightSet(KROITPSLightSet** set) {
+  if (!set || !setLink_) return E_FAIL;
+  KROBaseUnknown* component = setLink_.GetComponent();
+  if (!component) return E_FAIL;
+  HRESULT rc = component->QueryInterface(IID_KROITPSLightSet, reinterpret_cast<void**>(set));
+  component->Release();
+  return rc;
+}
+
+HRESULT KROTPSLightAdapt::SetLightSet(KROITPSLightSet* set) {
+  if (!set) return E_FAIL;
+  KROBaseUnknown* base = nullptr;
+  if (SUCCEEDED(set->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))) &&
+      base) {
+    setLink_ = base;
+    base->Release();
+  }
+  return S_OK;
+}

@@ -1,0 +1,56 @@
+// KROTPSLightAdapt.h - the common base of the light model objects.
+///
+/// Holds what every light object has: type, name, index, status, UUID, the bound rep and a weak
+/// link to the owning set. The rep is kept inside a group rep (the wrapper bag) that this object
+/// owns, so the object owns the rep it was given: it is destroyed with the object, or when another
+/// rep replaces it and no other bag holds it.
+/// \code
+///   KROComPtr<KROITPSLight> light = ...;
+///   light->SetRep(rep);                 // rep now belongs to the object's wrapper bag
+///   KRORep* r = nullptr; light->GetRep(&r); // r == rep, uncounted
+/// \endcode
+/// Not registered on its own; each derived class registers itself with its KROITPSLight tie.
+#pragma once
+
+#include "KROBaseUnknown.h"
+#include "KROTPSLightKernelExport.h"
+#include "KROUnicodeString.h"
+#include "KROWeakRef.h"
+
+class KRORep;
+class KRO3DBagRep;
+class KROITPSLightSet;
+
+class KRO_KERNEL_API KROTPSLightAdapt : public KROBaseUnknown {
+public:
+  KROTPSLightAdapt();
+  ~KROTPSLightAdapt() override;
+  KROTPSLightAdapt(const KROTPSLightAdapt&) = delete;
+  KROTPSLightAdapt& operator=(const KROTPSLightAdapt&) = delete;
+
+  virtual HRESULT GetType(unsigned short* type);
+  virtual HRESULT SetType(unsigned short type);
+  virtual HRESULT GetName(KROWChar** name);
+  virtual HRESULT SetName(const KROWChar* name);
+  virtual HRESULT GetIndex(int* index);
+  virtual HRESULT SetIndex(int index);
+  virtual HRESULT GetStatus(unsigned short* status);
+  virtual HRESULT SetStatus(unsigned short status);
+  virtual HRESULT GetRep(KRORep** rep);
+  /// Null clears the rep and keeps no wrapper bag.
+  virtual HRESULT SetRep(KRORep* rep);
+  virtual HRESULT GetUUId(KROWChar** uuid);
+  virtual HRESULT SetUUId(const KROWChar* uuid);
+  virtual HRESULT GetLightSet(KROITPSLightSet** set);
+  virtual HRESULT SetLightSet(KROITPSLightSet* set);
+
+protected:
+  unsigned short type_ = 0;
+  KROUnicodeString name_;
+  int index_ = 0;
+  KRORep* rep_ = nullptr;               // borrowed; held by wrapperBag_
+  KRO3DBagRep* wrapperBag_ = nullptr;   // owned
+  unsigned short status_ = 0;
+  KROUnicodeString uuid_;
+  KROBaseUnknown_WR setLink_;           // weak: the set owns its objects, not the reverse
+};

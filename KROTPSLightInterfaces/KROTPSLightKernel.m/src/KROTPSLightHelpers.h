@@ -1,0 +1,107 @@
+// KROTPSLightHelpers.h - the shapes every light object's operations share.
+///
+/// Getters: a null out pointer gives E_FAIL and nothing is written. Lists handed out are the
+/// owner's own; link-id collections handed out are copies the caller deletes.
+#pragma once
+
+#include "KROList.h"
+#include "KRORawColl.h"
+#include "KROTypes.h"
+#include "KROUnicodeString.h"
+
+#include <new>
+
+/// Hands out a copy of `text` as a new[] array the caller frees with delete[].
+inline HRESULT KROCopyTextOut(const KROUnicodeString& text, KROWChar** out) {
+  if (!out) return E_FAIL;
+  KROWChar* copy = text.NewWCharArray();
+  if (!copy) return E_FAIL;
+  *out = copy;
+  return S_OK;
+}
+
+/// Replaces `text` with a copy of `value`; a null value changes nothing.
+inline HRESULT KROSetText(KROUnicodeString& text, const KROWChar* value) {
+  if (!value) return E_FAIL;
+  text.BuildFromWChar(value);
+  return S_OK;
+}
+
+template <class T> HRESULT KROWriteOut(T* out, const T& value) {
+  if (!out) return E_FAIL;
+  *out = value;
+  return S_OK;
+}
+
+inline HRESULT KROWriteOut3(double* x, double* y, double* z, const double (&v)[3]) {
+  if (!x || !y || !z) return E_FAIL;
+  *x = v[0];
+  *y = v[1];
+  *z = v[2];
+  return S_OK;
+}
+
+/// The owner's own list, uncounted; E_FAIL while the list is absent.
+template <class T> HRESULT KROListGet(list<T>* own, list<T>** out) {
+  if (!out || !own) return E_FAIL;
+  *out = own;
+  return S_OK;
+}
+
+/// Appends without a reference and without a duplicate check.
+template <class T> HRESULT KROListAdd(list<T>* own, T* item) {
+  if (!item || !own) return E_FAIL;
+  return own->Append(item) ? S_OK : E_FAIL;
+}
+
+/// Removes the last occurrence of `item` (compared by pointer); absent items are not an error.
+template <class T> HRESULT KROListRemove(list<T>* own, T* item) {
+  if (!item || !own) return E_FAIL;
+  own->Remove(item);
+  return S_OK;
+}
+
+/// A collection of TTRS link ids made on the first add; handed out as copies.
+class KROLinkIds {
+public:
+  KROLinkIds() = default;
+  KROLinkIds(const KROLinkIds&) = delete;
+  KROLinkIds& operator=(const KROLinkIds&) = delete;
+  ~KROLinkIds() { delete ids_; }
+
+  HRESULT Add(int id) {
+    if (!ids_) ids_ = new (std::nothrow) KRORawCollint();
+    if (!ids_) return E_FAIL;
+    return ids_->Append(id) ? S_OK : E_FAIL;
+  }
+  /// E_FAIL with `out` untouched when no id was ever added; E_FAIL with null when the copy
+  /// cannot be made.
+  HRESULT CopyOut(KRORawCollint** out) const {
+    if (!out || !ids_) return E_FAIL;
+    *out = new (std::nothrow) KRORawCollint(*ids_);
+    if (*out && (*out)->Size() != ids_->Size()) {
+      delete *out;
+      *out = nullptr;
+    }
+    return *out ? S_OK : E_FAIL;
+  }
+  const KRORawCollint* Get() const { return ids_; }
+
+private:
+  KRORawCollint* ids_ = nullptr;
+};
+
+/// Binds `rep` inside a new group rep of type Bag that the caller owns, then destroys the previous
+/// bag. Building the new bag first keeps a rep that is set again alive: the old bag lets go of it
+/// while the new one still holds it.
+template <class Bag, class Rep> void KROReplaceWrappedRep(Rep* rep, Rep*& heldRep, Bag*& heldBag) {
+  Bag* bag = nullptr;
+  if (rep) {
+    bag = new (nullptr, nullptr, 0) Bag();
+    if (bag) bag->AddChild(*rep);
+  }
+  Bag* old = heldBag;
+  heldRep = rep;
+  heldBag = bag;
+  if (old) old->Destroy();
+}

@@ -1,0 +1,128 @@
+// KROList.h - the ordered pointer list shared with the visualization library.
+///
+/// An ordered array of `T*` that grows at its tail by doubling. The list never takes or drops
+/// references on its items; whoever owns the list says what its items hold.
+/// \code
+///   list<KROBaseUnknown>* objects = new (std::nothrow) list<KROBaseUnknown>;
+///   objects->Append(obj);
+///   for (int i = 0; i < objects->Size(); ++i) use((*objects)[i]);
+///   objects->Remove(obj);
+///   delete objects;  // frees the block, never the items
+/// \endcode
+///
+/// The field layout is shared with the visualization library, which may hand out lists that keep
+/// free slots ("head room") in front of item 0: every operation preserves them and the block is
+/// always freed from `items - headRoom`.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <limits>
+#include <new>
+
+template <class T> class list {
+public:
+  list() = default;
+
+  /// A list that keeps `headRoom` free slots in front of item 0, as lists coming from the
+  /// visualization library may. If the block cannot be allocated the list stays empty.
+  explicit list(int headRoom) {
+    if (headRoom <= 0) return;
+    T** block = Allocate(BlockBytes(headRoom, 0, 0));
+    if (!block) return;
+    this->headRoom = headRoom;
+    items = block + headRoom;
+  }
+
+  list(const list&) = delete;
+  list& operator=(const list&) = delete;
+
+  ~list() {
+    if (items) ::operator delete[](items - headRoom);
+    count = reserve = headRoom = 0;
+    items = nullptr;
+  }
+
+  /// Adds `item` after the last one; no check for null or duplicates. Returns false, with the
+  /// list unchanged, when the block could not grow.
+  bool Append(T* item) {
+    if (reserve == 0) {
+      if (count == std::numeric_limits<int>::max()) return false;
+      const int newReserve = count == 0 ? 1 : count;
+      T** block = Allocate(BlockBytes(headRoom, count, newReserve));
+      if (!block) return false;
+      if (count > 0) std::memcpy(block + headRoom, items, sizeof(T*) * std::size_t(count));
+      if (items) ::operator delete[](items - headRoom);
+      items = block + headRoom;
+      reserve = newReserve;
+    }
+    items[count] = item;
+    --reserve;
+    ++count;
+    return true;
+  }
+
+  /// Removes the last occurrence of `item`. The block never shrinks; the cursor moves back by one
+  /// when the removed position lies before it (a miss counts as position `count`).
+  bool Remove(T* item) {
+    const int at = Locate(item);
+    int position = count;
+    if (at >= 0) {
+      for (int i = at; i + 1 < count; ++i)
+        items[i] = items[i + 1];
+      ++reserve;
+      --count;
+      position = at;
+    }
+    if (position < cursor) --cursor;
+    return at >= 0;
+  }
+
+  T* operator[](int i) const { return At(i); }
+  T* At(int i) const { return i >= 0 && i < count ? items[i] : nullptr; }
+
+  /// Index of the last occurrence of `item` (pointer identity), or -1.
+  int Locate(const T* item) const {
+    for (int i = count - 1; i >= 0; --i)
+      if (items[i] == item) return i;
+    return -1;
+  }
+
+  int Size() const { return count; }
+  int HeadRoom() const { return headRoom; }
+  int Reserve() const { return reserve; }
+  int Cursor() const { return cursor; }
+  void SetCursor(int position) { cursor = position; }
+  T** Items() const { return items; }
+
+  /// Bytes for a block of headRoom + count + reserve slots; any negative or overflowing request
+  /// yields SIZE_MAX so that the allocation fails instead of wrapping to a small block.
+  static std::size_t BlockBytes(long long headRoom, long long count, long long reserve) {
+    constexpr std::size_t kMax = std::numeric_limits<std::size_t>::max();
+    if (headRoom < 0 || count < 0 || reserve < 0) return kMax;
+    unsigned long long slots = static_cast<unsigned long long>(headRoom);
+    for (long long part : {count, reserve}) {
+      const auto add = static_cast<unsigned long long>(part);
+      if (slots > std::numeric_limits<unsigned long long>::max() - add) return kMax;
+      slots += add;
+    }
+    if (slots > kMax / sizeof(T*)) return kMax;
+    return static_cast<std::size_t>(slots) * sizeof(T*);
+  }
+
+private:
+  // Lets tests lay out a block the way the visualization library may hand one over.
+  friend struct KROListTestAccess;
+
+  static T** Allocate(std::size_t bytes) {
+    return static_cast<T**>(::operator new[](bytes, std::nothrow));
+  }
+
+  int count = 0;
+  int headRoom = 0;
+  int reserve = 0;
+  T** items = nullptr;
+  int cursor = 0;
+};
