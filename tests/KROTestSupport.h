@@ -6,6 +6,7 @@
 
 #include "KROBaseUnknown.h"
 #include "KRORep.h"
+#include "KROVizBaseCodeExtension.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,19 @@ protected:
   void SetUp() override {
     components_ = KROBaseUnknown::LiveCount();
     reps_ = KRORep::LiveCount();
+    extensions_ = KROVizBaseCodeExtension::OutstandingCount();
   }
   void TearDown() override {
     EXPECT_EQ(KROBaseUnknown::LiveCount(), components_) << "live components changed";
     EXPECT_EQ(KRORep::LiveCount(), reps_) << "live reps changed";
+    EXPECT_EQ(KROVizBaseCodeExtension::OutstandingCount(), extensions_)
+        << "a stream extension was not released";
   }
 
 private:
   long components_ = 0;
   long reps_ = 0;
+  long extensions_ = 0;
 };
 
 /// u"..." literal to a comparable string, for texts handed out with new[].
