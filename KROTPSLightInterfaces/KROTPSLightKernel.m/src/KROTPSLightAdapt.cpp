@@ -49,21 +49,7 @@ HRESULT KROTPSLightAdapt::GetUUId(KROWChar** uuid) { return KROCopyTextOut(uuid_
 HRESULT KROTPSLightAdapt::SetUUId(const KROWChar* uuid) { return KROSetText(uuid_, uuid); }
 
 HRESULT KROTPSLightAdapt::GetLightSet(KROITPSLightSet** set) {
-  if (!set || !setLink_) return E_FAIL;
-  KROBaseUnknown* component = setLink_.GetComponent();
-  if (!component) return E_FAIL;
-  HRESULT rc = component->QueryInterface(IID_KROITPSLightSet, reinterpret_cast<void**>(set));
-  component->Release();
-  return rc;
+  return KROQueryWeakLink(setLink_, IID_KROITPSLightSet, reinterpret_cast<void**>(set));
 }
 
-HRESULT KROTPSLightAdapt::SetLightSet(KROITPSLightSet* set) {
-  if (!set) return E_FAIL;
-  KROBaseUnknown* base = nullptr;
-  if (SUCCEEDED(set->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))) &&
-      base) {
-    setLink_ = base;
-    base->Release();
-  }
-  return S_OK;
-}
+HRESULT KROTPSLightAdapt::SetLightSet(KROITPSLightSet* set) { return KROLinkWeakly(setLink_, set); }

@@ -48,9 +48,9 @@ protected:
   unsigned short type_ = 0;
   KROUnicodeString name_;
   int index_ = 0;
-  KRORep* rep_ = nullptr;               // borrowed; held by wrapperBag_
-  KRO3DBagRep* wrapperBag_ = nullptr;   // owned
+  KRORep* rep_ = nullptr;             // borrowed; held by wrapperBag_
+  KRO3DBagRep* wrapperBag_ = nullptr; // owned
   unsigned short status_ = 0;
   KROUnicodeString uuid_;
-  KROBaseUnknown_WR setLink_;           // weak: the set owns its objects, not the reverse
+  KROBaseUnknown_WR setLink_; // weak: the set owns its objects, not the reverse
 };

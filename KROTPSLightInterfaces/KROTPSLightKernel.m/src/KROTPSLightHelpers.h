@@ -8,6 +8,7 @@
 #include "KRORawColl.h"
 #include "KROTypes.h"
 #include "KROUnicodeString.h"
+#include "KROWeakRef.h"
 
 #include <new>
 
@@ -86,6 +87,11 @@ public:
     return *out ? S_OK : E_FAIL;
   }
   const KRORawCollint* Get() const { return ids_; }
+  /// Frees the collection now (destructors that must free it before other members).
+  void Clear() {
+    delete ids_;
+    ids_ = nullptr;
+  }
 
 private:
   KRORawCollint* ids_ = nullptr;
@@ -102,6 +108,33 @@ template <class Bag, class Rep> void KROReplaceWrappedRep(Rep* rep, Rep*& heldRe
   }
   Bag* old = heldBag;
   heldRep = rep;
+  // Without memory for a new bag, an old bag that holds this very rep is kept: destroying it
+  // would destroy the rep that is being bound.
+  if (rep && !bag && old && old->GetChildren() && old->GetChildren()->Locate(rep) >= 0) return;
   heldBag = bag;
   if (old) old->Destroy();
+}
+
+/// Points a weak link at the base face of `target` (no count held). E_FAIL for null; when the
+/// query fails the link keeps its previous value.
+inline HRESULT KROLinkWeakly(KROBaseUnknown_WR& link, KROBaseUnknown* target) {
+  if (!target) return E_FAIL;
+  KROBaseUnknown* base = nullptr;
+  if (SUCCEEDED(target->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))) &&
+      base) {
+    link = base;
+    base->Release();
+  }
+  return S_OK;
+}
+
+/// Asks the component behind a weak link for `iid`; E_FAIL when the link is empty or its
+/// component is gone. On success `out` carries a reference for the caller.
+inline HRESULT KROQueryWeakLink(const KROBaseUnknown_WR& link, const IID& iid, void** out) {
+  if (!out || !link) return E_FAIL;
+  KROBaseUnknown* component = link.GetComponent();
+  if (!component) return E_FAIL;
+  HRESULT rc = component->QueryInterface(iid, out);
+  component->Release();
+  return rc;
 }

@@ -8,6 +8,25 @@
 
 #include <initializer_list>
 
+#include "KROTPSLightCG.h"
+#include "KROTPSLightCapture.h"
+#include "KROTPSLightFake.h"
+#include "KROTPSLightRefFrame.h"
+#include "KROTPSLightSetExt.h"
+#include "KROTPSLightTPS.h"
+#include "KROTPSLightTTRS.h"
+#include "KROTPSLightView.h"
+#include "TIEKROITPSIdBroker.h"
+#include "TIEKROITPSLight.h"
+#include "TIEKROITPSLightCG.h"
+#include "TIEKROITPSLightCapture.h"
+#include "TIEKROITPSLightFake.h"
+#include "TIEKROITPSLightModel.h"
+#include "TIEKROITPSLightRefFrame.h"
+#include "TIEKROITPSLightSet.h"
+#include "TIEKROITPSLightSetServices.h"
+#include "TIEKROITPSLightTTRS.h"
+#include "TIEKROITPSLightView.h"
 // TODO includes
 
 namespace {
@@ -19,48 +38,121 @@ struct Row {
 } // namespace
 
 extern "C" {
-// TODO  1 CreateTIEKROITPSLightCGKROTPSLightCG
-// TODO  2 CreateTIEKROITPSLightKROTPSLightCG
-// TODO  3 CreateTIEKROITPSLightCaptureKROTPSLightCapture
-// TODO  4 CreateTIEKROITPSLightKROTPSLightCapture
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightCGKROTPSLightCG(KROBaseUnknown* i,
+                                                                    KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLightCG, KROITPSLightCG, KROTPSLightCG>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightCG(KROBaseUnknown* i,
+                                                                  KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightCG>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightCaptureKROTPSLightCapture(KROBaseUnknown* i,
+                                                                              KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLightCapture, KROITPSLightCapture, KROTPSLightCapture>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightCapture(KROBaseUnknown* i,
+                                                                       KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightCapture>(i, o);
+}
 // TODO  5 CreateTIEKROITPSLightModelFactoryKROTPSLightContainer
-// TODO  6 CreateTIEKROITPSLightFakeKROTPSLightFake
-// TODO  7 CreateTIEKROITPSLightKROTPSLightFake
-// TODO  8 CreateTIEKROITPSLightRefFrameKROTPSLightRefFrame
-// TODO  9 CreateTIEKROITPSLightKROTPSLightRefFrame
-// TODO 10 CreateTIEKROITPSLightSetKROTPSLightSetExt
-// TODO 11 CreateTIEKROITPSIdBrokerKROTPSLightSetExt
-// TODO 12 CreateTIEKROITPSLightKROTPSLightSetExt
-// TODO 13 CreateTIEKROITPSLightSetServicesKROTPSLightSetExt
-// TODO 14 CreateTIEKROITPSLightModelKROTPSLightTPS
-// TODO 15 CreateTIEKROITPSLightKROTPSLightTPS
-// TODO 16 CreateTIEKROITPSLightTTRSKROTPSLightTTRS
-// TODO 17 CreateTIEKROITPSLightKROTPSLightTTRS
-// TODO 18 CreateTIEKROITPSLightViewKROTPSLightView
-// TODO 19 CreateTIEKROITPSLightKROTPSLightView
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightFakeKROTPSLightFake(KROBaseUnknown* i,
+                                                                        KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLightFake, KROITPSLightFake, KROTPSLightFake>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightFake(KROBaseUnknown* i,
+                                                                    KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightFake>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightRefFrameKROTPSLightRefFrame(KROBaseUnknown* i,
+                                                                                KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLightRefFrame, KROITPSLightRefFrame, KROTPSLightRefFrame>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightRefFrame(KROBaseUnknown* i,
+                                                                        KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightRefFrame>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightSetKROTPSLightSetExt(KROBaseUnknown* i,
+                                                                         KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLightSet, KROITPSLightSet, KROTPSLightSetExt>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSIdBrokerKROTPSLightSetExt(KROBaseUnknown* i,
+                                                                         KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSIdBroker, KROITPSIdBroker, KROTPSLightSetExt>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightSetExt(KROBaseUnknown* i,
+                                                                      KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightSetExt>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown*
+CreateTIEKROITPSLightSetServicesKROTPSLightSetExt(KROBaseUnknown* i, KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLightSetServices, KROITPSLightSetServices, KROTPSLightSetExt>(i,
+                                                                                                o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightModelKROTPSLightTPS(KROBaseUnknown* i,
+                                                                        KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLightModel, KROITPSLightModel, KROTPSLightTPS>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightTPS(KROBaseUnknown* i,
+                                                                   KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightTPS>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightTTRSKROTPSLightTTRS(KROBaseUnknown* i,
+                                                                        KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLightTTRS, KROITPSLightTTRS, KROTPSLightTTRS>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightTTRS(KROBaseUnknown* i,
+                                                                    KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightTTRS>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightViewKROTPSLightView(KROBaseUnknown* i,
+                                                                        KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLightView, KROITPSLightView, KROTPSLightView>(i, o);
+}
+KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightView(KROBaseUnknown* i,
+                                                                    KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightView>(i, o);
+}
 }
 
 namespace {
 const std::initializer_list<Row> kRows = {
-    // TODO  1 KROTPSLightCG / KROITPSLightCG
-    // TODO  2 KROTPSLightCG / KROITPSLight
-    // TODO  3 KROTPSLightCapture / KROITPSLightCapture
-    // TODO  4 KROTPSLightCapture / KROITPSLight
+    {&KROTPSLightCG::MetaObject, &KROTieMetaOf<KROITPSLightCG, KROTPSLightCG>,
+     &CreateTIEKROITPSLightCGKROTPSLightCG},
+    {&KROTPSLightCG::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightCG>,
+     &CreateTIEKROITPSLightKROTPSLightCG},
+    {&KROTPSLightCapture::MetaObject, &KROTieMetaOf<KROITPSLightCapture, KROTPSLightCapture>,
+     &CreateTIEKROITPSLightCaptureKROTPSLightCapture},
+    {&KROTPSLightCapture::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightCapture>,
+     &CreateTIEKROITPSLightKROTPSLightCapture},
     // TODO  5 KROTPSLightContainer / KROITPSLightModelFactory
-    // TODO  6 KROTPSLightFake / KROITPSLightFake
-    // TODO  7 KROTPSLightFake / KROITPSLight
-    // TODO  8 KROTPSLightRefFrame / KROITPSLightRefFrame
-    // TODO  9 KROTPSLightRefFrame / KROITPSLight
-    // TODO 10 KROTPSLightSetExt / KROITPSLightSet
-    // TODO 11 KROTPSLightSetExt / KROITPSIdBroker
-    // TODO 12 KROTPSLightSetExt / KROITPSLight
-    // TODO 13 KROTPSLightSetExt / KROITPSLightSetServices
-    // TODO 14 KROTPSLightTPS / KROITPSLightModel
-    // TODO 15 KROTPSLightTPS / KROITPSLight
-    // TODO 16 KROTPSLightTTRS / KROITPSLightTTRS
-    // TODO 17 KROTPSLightTTRS / KROITPSLight
-    // TODO 18 KROTPSLightView / KROITPSLightView
-    // TODO 19 KROTPSLightView / KROITPSLight
+    {&KROTPSLightFake::MetaObject, &KROTieMetaOf<KROITPSLightFake, KROTPSLightFake>,
+     &CreateTIEKROITPSLightFakeKROTPSLightFake},
+    {&KROTPSLightFake::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightFake>,
+     &CreateTIEKROITPSLightKROTPSLightFake},
+    {&KROTPSLightRefFrame::MetaObject, &KROTieMetaOf<KROITPSLightRefFrame, KROTPSLightRefFrame>,
+     &CreateTIEKROITPSLightRefFrameKROTPSLightRefFrame},
+    {&KROTPSLightRefFrame::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightRefFrame>,
+     &CreateTIEKROITPSLightKROTPSLightRefFrame},
+    {&KROTPSLightSetExt::MetaObject, &KROTieMetaOf<KROITPSLightSet, KROTPSLightSetExt>,
+     &CreateTIEKROITPSLightSetKROTPSLightSetExt},
+    {&KROTPSLightSetExt::MetaObject, &KROTieMetaOf<KROITPSIdBroker, KROTPSLightSetExt>,
+     &CreateTIEKROITPSIdBrokerKROTPSLightSetExt},
+    {&KROTPSLightSetExt::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightSetExt>,
+     &CreateTIEKROITPSLightKROTPSLightSetExt},
+    {&KROTPSLightSetExt::MetaObject, &KROTieMetaOf<KROITPSLightSetServices, KROTPSLightSetExt>,
+     &CreateTIEKROITPSLightSetServicesKROTPSLightSetExt},
+    {&KROTPSLightTPS::MetaObject, &KROTieMetaOf<KROITPSLightModel, KROTPSLightTPS>,
+     &CreateTIEKROITPSLightModelKROTPSLightTPS},
+    {&KROTPSLightTPS::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightTPS>,
+     &CreateTIEKROITPSLightKROTPSLightTPS},
+    {&KROTPSLightTTRS::MetaObject, &KROTieMetaOf<KROITPSLightTTRS, KROTPSLightTTRS>,
+     &CreateTIEKROITPSLightTTRSKROTPSLightTTRS},
+    {&KROTPSLightTTRS::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightTTRS>,
+     &CreateTIEKROITPSLightKROTPSLightTTRS},
+    {&KROTPSLightView::MetaObject, &KROTieMetaOf<KROITPSLightView, KROTPSLightView>,
+     &CreateTIEKROITPSLightViewKROTPSLightView},
+    {&KROTPSLightView::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightView>,
+     &CreateTIEKROITPSLightKROTPSLightView},
 };
 
 struct Registrar {

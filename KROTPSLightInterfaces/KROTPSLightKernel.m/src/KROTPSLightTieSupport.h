@@ -1,4 +1,5 @@
-// KROTPSLightTieSupport.h - the tie metaclass and tie-creation function of an (interface, class) pair.
+// KROTPSLightTieSupport.h - the tie metaclass and tie-creation function of an (interface, class)
+// pair.
 #pragma once
 
 #include "KROMetaClass.h"

@@ -1,0 +1,194 @@
+// KROTPSLightCapture.cpp
+#include "KROTPSLightCapture.h"
+
+#include "KRORep.h"
+#include "KROTPSLightHelpers.h"
+
+#include <new>
+
+KRO_IMPLEMENT_CLASS(KROTPSLightCapture, Implementation, "KROTPSLightCapture", nullptr)
+KROBaseUnknown* KROTPSLightCapture::CreateItself() { return nullptr; }
+
+namespace {
+HRESULT AdoptInto(KRORawCollPV& owner, KRORawCollint* ids) {
+  if (!ids) return E_FAIL;
+  if (!owner.Append(ids)) {
+    delete ids;
+    return E_FAIL;
+  }
+  return S_OK;
+}
+
+HRESULT CopyOwned(const KRORawCollPV& owner, KRORawCollPV* out) {
+  if (!out) return E_FAIL;
+  *out = owner;
+  return out->Size() == owner.Size() ? S_OK : E_FAIL;
+}
+
+void DeleteOwned(KRORawCollPV& owner) {
+  for (int i = 1; i <= owner.Size(); ++i)
+    delete static_cast<KRORawCollint*>(owner[i]);
+  owner.RemoveAll();
+}
+} // namespace
+
+KROTPSLightCapture::KROTPSLightCapture() {
+  name_.BuildFromWChar(u"Capture");
+  tpss_ = new (std::nothrow) list<KROBaseUnknown>();
+  views_ = new (std::nothrow) list<KROBaseUnknown>();
+  cgs_ = new (std::nothrow) list<KROBaseUnknown>();
+}
+
+KROTPSLightCapture::~KROTPSLightCapture() {
+  delete tpss_;
+  tpss_ = nullptr;
+  delete views_;
+  views_ = nullptr;
+  delete cgs_;
+  cgs_ = nullptr;
+  if (contourBag_) {
+    contourBag_->Destroy();
+    contourBag_ = nullptr;
+  }
+  activeView_ = nullptr;
+  contourRep_ = nullptr;
+  DeleteOwned(hidden_);
+  DeleteOwned(visible_);
+}
+
+HRESULT KROTPSLightCapture::GetTPSs(list<KROBaseUnknown>** tpss) const {
+  return KROListGet(tpss_, tpss);
+}
+HRESULT KROTPSLightCapture::AddTPS(KROBaseUnknown* tps) { return KROListAdd(tpss_, tps); }
+HRESULT KROTPSLightCapture::RemoveTPS(KROBaseUnknown* tps) { return KROListRemove(tpss_, tps); }
+
+HRESULT KROTPSLightCapture::GetTPSViews(list<KROBaseUnknown>** views) const {
+  return KROListGet(views_, views);
+}
+HRESULT KROTPSLightCapture::AddTPSView(KROBaseUnknown* view) { return KROListAdd(views_, view); }
+HRESULT KROTPSLightCapture::RemoveTPSView(KROBaseUnknown* view) {
+  if (!view || !views_) return E_FAIL;
+  if (KROComCmp(view, activeView_)) activeView_ = nullptr;
+  return KROListRemove(views_, view);
+}
+
+HRESULT KROTPSLightCapture::GetActiveView(KROBaseUnknown** view) const {
+  if (!view) return E_FAIL;
+  *view = activeView_;
+  if (!activeView_) return E_FAIL;
+  activeView_->AddRef();
+  return S_OK;
+}
+HRESULT KROTPSLightCapture::SetActiveView(KROBaseUnknown* view) {
+  activeView_ = view;
+  return S_OK;
+}
+
+HRESULT KROTPSLightCapture::GetClippingPlane(int* value) const {
+  return KROWriteOut(value, clippingPlane_);
+}
+HRESULT KROTPSLightCapture::SetClippingPlane(int value) {
+  clippingPlane_ = value;
+  return S_OK;
+}
+
+// Setters write through the same three-value shape as the getters; it cannot fail here.
+HRESULT KROTPSLightCapture::GetOrigin(double* x, double* y, double* z) const {
+  return KROWriteOut3(x, y, z, origin_);
+}
+HRESULT KROTPSLightCapture::SetOrigin(double x, double y, double z) {
+  return KROWriteOut3(&origin_[0], &origin_[1], &origin_[2], {x, y, z});
+}
+HRESULT KROTPSLightCapture::GetDirection(double* x, double* y, double* z) const {
+  return KROWriteOut3(x, y, z, direction_);
+}
+HRESULT KROTPSLightCapture::SetDirection(double x, double y, double z) {
+  return KROWriteOut3(&direction_[0], &direction_[1], &direction_[2], {x, y, z});
+}
+HRESULT KROTPSLightCapture::GetZenith(double* x, double* y, double* z) const {
+  return KROWriteOut3(x, y, z, zenith_);
+}
+HRESULT KROTPSLightCapture::SetZenith(double x, double y, double z) {
+  return KROWriteOut3(&zenith_[0], &zenith_[1], &zenith_[2], {x, y, z});
+}
+HRESULT KROTPSLightCapture::GetTarget(double* x, double* y, double* z) const {
+  return KROWriteOut3(x, y, z, target_);
+}
+HRESULT KROTPSLightCapture::SetTarget(double x, double y, double z) {
+  return KROWriteOut3(&target_[0], &target_[1], &target_[2], {x, y, z});
+}
+
+HRESULT KROTPSLightCapture::GetCameraType(int* value) const {
+  return KROWriteOut(value, cameraType_);
+}
+HRESULT KROTPSLightCapture::SetCameraType(int value) {
+  cameraType_ = value;
+  return S_OK;
+}
+
+HRESULT KROTPSLightCapture::GetTPSCGs(list<KROBaseUnknown>** cgs) const {
+  return KROListGet(cgs_, cgs);
+}
+HRESULT KROTPSLightCapture::AddTPSCG(KROBaseUnknown* cg) { return KROListAdd(cgs_, cg); }
+HRESULT KROTPSLightCapture::RemoveTPSCG(KROBaseUnknown* cg) { return KROListRemove(cgs_, cg); }
+
+HRESULT KROTPSLightCapture::GetContourRep(KRORep** rep) const {
+  if (!rep) return E_FAIL;
+  *rep = contourRep_;
+  return contourRep_ ? S_OK : E_FAIL;
+}
+HRESULT KROTPSLightCapture::SetContourRep(KRORep* rep) {
+  if (!rep) return E_FAIL;
+  KROReplaceWrappedRep(rep, contourRep_, contourBag_);
+  return S_OK;
+}
+
+HRESULT KROTPSLightCapture::GetManageViewMode(unsigned char* value) const {
+  return KROWriteOut(value, manageViewMode_);
+}
+HRESULT KROTPSLightCapture::SetManageViewMode(unsigned char value) {
+  manageViewMode_ = value;
+  return S_OK;
+}
+HRESULT KROTPSLightCapture::GetViewMode(int* value) const { return KROWriteOut(value, viewMode_); }
+HRESULT KROTPSLightCapture::SetViewMode(int value) {
+  viewMode_ = value;
+  return S_OK;
+}
+
+HRESULT KROTPSLightCapture::GetAttributes(KROWChar** text) const {
+  return KROCopyTextOut(attributes_, text);
+}
+HRESULT KROTPSLightCapture::SetAttributes(const KROWChar* text) {
+  return KROSetText(attributes_, text);
+}
+
+HRESULT KROTPSLightCapture::SetThumbnailData(const _SEQUENCE_octet& data) {
+  thumbnail_ = data;
+  return S_OK;
+}
+HRESULT KROTPSLightCapture::GetThumbnailData(_SEQUENCE_octet& data) {
+  data = thumbnail_;
+  return S_OK;
+}
+
+HRESULT KROTPSLightCapture::AddHiddenPartInstAndBody(KRORawCollint* ids) {
+  return AdoptInto(hidden_, ids);
+}
+HRESULT KROTPSLightCapture::GetHiddenPartInstAndBody(KRORawCollPV* out) const {
+  return CopyOwned(hidden_, out);
+}
+HRESULT KROTPSLightCapture::AddVisiblePartInstAndBody(KRORawCollint* ids) {
+  return AdoptInto(visible_, ids);
+}
+HRESULT KROTPSLightCapture::GetVisiblePartInstAndBody(KRORawCollPV* out) const {
+  return CopyOwned(visible_, out);
+}
+
+HRESULT KROTPSLightCapture::GetActiveViewState(int* value) const {
+  return KROWriteOut(value, activeViewState_);
+}
+HRESULT KROTPSLightCapture::SetActiveViewState(int value) {
+  activeViewState_ = value;
+  return S_OK;
+}

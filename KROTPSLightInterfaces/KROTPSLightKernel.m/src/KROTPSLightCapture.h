@@ -1,0 +1,100 @@
+// KROTPSLightCapture.h - a saved viewing situation of an annotation set.
+///
+/// Holds borrowed pointers to the annotations, views and constructed geometries shown, the active
+/// view, the camera, display settings, a thumbnail, a contour rep inside a bag the capture owns,
+/// and the part instances and bodies hidden or visible in it.
+/// \code
+///   KROTPSLightCapture* capture = new KROTPSLightCapture();    // name "Capture", count 1
+///   capture->AddTPSView(view);                                  // borrowed, uncounted
+///   capture->SetActiveView(view);
+///   capture->RemoveTPSView(otherFaceOfView);                    // clears the active view too
+///   KRORawCollint* hidden = new KRORawCollint();
+///   capture->AddHiddenPartInstAndBody(hidden);                  // the capture deletes it
+///   capture->Release();
+/// \endcode
+#pragma once
+
+#include "KROClassMacros.h"
+#include "KROList.h"
+#include "KRORawColl.h"
+#include "KROSequenceOctet.h"
+#include "KROTPSLightAdapt.h"
+
+class KRO_KERNEL_API KROTPSLightCapture : public KROTPSLightAdapt {
+  KRO_DECLARE_CLASS
+public:
+  KROTPSLightCapture();
+  ~KROTPSLightCapture() override;
+
+  // The three lists: the capture's own list objects, items borrowed and never counted.
+  virtual HRESULT GetTPSs(list<KROBaseUnknown>** tpss) const;
+  virtual HRESULT AddTPS(KROBaseUnknown* tps);
+  virtual HRESULT RemoveTPS(KROBaseUnknown* tps);
+  virtual HRESULT GetTPSViews(list<KROBaseUnknown>** views) const;
+  virtual HRESULT AddTPSView(KROBaseUnknown* view);
+  /// Clears the active view when `view` is the same component (through any of its interfaces),
+  /// whether or not it is in the list, then removes its last occurrence from the list.
+  virtual HRESULT RemoveTPSView(KROBaseUnknown* view);
+  /// Counted for the caller; E_FAIL (with null written) while no view is active.
+  virtual HRESULT GetActiveView(KROBaseUnknown** view) const;
+  /// Borrowed, not counted; null clears it.
+  virtual HRESULT SetActiveView(KROBaseUnknown* view);
+  virtual HRESULT GetClippingPlane(int* value) const;
+  virtual HRESULT SetClippingPlane(int value);
+  virtual HRESULT GetOrigin(double* x, double* y, double* z) const;
+  virtual HRESULT SetOrigin(double x, double y, double z);
+  virtual HRESULT GetDirection(double* x, double* y, double* z) const;
+  virtual HRESULT SetDirection(double x, double y, double z);
+  virtual HRESULT GetZenith(double* x, double* y, double* z) const;
+  virtual HRESULT SetZenith(double x, double y, double z);
+  virtual HRESULT GetTarget(double* x, double* y, double* z) const;
+  virtual HRESULT SetTarget(double x, double y, double z);
+  virtual HRESULT GetCameraType(int* value) const;
+  virtual HRESULT SetCameraType(int value);
+  virtual HRESULT GetTPSCGs(list<KROBaseUnknown>** cgs) const;
+  virtual HRESULT AddTPSCG(KROBaseUnknown* cg);
+  virtual HRESULT RemoveTPSCG(KROBaseUnknown* cg);
+  virtual HRESULT GetContourRep(KRORep** rep) const;
+  /// The rep goes into a new contour bag that the capture owns; the previous bag is destroyed
+  /// after the new one holds the rep, so setting the same rep again keeps it alive.
+  virtual HRESULT SetContourRep(KRORep* rep);
+  virtual HRESULT GetManageViewMode(unsigned char* value) const;
+  virtual HRESULT SetManageViewMode(unsigned char value);
+  virtual HRESULT GetViewMode(int* value) const;
+  virtual HRESULT SetViewMode(int value);
+  virtual HRESULT GetAttributes(KROWChar** text) const;
+  virtual HRESULT SetAttributes(const KROWChar* text);
+  virtual HRESULT SetThumbnailData(const _SEQUENCE_octet& data);
+  virtual HRESULT GetThumbnailData(_SEQUENCE_octet& data);
+  /// Takes ownership of `ids` (allocated on its own with new) from this call on, also when the
+  /// call fails for want of memory.
+  virtual HRESULT AddHiddenPartInstAndBody(KRORawCollint* ids);
+  /// Replaces the content of `out` with the capture's own collections, in order of addition.
+  /// They stay the capture's: do not delete them or use them after the capture is gone.
+  virtual HRESULT GetHiddenPartInstAndBody(KRORawCollPV* out) const;
+  virtual HRESULT AddVisiblePartInstAndBody(KRORawCollint* ids);
+  virtual HRESULT GetVisiblePartInstAndBody(KRORawCollPV* out) const;
+  virtual HRESULT GetActiveViewState(int* value) const;
+  virtual HRESULT SetActiveViewState(int value);
+
+private:
+  list<KROBaseUnknown>* tpss_ = nullptr;  // owned; items borrowed
+  list<KROBaseUnknown>* views_ = nullptr; // owned; items borrowed
+  list<KROBaseUnknown>* cgs_ = nullptr;   // owned; items borrowed
+  KROBaseUnknown* activeView_ = nullptr;  // borrowed
+  int clippingPlane_ = 0;
+  int activeViewState_ = 0;
+  double origin_[3] = {};
+  double direction_[3] = {};
+  double zenith_[3] = {};
+  double target_[3] = {};
+  int cameraType_ = 0;
+  KRORep* contourRep_ = nullptr;      // borrowed; held by contourBag_
+  KRO3DBagRep* contourBag_ = nullptr; // owned
+  unsigned char manageViewMode_ = 0;
+  int viewMode_ = 0;
+  KROUnicodeString attributes_;
+  _SEQUENCE_octet thumbnail_;
+  KRORawCollPV hidden_{0};  // owns each KRORawCollint* it holds
+  KRORawCollPV visible_{0}; // owns each KRORawCollint* it holds
+};

@@ -1,0 +1,199 @@
+// KROTPSLightSetExt.cpp - lifecycle, accessors, add operations, bulk operations and id broker.
+#include "KROTPSLightSetExt.h"
+
+#include "KROITPSLightModelHandler.h"
+#include "KROITPSLightSet.h"
+#include "KROTPSAnnotationsHashTable.h"
+#include "KROTPSLightHelpers.h"
+
+#include <new>
+
+KRO_IMPLEMENT_CLASS(KROTPSLightSetExt, DataExtension, "KROTPSLightSet", "KROTPSResultSet")
+KROBaseUnknown* KROTPSLightSetExt::CreateItself() { return new (std::nothrow) KROTPSLightSetExt(); }
+
+namespace {
+using ObjectList = list<KROBaseUnknown>;
+
+// Count taken once: a release may run code that shrinks the list under the walk.
+void ReleaseEntries(const ObjectList* entries) {
+  const int count = entries->Size();
+  for (int i = 0; i < count; ++i) {
+    if (i >= entries->Size()) continue;
+    if (KROBaseUnknown* entry = entries->At(i)) entry->Release();
+  }
+}
+
+void Dispose(ObjectList*& entries) {
+  delete entries;
+  entries = nullptr;
+}
+} // namespace
+
+KROTPSLightSetExt::KROTPSLightSetExt() {
+  name_ = KROUnicodeString("Annotation Set");
+  CreateLists();
+  annotationTable_ = KROTPSAnnotationsHashTable::Create();
+}
+
+KROTPSLightSetExt::~KROTPSLightSetExt() {
+  KROTPSLightSetExt::RemoveAllChildren();
+  DisposeLists();
+  KROTPSAnnotationsHashTable::Destroy(annotationTable_);
+  annotationTable_ = nullptr;
+  if (refProduct_) refProduct_->Release();
+  refProduct_ = nullptr;
+  document_ = nullptr;
+}
+
+void KROTPSLightSetExt::CreateLists() {
+  for (ObjectList** own :
+       {&tpsList_, &viewList_, &ttrsList_, &refFrameList_, &captureList_, &cgList_, &fakeList_})
+    *own = new (std::nothrow) ObjectList;
+}
+
+void KROTPSLightSetExt::DisposeLists() {
+  for (ObjectList** own :
+       {&tpsList_, &viewList_, &ttrsList_, &refFrameList_, &captureList_, &cgList_})
+    Dispose(*own);
+  if (fakeList_) {
+    ReleaseEntries(fakeList_);
+    Dispose(fakeList_);
+  }
+}
+
+void KROTPSLightSetExt::ClearAnnotationCache() {
+  KROTPSAnnotationsHashTable::Clear(annotationTable_);
+}
+
+void KROTPSLightSetExt::TakeOutAndRelease(list<KROBaseUnknown>* own, KROBaseUnknown* object) {
+  if (own->Remove(object)) object->Release();
+}
+
+HRESULT KROTPSLightSetExt::GetLightSet(KROITPSLightSet** set) {
+  if (!set) return E_FAIL;
+  return QueryInterface(IID_KROITPSLightSet, reinterpret_cast<void**>(set));
+}
+
+HRESULT KROTPSLightSetExt::SetLightSet(KROITPSLightSet*) { return E_FAIL; }
+
+HRESULT KROTPSLightSetExt::GetStdName(KROWChar** name) { return KROCopyTextOut(stdName_, name); }
+HRESULT KROTPSLightSetExt::SetStdName(const KROWChar* name) { return KROSetText(stdName_, name); }
+
+HRESULT KROTPSLightSetExt::GetTTRSList(list<KROBaseUnknown>** ttrs) {
+  return KROListGet(ttrsList_, ttrs);
+}
+HRESULT KROTPSLightSetExt::AddTTRS(KROBaseUnknown* ttrs) { return KROListAdd(ttrsList_, ttrs); }
+
+HRESULT KROTPSLightSetExt::GetRefFrameList(list<KROBaseUnknown>** frames) {
+  return KROListGet(refFrameList_, frames);
+}
+HRESULT KROTPSLightSetExt::AddRefFrame(KROBaseUnknown* frame) {
+  return KROListAdd(refFrameList_, frame);
+}
+
+HRESULT KROTPSLightSetExt::GetCaptureList(list<KROBaseUnknown>** captures) {
+  return KROListGet(captureList_, captures);
+}
+HRESULT KROTPSLightSetExt::AddCapture(KROBaseUnknown* capture) {
+  return KROListAdd(captureList_, capture);
+}
+
+HRESULT KROTPSLightSetExt::GetCGList(list<KROBaseUnknown>** cgs) {
+  return KROListGet(cgList_, cgs);
+}
+HRESULT KROTPSLightSetExt::AddCG(KROBaseUnknown* cg) { return KROListAdd(cgList_, cg); }
+
+HRESULT KROTPSLightSetExt::GetFakeList(list<KROBaseUnknown>** fakes) {
+  return KROListGet(fakeList_, fakes);
+}
+HRESULT KROTPSLightSetExt::AddFake(KROBaseUnknown* fake) { return KROListAdd(fakeList_, fake); }
+
+KROBaseUnknown* KROTPSLightSetExt::GetDocument() { return document_; }
+HRESULT KROTPSLightSetExt::SetDocument(KROBaseUnknown* document) {
+  if (!document) return E_FAIL;
+  document_ = document;
+  return S_OK;
+}
+
+list<KROBaseUnknown>* KROTPSLightSetExt::GetTPSList() { return tpsList_; }
+HRESULT KROTPSLightSetExt::AddTPS(KROBaseUnknown* tps) { return KROListAdd(tpsList_, tps); }
+
+HRESULT KROTPSLightSetExt::GetViewList(list<KROBaseUnknown>** views) {
+  return KROListGet(viewList_, views);
+}
+HRESULT KROTPSLightSetExt::AddTPSView(KROBaseUnknown* view) { return KROListAdd(viewList_, view); }
+
+HRESULT KROTPSLightSetExt::GetRefProduct(KROITPSLightModelHandler** handler) {
+  if (!handler) return E_FAIL;
+  *handler = refProduct_;
+  if (!refProduct_) return E_FAIL;
+  refProduct_->AddRef();
+  return S_OK;
+}
+
+HRESULT KROTPSLightSetExt::SetRefProduct(KROITPSLightModelHandler* handler) {
+  // AddRef first: setting the handler already held must not destroy it.
+  if (handler) handler->AddRef();
+  if (refProduct_) refProduct_->Release();
+  refProduct_ = handler;
+  return S_OK;
+}
+
+HRESULT KROTPSLightSetExt::RemoveAllChildren() {
+  for (ObjectList** own :
+       {&tpsList_, &ttrsList_, &refFrameList_, &captureList_, &viewList_, &cgList_}) {
+    if (!*own) continue;
+    ReleaseEntries(*own);
+    Dispose(*own);
+  }
+  ClearAnnotationCache();
+  return S_OK;
+}
+
+HRESULT KROTPSLightSetExt::FlushData() {
+  RemoveAllChildren();
+  DisposeLists();
+  KROTPSAnnotationsHashTable::Destroy(annotationTable_);
+  annotationTable_ = nullptr;
+  if (refProduct_) refProduct_->Release();
+  refProduct_ = nullptr;
+  document_ = nullptr;
+  CreateLists();
+  annotationTable_ = KROTPSAnnotationsHashTable::Create();
+  return S_OK;
+}
+
+list<KROBaseUnknown>* KROTPSLightSetExt::ListOfIdKind(int kind) const {
+  switch (kind) {
+  case 1:
+    return tpsList_;
+  case 2:
+    return viewList_;
+  case 3:
+    return ttrsList_;
+  case 4:
+    return refFrameList_;
+  case 5:
+    return cgList_;
+  default:
+    return nullptr;
+  }
+}
+
+HRESULT KROTPSLightSetExt::GetIdForObject(KROBaseUnknown* object, int kind, int* id) {
+  if (!object || !id) return E_FAIL;
+  const ObjectList* own = ListOfIdKind(kind);
+  if (!own) return S_OK;
+  *id = own->Locate(object);
+  return S_OK;
+}
+
+HRESULT KROTPSLightSetExt::GetObjectFromId(int id, int kind, KROBaseUnknown** object) {
+  if (!object || id < 0) return E_FAIL;
+  const ObjectList* own = id >= 1 ? ListOfIdKind(kind) : nullptr;
+  KROBaseUnknown* found = own ? own->At(id - 1) : nullptr;
+  if (!found) return E_FAIL;
+  *object = found;
+  found->AddRef();
+  return S_OK;
+}

@@ -1,0 +1,117 @@
+// KROTPSLightSetExt.h - the state and behaviour of an annotation set, as its data extension.
+///
+/// The runtime creates one extension per `KROTPSLightSet` (or `KROTPSResultSet`) component on the
+/// first query for `KROITPSLightSet`, `KROITPSIdBroker`, `KROITPSLight` or
+/// `KROITPSLightSetServices`, and destroys it with that component.
+/// \code
+///   KROComPtr<KROITPSLightSet> set;
+///   lightSet->QueryInterface(IID_KROITPSLightSet, set.Put());
+///   set->AddTPS(annotation);     // the list takes over the caller's reference
+///   set->RemoveTPS(annotation);  // ... and releases it
+/// \endcode
+///
+/// Ownership: each entry of the annotation, view, TTRS, reference-frame, capture and
+/// constructed-geometry lists holds the one reference its adder handed over; removals and
+/// `RemoveAllChildren` release it. Fake entries hold theirs until the fake list is disposed of
+/// (`FlushData`, destruction). The reference product is counted, the document is not.
+///
+/// The class's virtual order is part of its binary contract: light-object operations (base),
+/// the set operations, the id broker, then the services. Removals live in
+/// KROTPSLightSetExtRemoval.cpp and the services in KROTPSLightSetExtServices.cpp.
+#pragma once
+
+#include "KROClassMacros.h"
+#include "KROList.h"
+#include "KROSysSimpleHashTable.h"
+#include "KROTPSLightAdapt.h"
+#include "KROTPSLightKernelExport.h"
+#include "KROUnicodeString.h"
+
+class KROITPSLightModelHandler;
+class KROITPSLightSet;
+
+class KRO_KERNEL_API KROTPSLightSetExt : public KROTPSLightAdapt {
+  KRO_DECLARE_CLASS
+public:
+  KROTPSLightSetExt();
+  ~KROTPSLightSetExt() override;
+
+  /// The extension's own `KROITPSLightSet`, counted for the caller.
+  HRESULT GetLightSet(KROITPSLightSet** set) override;
+  /// Always E_FAIL: a set belongs to no set.
+  HRESULT SetLightSet(KROITPSLightSet* set) override;
+
+  virtual HRESULT GetStdName(KROWChar** name);
+  virtual HRESULT SetStdName(const KROWChar* name);
+  virtual HRESULT GetTTRSList(list<KROBaseUnknown>** ttrs);
+  virtual HRESULT AddTTRS(KROBaseUnknown* ttrs);
+  virtual HRESULT RemoveTTRS(KROBaseUnknown* ttrs);
+  virtual HRESULT GetRefFrameList(list<KROBaseUnknown>** frames);
+  virtual HRESULT AddRefFrame(KROBaseUnknown* frame);
+  virtual HRESULT RemoveRefFrame(KROBaseUnknown* frame);
+  virtual HRESULT GetCaptureList(list<KROBaseUnknown>** captures);
+  virtual HRESULT AddCapture(KROBaseUnknown* capture);
+  virtual HRESULT RemoveCapture(KROBaseUnknown* capture);
+  virtual HRESULT GetCGList(list<KROBaseUnknown>** cgs);
+  virtual HRESULT AddCG(KROBaseUnknown* cg);
+  virtual HRESULT RemoveCG(KROBaseUnknown* cg);
+  virtual HRESULT GetFakeList(list<KROBaseUnknown>** fakes);
+  virtual HRESULT AddFake(KROBaseUnknown* fake);
+  virtual KROBaseUnknown* GetDocument();
+  /// Stores `document` uncounted; the caller keeps it alive while the set uses it.
+  virtual HRESULT SetDocument(KROBaseUnknown* document);
+  /// The annotation list itself, or null while it is absent.
+  list<KROBaseUnknown>* GetTPSList();
+  virtual HRESULT AddTPS(KROBaseUnknown* tps);
+  virtual HRESULT RemoveTPS(KROBaseUnknown* tps);
+  virtual HRESULT GetViewList(list<KROBaseUnknown>** views);
+  virtual HRESULT AddTPSView(KROBaseUnknown* view);
+  virtual HRESULT RemoveView(KROBaseUnknown* view);
+  virtual HRESULT GetRefProduct(KROITPSLightModelHandler** handler);
+  virtual HRESULT SetRefProduct(KROITPSLightModelHandler* handler);
+  /// Releases every entry of the six counted lists and leaves those lists absent; the fake list
+  /// stays. Empties the annotation cache, whose items would otherwise dangle.
+  virtual HRESULT RemoveAllChildren();
+  /// Back to a new set's state, keeping the standard name and the light-object fields.
+  virtual HRESULT FlushData();
+
+  virtual HRESULT GetIdForObject(KROBaseUnknown* object, int kind, int* id);
+  virtual HRESULT GetObjectFromId(int id, int kind, KROBaseUnknown** object);
+
+  virtual HRESULT GenerateAllReps();
+  virtual HRESULT GenerateAll2DReps();
+  virtual HRESULT GenerateAllCapturesReps();
+  virtual HRESULT RetrieveLightTPSsType(unsigned short type, list<KROBaseUnknown>** tpss);
+  virtual HRESULT RetrieveLightTPSsSuperType(unsigned short superType, list<KROBaseUnknown>** tpss);
+  virtual HRESULT GetListOfAnnotationsWithZORTag(int tag, list<KROBaseUnknown>** tpss) const;
+
+protected:
+  /// Deletes the cached entries of the annotation table, which stays. Call it before an
+  /// annotation the cache may name can be destroyed.
+  void ClearAnnotationCache();
+  /// The list step and the release of a removal: takes the last occurrence of `object` out of
+  /// `own` and releases the set's reference, only when it was there. Both must be non-null.
+  static void TakeOutAndRelease(list<KROBaseUnknown>* own, KROBaseUnknown* object);
+
+  // Any list may be absent (after RemoveAllChildren, or when it could not be allocated).
+  list<KROBaseUnknown>* tpsList_ = nullptr;        // annotations; one reference per entry
+  list<KROBaseUnknown>* viewList_ = nullptr;       // one reference per entry
+  list<KROBaseUnknown>* ttrsList_ = nullptr;       // one reference per entry
+  list<KROBaseUnknown>* refFrameList_ = nullptr;   // one reference per entry
+  list<KROBaseUnknown>* captureList_ = nullptr;    // one reference per entry
+  list<KROBaseUnknown>* cgList_ = nullptr;         // one reference per entry
+  list<KROBaseUnknown>* fakeList_ = nullptr;       // one reference per entry, kept until disposal
+  KROITPSLightModelHandler* refProduct_ = nullptr; // one reference held
+  KROBaseUnknown* document_ = nullptr;             // not referenced
+  KROUnicodeString stdName_;
+  /// Geometry tag -> annotations (KROTPSAnnotationsHashTable.h); owned, entries included. Absent
+  /// only when it could not be allocated.
+  KROSysSimpleHashTable* annotationTable_ = nullptr;
+
+private:
+  /// The list an id kind selects (1 annotations ... 5 constructed geometries), or null.
+  list<KROBaseUnknown>* ListOfIdKind(int kind) const;
+  void CreateLists();
+  /// Disposes of every list still present, releasing fake entries only.
+  void DisposeLists();
+};

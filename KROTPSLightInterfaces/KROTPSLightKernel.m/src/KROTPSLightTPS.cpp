@@ -1,0 +1,172 @@
+// KROTPSLightTPS.cpp
+#include "KROTPSLightTPS.h"
+
+#include "KROClassMacros.h"
+#include "KROComPtr.h"
+#include "KROITPSIdBroker.h"
+#include "KROITPSLightSet.h"
+#include "KROITPSLightView.h"
+#include "KRORep.h"
+#include "KROTPSLightBasicDims.h"
+
+#include <new>
+
+KRO_IMPLEMENT_CLASS(KROTPSLightTPS, Implementation, "KROTPSLightTPS", nullptr)
+KROBaseUnknown* KROTPSLightTPS::CreateItself() { return nullptr; }
+
+namespace {
+constexpr int kRefFrameIds = 4;
+
+/// Super type of an annotation type code; 0 for codes that have none.
+unsigned short SuperTypeOf(unsigned short type) {
+  if ((type >= 1 && type <= 4) || (type >= 29 && type <= 31) || (type >= 34 && type <= 36))
+    return 1;
+  if (type == 5 || type == 6 || type == 32 || type == 33) return 2;
+  if (type >= 22 && type <= 28) return 3;
+  if ((type >= 12 && type <= 16) || type == 37 || type == 38) return 4;
+  if (type == 17 || type == 18) return 5;
+  if (type >= 19 && type <= 21) return 6;
+  if (type >= 7 && type <= 11) return 7;
+  return 0;
+}
+} // namespace
+
+KROTPSLightTPS::KROTPSLightTPS() = default;
+
+// The TTRS link ids go with the members, after this body.
+KROTPSLightTPS::~KROTPSLightTPS() {
+  ttrsLinkIds_.Clear();
+  delete associated_;
+  delete orderGroup_;
+  delete basicDims_;
+  associated_ = orderGroup_ = basicDims_ = nullptr;
+  if (wrapperBag2D_) {
+    wrapperBag2D_->Destroy();
+    wrapperBag2D_ = nullptr;
+  }
+  viewLink_.Clear();
+  rep2D_ = nullptr;
+}
+
+HRESULT KROTPSLightTPS::GetValue(double* value) { return KROWriteOut(value, value_); }
+HRESULT KROTPSLightTPS::SetValue(double value) {
+  value_ = value;
+  return S_OK;
+}
+
+HRESULT KROTPSLightTPS::GetSuperType(unsigned short* superType) {
+  if (!superType) return E_FAIL;
+  if (const unsigned short super = SuperTypeOf(type_)) *superType = super;
+  return S_OK;
+}
+
+HRESULT KROTPSLightTPS::GetDefAnnot(int* defAnnot) { return KROWriteOut(defAnnot, defAnnot_); }
+HRESULT KROTPSLightTPS::SetDefAnnot(int defAnnot) {
+  defAnnot_ = defAnnot;
+  return S_OK;
+}
+
+HRESULT KROTPSLightTPS::AddTTRSLinkID(int id) { return ttrsLinkIds_.Add(id); }
+HRESULT KROTPSLightTPS::GetTTRSLinkIds(KRORawCollint** ids) { return ttrsLinkIds_.CopyOut(ids); }
+
+HRESULT KROTPSLightTPS::SetRefFrameLinkID(int id) {
+  refFrameLinkId_ = id;
+  return S_OK;
+}
+HRESULT KROTPSLightTPS::GetRefFrameLinkID(int* id) { return KROWriteOut(id, refFrameLinkId_); }
+
+HRESULT KROTPSLightTPS::GetAttributes(KROWChar** text) { return KROCopyTextOut(attributes_, text); }
+HRESULT KROTPSLightTPS::SetAttributes(const KROWChar* text) {
+  return KROSetText(attributes_, text);
+}
+
+HRESULT KROTPSLightTPS::GetAssociatedTPS(list<KROBaseUnknown>** tpss) {
+  return KROListGet(associated_, tpss);
+}
+HRESULT KROTPSLightTPS::AddAssociatedTPS(KROBaseUnknown* tps) {
+  if (!tps) return E_FAIL;
+  if (!associated_) associated_ = new (std::nothrow) list<KROBaseUnknown>;
+  return KROListAdd(associated_, tps);
+}
+HRESULT KROTPSLightTPS::RemoveAssociatedTPS(KROBaseUnknown* tps) {
+  return KROListRemove(associated_, tps);
+}
+
+HRESULT KROTPSLightTPS::GetOrderGroup(list<KROBaseUnknown>** group) {
+  return KROWriteOut(group, orderGroup_);
+}
+HRESULT KROTPSLightTPS::SetOrderGroup(list<KROBaseUnknown>* group) {
+  if (group == orderGroup_) return S_OK;
+  delete orderGroup_;
+  orderGroup_ = group;
+  return S_OK;
+}
+HRESULT KROTPSLightTPS::RemoveOrderGroupTPS(KROBaseUnknown* tps) {
+  return KROListRemove(orderGroup_, tps);
+}
+
+HRESULT KROTPSLightTPS::GetBehaviorType(KROTPSLightBehaviorType* type) {
+  return KROWriteOut(type, behaviorType_);
+}
+HRESULT KROTPSLightTPS::SetBehaviorType(KROTPSLightBehaviorType type) {
+  behaviorType_ = type;
+  return S_OK;
+}
+
+HRESULT KROTPSLightTPS::GetLightView(KROITPSLightView** view) {
+  return KROQueryWeakLink(viewLink_, IID_KROITPSLightView, reinterpret_cast<void**>(view));
+}
+
+HRESULT KROTPSLightTPS::SetLightView(KROITPSLightView* view) {
+  return KROLinkWeakly(viewLink_, view);
+}
+
+HRESULT KROTPSLightTPS::RemoveView(KROBaseUnknown* view) {
+  if (!view || !viewLink_) return E_FAIL;
+  if (KROBaseUnknown* component = viewLink_.GetComponent()) {
+    if (KROComCmp(component, view)) viewLink_.Clear();
+    component->Release();
+  }
+  return S_OK;
+}
+
+HRESULT KROTPSLightTPS::GetReferenceFrame(KROBaseUnknown** frame) {
+  if (!frame) return E_FAIL;
+  int linkId = 0;
+  GetRefFrameLinkID(&linkId);
+  if (linkId == 0) return E_FAIL;
+  KROComPtr<KROITPSLightSet> set;
+  if (FAILED(GetLightSet(set.PutTyped())) || !set) return E_FAIL;
+  KROComPtr<KROITPSIdBroker> broker = set.As<KROITPSIdBroker>();
+  if (!broker) return E_FAIL;
+  return broker->GetObjectFromId(linkId, kRefFrameIds, frame);
+}
+
+HRESULT KROTPSLightTPS::RemoveReferenceFrame(KROBaseUnknown* frame) {
+  if (!frame) return E_FAIL;
+  KROBaseUnknown* own = nullptr;
+  if (SUCCEEDED(GetReferenceFrame(&own)) && own) {
+    if (KROComCmp(own, frame)) refFrameLinkId_ = 0;
+    own->Release();
+  }
+  return S_OK;
+}
+
+HRESULT KROTPSLightTPS::GetBasicDim(list<KROBaseUnknown>** dims) {
+  return KROGetBasicDims(attributes_, *this, basicDims_, dims);
+}
+HRESULT KROTPSLightTPS::RemoveBasicDim(KROBaseUnknown* dim) {
+  return KROListRemove(basicDims_, dim);
+}
+
+HRESULT KROTPSLightTPS::Get2DRep(KRO2DRep** rep) {
+  if (!rep) return E_FAIL;
+  *rep = rep2D_;
+  return rep2D_ ? S_OK : E_FAIL;
+}
+
+HRESULT KROTPSLightTPS::Set2DRep(KRO2DRep* rep) {
+  if (!rep) return E_FAIL;
+  KROReplaceWrappedRep(rep, rep2D_, wrapperBag2D_);
+  return S_OK;
+}

@@ -1,0 +1,86 @@
+// KROTPSLightTPS.h - an annotation of the set.
+///
+/// Links to other model objects come in three forms:
+/// - integer link ids (TTRS indexes, the reference frame's id in the set), resolved when asked;
+/// - weak links (the view and, from the base, the set), empty once their target is gone;
+/// - borrowed pointers in lists (associated annotations, order group, basic dimensions), which
+///   the set's removal cascades drop when their target leaves the set.
+/// \code
+///   KROComPtr<KROITPSLightModel> tps = ...;
+///   tps->SetAttributes(u"D:3:7:");
+///   list<KROBaseUnknown>* dims = nullptr;
+///   tps->GetBasicDim(&dims);           // annotations 3 and 7 of the set, built once, then cached
+///   KROBaseUnknown* frame = nullptr;
+///   if (SUCCEEDED(tps->GetReferenceFrame(&frame))) frame->Release();
+/// \endcode
+#pragma once
+
+#include "KROClassMacros.h"
+#include "KROList.h"
+#include "KRORawColl.h"
+#include "KROTPSLightAdapt.h"
+#include "KROTPSLightBehaviorType.h"
+#include "KROTPSLightHelpers.h"
+
+class KRO2DRep;
+class KRO2DBagRep;
+class KROITPSLightView;
+
+class KRO_KERNEL_API KROTPSLightTPS : public KROTPSLightAdapt {
+  KRO_DECLARE_CLASS
+public:
+  KROTPSLightTPS();
+  ~KROTPSLightTPS() override;
+
+  virtual HRESULT GetValue(double* value);
+  virtual HRESULT SetValue(double value);
+  /// Writes nothing, with S_OK, for type 0 and types above 38.
+  virtual HRESULT GetSuperType(unsigned short* superType);
+  virtual HRESULT GetDefAnnot(int* defAnnot);
+  virtual HRESULT SetDefAnnot(int defAnnot);
+  virtual HRESULT AddTTRSLinkID(int id);
+  virtual HRESULT GetTTRSLinkIds(KRORawCollint** ids);
+  virtual HRESULT SetRefFrameLinkID(int id);
+  virtual HRESULT GetRefFrameLinkID(int* id);
+  virtual HRESULT GetAttributes(KROWChar** text);
+  /// Leaves an already built basic-dimension list as it is.
+  virtual HRESULT SetAttributes(const KROWChar* text);
+  virtual HRESULT GetAssociatedTPS(list<KROBaseUnknown>** tpss);
+  virtual HRESULT AddAssociatedTPS(KROBaseUnknown* tps);
+  virtual HRESULT RemoveAssociatedTPS(KROBaseUnknown* tps);
+  /// S_OK with null while no group was set.
+  virtual HRESULT GetOrderGroup(list<KROBaseUnknown>** group);
+  /// Takes ownership of `group` (its storage; items stay borrowed) and frees the group held so
+  /// far. Handing back the group already held changes nothing. A list that another annotation
+  /// holds must not be handed over: both would free it.
+  virtual HRESULT SetOrderGroup(list<KROBaseUnknown>* group);
+  virtual HRESULT RemoveOrderGroupTPS(KROBaseUnknown* tps);
+  virtual HRESULT GetBehaviorType(KROTPSLightBehaviorType* type);
+  virtual HRESULT SetBehaviorType(KROTPSLightBehaviorType type);
+  virtual HRESULT GetLightView(KROITPSLightView** view);
+  /// Weak link: the view's own annotation list is not touched.
+  virtual HRESULT SetLightView(KROITPSLightView* view);
+  virtual HRESULT RemoveView(KROBaseUnknown* view);
+  /// Pass `frame` holding null; on success it carries a reference for the caller.
+  virtual HRESULT GetReferenceFrame(KROBaseUnknown** frame);
+  virtual HRESULT RemoveReferenceFrame(KROBaseUnknown* frame);
+  virtual HRESULT GetBasicDim(list<KROBaseUnknown>** dims);
+  virtual HRESULT RemoveBasicDim(KROBaseUnknown* dim);
+  virtual HRESULT Get2DRep(KRO2DRep** rep);
+  /// The annotation owns the rep from then on, as for SetRep.
+  virtual HRESULT Set2DRep(KRO2DRep* rep);
+
+private:
+  double value_ = 0.0;
+  int defAnnot_ = 0;
+  KROLinkIds ttrsLinkIds_;
+  int refFrameLinkId_ = 0;
+  KROUnicodeString attributes_;
+  list<KROBaseUnknown>* associated_ = nullptr; // owned list, borrowed items
+  list<KROBaseUnknown>* orderGroup_ = nullptr; // owned list, borrowed items
+  KROTPSLightBehaviorType behaviorType_ = KROTPSLightBehaviorUnset;
+  list<KROBaseUnknown>* basicDims_ = nullptr; // owned list, borrowed items; a cache
+  KRO2DRep* rep2D_ = nullptr;                 // borrowed; held by wrapperBag2D_
+  KRO2DBagRep* wrapperBag2D_ = nullptr;       // owned
+  KROBaseUnknown_WR viewLink_;
+};

@@ -1,0 +1,75 @@
+// KROTPSLightTTRS.cpp
+#include "KROTPSLightTTRS.h"
+
+#include "KROITPSLightSet.h"
+#include "KROTPSLightHelpers.h"
+
+KRO_IMPLEMENT_CLASS(KROTPSLightTTRS, Implementation, "KROTPSLightTTRS", nullptr)
+KROBaseUnknown* KROTPSLightTTRS::CreateItself() { return nullptr; }
+
+namespace {
+// The body both UUID operations share: only the argument is checked.
+HRESULT AcceptNonNull(const void* argument) { return argument ? S_OK : E_FAIL; }
+} // namespace
+
+KROTPSLightTTRS::KROTPSLightTTRS() : name_("LightTTRS") {}
+
+KROTPSLightTTRS::~KROTPSLightTTRS() {
+  const int count = paths_.Size();
+  for (int i = 1; i <= count; ++i)
+    delete static_cast<KRORawCollint*>(paths_[i]);
+  rep_ = nullptr;
+  setLink_.Clear();
+}
+
+HRESULT KROTPSLightTTRS::GetType(unsigned short* type) { return KROWriteOut(type, type_); }
+HRESULT KROTPSLightTTRS::SetType(unsigned short type) {
+  type_ = type;
+  return S_OK;
+}
+HRESULT KROTPSLightTTRS::GetName(KROWChar** name) { return KROCopyTextOut(name_, name); }
+HRESULT KROTPSLightTTRS::SetName(const KROWChar* name) { return KROSetText(name_, name); }
+HRESULT KROTPSLightTTRS::GetIndex(int* index) { return KROWriteOut(index, index_); }
+HRESULT KROTPSLightTTRS::SetIndex(int index) {
+  index_ = index;
+  return S_OK;
+}
+
+HRESULT KROTPSLightTTRS::GetRep(KRORep** rep) {
+  if (!rep) return E_FAIL;
+  *rep = rep_;
+  return rep_ ? S_OK : E_FAIL;
+}
+
+HRESULT KROTPSLightTTRS::SetRep(KRORep* rep) {
+  rep_ = rep;
+  return S_OK;
+}
+
+HRESULT KROTPSLightTTRS::GetLightSet(KROITPSLightSet** set) {
+  return KROQueryWeakLink(setLink_, IID_KROITPSLightSet, reinterpret_cast<void**>(set));
+}
+
+HRESULT KROTPSLightTTRS::SetLightSet(KROITPSLightSet* set) { return KROLinkWeakly(setLink_, set); }
+
+HRESULT KROTPSLightTTRS::GetStatus(unsigned short* status) { return KROWriteOut(status, status_); }
+HRESULT KROTPSLightTTRS::SetStatus(unsigned short status) {
+  status_ = status;
+  return S_OK;
+}
+
+HRESULT KROTPSLightTTRS::GetUUId(KROWChar** uuid) { return AcceptNonNull(uuid); }
+HRESULT KROTPSLightTTRS::SetUUId(const KROWChar* uuid) { return AcceptNonNull(uuid); }
+
+HRESULT KROTPSLightTTRS::AddGeomPathId(KRORawCollint* path) {
+  if (!path) return E_FAIL;
+  if (paths_.Append(path)) return S_OK;
+  delete path;
+  return E_FAIL;
+}
+
+HRESULT KROTPSLightTTRS::GetGeomPathId(KRORawCollPV* paths) {
+  if (!paths) return E_FAIL;
+  *paths = paths_;
+  return S_OK;
+}

@@ -1,0 +1,63 @@
+// KROTPSLightTTRS.h - a TTRS: the geometry that annotations apply to, named by geometry paths.
+///
+/// Each geometry path is a `KRORawCollint` whose last id is a geometry tag; the TTRS owns the paths
+/// it is given and deletes them when it goes. Annotations refer to a TTRS by its index.
+/// \code
+///   auto* path = new KRORawCollint();
+///   path->Append(7); path->Append(30);
+///   ttrs->AddGeomPathId(path);          // the TTRS owns path from here on
+///   KRORawCollPV paths;
+///   ttrs->GetGeomPathId(&paths);        // paths[1] == path, still owned by the TTRS
+/// \endcode
+/// Unlike the other light objects it has no UUID and keeps its rep without a wrapper bag.
+#pragma once
+
+#include "KROBaseUnknown.h"
+#include "KROClassMacros.h"
+#include "KRORawColl.h"
+#include "KROTPSLightKernelExport.h"
+#include "KROUnicodeString.h"
+#include "KROWeakRef.h"
+
+class KRORep;
+class KROITPSLightSet;
+
+class KRO_KERNEL_API KROTPSLightTTRS : public KROBaseUnknown {
+  KRO_DECLARE_CLASS
+public:
+  KROTPSLightTTRS();
+  ~KROTPSLightTTRS() override;
+  // Copies would share the owned path collections.
+  KROTPSLightTTRS(const KROTPSLightTTRS&) = delete;
+  KROTPSLightTTRS& operator=(const KROTPSLightTTRS&) = delete;
+
+  virtual HRESULT GetType(unsigned short* type);
+  virtual HRESULT SetType(unsigned short type);
+  virtual HRESULT GetName(KROWChar** name);
+  virtual HRESULT SetName(const KROWChar* name);
+  virtual HRESULT GetIndex(int* index);
+  virtual HRESULT SetIndex(int index);
+  virtual HRESULT GetRep(KRORep** rep);
+  /// Borrows `rep` as it is; null clears it.
+  virtual HRESULT SetRep(KRORep* rep);
+  virtual HRESULT GetLightSet(KROITPSLightSet** set);
+  virtual HRESULT SetLightSet(KROITPSLightSet* set);
+  virtual HRESULT GetStatus(unsigned short* status);
+  virtual HRESULT SetStatus(unsigned short status);
+  /// S_OK and nothing written: a TTRS has no UUID.
+  virtual HRESULT GetUUId(KROWChar** uuid);
+  /// S_OK and the text ignored.
+  virtual HRESULT SetUUId(const KROWChar* uuid);
+  /// Takes ownership of `path`, also when it cannot be stored (it is then deleted: E_FAIL).
+  virtual HRESULT AddGeomPathId(KRORawCollint* path);
+  virtual HRESULT GetGeomPathId(KRORawCollPV* paths);
+
+private:
+  KROUnicodeString name_;
+  KRORep* rep_ = nullptr; // borrowed
+  unsigned short type_ = 0;
+  unsigned short status_ = 0;
+  int index_ = 0;
+  KRORawCollPV paths_; // KRORawCollint* entries, owned
+  KROBaseUnknown_WR setLink_;
+};
