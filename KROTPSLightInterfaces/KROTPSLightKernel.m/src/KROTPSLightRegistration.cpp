@@ -10,6 +10,7 @@
 
 #include "KROTPSLightCG.h"
 #include "KROTPSLightCapture.h"
+#include "KROTPSLightContainer.h"
 #include "KROTPSLightFake.h"
 #include "KROTPSLightRefFrame.h"
 #include "KROTPSLightSetExt.h"
@@ -22,6 +23,7 @@
 #include "TIEKROITPSLightCapture.h"
 #include "TIEKROITPSLightFake.h"
 #include "TIEKROITPSLightModel.h"
+#include "TIEKROITPSLightModelFactory.h"
 #include "TIEKROITPSLightRefFrame.h"
 #include "TIEKROITPSLightSet.h"
 #include "TIEKROITPSLightSetServices.h"
@@ -54,7 +56,11 @@ KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightCapture(KROBaseUn
                                                                        KROBaseUnknown* o) {
   return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightCapture>(i, o);
 }
-// TODO  5 CreateTIEKROITPSLightModelFactoryKROTPSLightContainer
+KRO_KERNEL_API KROBaseUnknown*
+CreateTIEKROITPSLightModelFactoryKROTPSLightContainer(KROBaseUnknown* i, KROBaseUnknown* o) {
+  return KROCreateTieOf<TIEKROITPSLightModelFactory, KROITPSLightModelFactory,
+                        KROTPSLightContainer>(i, o);
+}
 KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightFakeKROTPSLightFake(KROBaseUnknown* i,
                                                                         KROBaseUnknown* o) {
   return KROCreateTieOf<TIEKROITPSLightFake, KROITPSLightFake, KROTPSLightFake>(i, o);
@@ -124,7 +130,9 @@ const std::initializer_list<Row> kRows = {
      &CreateTIEKROITPSLightCaptureKROTPSLightCapture},
     {&KROTPSLightCapture::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightCapture>,
      &CreateTIEKROITPSLightKROTPSLightCapture},
-    // TODO  5 KROTPSLightContainer / KROITPSLightModelFactory
+    {&KROTPSLightContainer::MetaObject,
+     &KROTieMetaOf<KROITPSLightModelFactory, KROTPSLightContainer>,
+     &CreateTIEKROITPSLightModelFactoryKROTPSLightContainer},
     {&KROTPSLightFake::MetaObject, &KROTieMetaOf<KROITPSLightFake, KROTPSLightFake>,
      &CreateTIEKROITPSLightFakeKROTPSLightFake},
     {&KROTPSLightFake::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightFake>,

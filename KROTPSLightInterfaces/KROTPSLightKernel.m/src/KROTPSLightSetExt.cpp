@@ -82,7 +82,10 @@ HRESULT KROTPSLightSetExt::SetStdName(const KROWChar* name) { return KROSetText(
 HRESULT KROTPSLightSetExt::GetTTRSList(list<KROBaseUnknown>** ttrs) {
   return KROListGet(ttrsList_, ttrs);
 }
-HRESULT KROTPSLightSetExt::AddTTRS(KROBaseUnknown* ttrs) { return KROListAdd(ttrsList_, ttrs); }
+HRESULT KROTPSLightSetExt::AddTTRS(KROBaseUnknown* ttrs) {
+  KROTPSModelChanged();
+  return KROListAdd(ttrsList_, ttrs);
+}
 
 HRESULT KROTPSLightSetExt::GetRefFrameList(list<KROBaseUnknown>** frames) {
   return KROListGet(refFrameList_, frames);
@@ -116,7 +119,10 @@ HRESULT KROTPSLightSetExt::SetDocument(KROBaseUnknown* document) {
 }
 
 list<KROBaseUnknown>* KROTPSLightSetExt::GetTPSList() { return tpsList_; }
-HRESULT KROTPSLightSetExt::AddTPS(KROBaseUnknown* tps) { return KROListAdd(tpsList_, tps); }
+HRESULT KROTPSLightSetExt::AddTPS(KROBaseUnknown* tps) {
+  KROTPSModelChanged();
+  return KROListAdd(tpsList_, tps);
+}
 
 HRESULT KROTPSLightSetExt::GetViewList(list<KROBaseUnknown>** views) {
   return KROListGet(viewList_, views);
@@ -140,6 +146,7 @@ HRESULT KROTPSLightSetExt::SetRefProduct(KROITPSLightModelHandler* handler) {
 }
 
 HRESULT KROTPSLightSetExt::RemoveAllChildren() {
+  KROTPSModelChanged();
   for (ObjectList** own :
        {&tpsList_, &ttrsList_, &refFrameList_, &captureList_, &viewList_, &cgList_}) {
     if (!*own) continue;
@@ -151,6 +158,7 @@ HRESULT KROTPSLightSetExt::RemoveAllChildren() {
 }
 
 HRESULT KROTPSLightSetExt::FlushData() {
+  KROTPSModelChanged();
   RemoveAllChildren();
   DisposeLists();
   KROTPSAnnotationsHashTable::Destroy(annotationTable_);

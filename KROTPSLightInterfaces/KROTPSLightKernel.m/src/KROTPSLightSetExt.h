@@ -17,7 +17,8 @@
 ///
 /// The class's virtual order is part of its binary contract: light-object operations (base),
 /// the set operations, the id broker, then the services. Removals live in
-/// KROTPSLightSetExtRemoval.cpp and the services in KROTPSLightSetExtServices.cpp.
+/// KROTPSLightSetExtRemoval.cpp, rep binding in KROTPSLightSetExtReps.cpp, selection by type and
+/// the geometry-tag query in KROTPSLightSetExtQuery.cpp.
 #pragma once
 
 #include "KROClassMacros.h"
@@ -25,10 +26,13 @@
 #include "KROSysSimpleHashTable.h"
 #include "KROTPSLightAdapt.h"
 #include "KROTPSLightKernelExport.h"
+#include "KROTPSTagIndex.h"
 #include "KROUnicodeString.h"
 
 class KROITPSLightModelHandler;
 class KROITPSLightSet;
+class KRORep;
+class KROVZBContainer;
 
 class KRO_KERNEL_API KROTPSLightSetExt : public KROTPSLightAdapt {
   KRO_DECLARE_CLASS
@@ -107,6 +111,9 @@ protected:
   /// Geometry tag -> annotations (KROTPSAnnotationsHashTable.h); owned, entries included. Absent
   /// only when it could not be allocated.
   KROSysSimpleHashTable* annotationTable_ = nullptr;
+  /// Every tag's answer at once, made on the second miss at one model generation and read only
+  /// while that generation is current; the table's entries keep their precedence.
+  mutable KROTPSTagIndex tagIndex_;
 
 private:
   /// The list an id kind selects (1 annotations ... 5 constructed geometries), or null.
@@ -114,4 +121,18 @@ private:
   void CreateLists();
   /// Disposes of every list still present, releasing fake entries only.
   void DisposeLists();
+
+  /// Reads the sequential rep stream of `container`: into a new list when `*reps` is null (S_OK),
+  /// else appended to the caller's list (E_FAIL while nothing has been read). Only "KRO3DBagRep"
+  /// entries give reps; the reps belong to whoever binds them.
+  HRESULT GetLightRep(KROVZBContainer* container, list<KRORep>** reps);
+  /// Pairs rep i with item i of the model list of `kind` (1 annotations, 2 views, 3 captures,
+  /// 4 constructed geometries) when the counts agree. Takes over the reps: each one is either
+  /// bound or destroyed, so they must be distinct and held by no bag. The list stays the caller's.
+  HRESULT AssocAllRepWithModel(KROITPSLightSet* set, list<KRORep>* reps, int kind);
+  /// Gives `tps`, an annotation, its 2D rep from the indexed stream of `container`; anything
+  /// that is not an annotation is left alone.
+  HRESULT Get2DRep(KROBaseUnknown* tps, KROVZBContainer* container);
+  /// Gives every capture of `set` its rep from the indexed stream of `container`.
+  HRESULT GetCaptureRep(KROVZBContainer* container, KROITPSLightSet* set);
 };

@@ -8,6 +8,7 @@
 #include "KROITPSLightView.h"
 #include "KRORep.h"
 #include "KROTPSLightBasicDims.h"
+#include "KROTPSModelGeneration.h"
 
 #include <new>
 
@@ -66,7 +67,10 @@ HRESULT KROTPSLightTPS::SetDefAnnot(int defAnnot) {
   return S_OK;
 }
 
-HRESULT KROTPSLightTPS::AddTTRSLinkID(int id) { return ttrsLinkIds_.Add(id); }
+HRESULT KROTPSLightTPS::AddTTRSLinkID(int id) {
+  KROTPSModelChanged();
+  return ttrsLinkIds_.Add(id);
+}
 HRESULT KROTPSLightTPS::GetTTRSLinkIds(KRORawCollint** ids) { return ttrsLinkIds_.CopyOut(ids); }
 
 HRESULT KROTPSLightTPS::SetRefFrameLinkID(int id) {

@@ -70,6 +70,14 @@ public:
   /// The annotation owns the rep from then on, as for SetRep.
   virtual HRESULT Set2DRep(KRO2DRep* rep);
 
+  // What the set's removals may skip an annotation for: the matching removal operation would
+  // answer E_FAIL (or find nothing) and change nothing.
+  /// No associated, order-group or basic-dimension list.
+  bool HoldsNoAnnotationLists() const { return !associated_ && !orderGroup_ && !basicDims_; }
+  /// No view link, or its view is gone.
+  bool HoldsNoViewLink() const { return !viewLink_; }
+  bool HoldsNoRefFrameLink() const { return refFrameLinkId_ == 0; }
+
 private:
   double value_ = 0.0;
   int defAnnot_ = 0;

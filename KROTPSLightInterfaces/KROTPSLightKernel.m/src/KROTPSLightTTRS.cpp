@@ -3,6 +3,7 @@
 
 #include "KROITPSLightSet.h"
 #include "KROTPSLightHelpers.h"
+#include "KROTPSModelGeneration.h"
 
 KRO_IMPLEMENT_CLASS(KROTPSLightTTRS, Implementation, "KROTPSLightTTRS", nullptr)
 KROBaseUnknown* KROTPSLightTTRS::CreateItself() { return nullptr; }
@@ -31,6 +32,7 @@ HRESULT KROTPSLightTTRS::GetName(KROWChar** name) { return KROCopyTextOut(name_,
 HRESULT KROTPSLightTTRS::SetName(const KROWChar* name) { return KROSetText(name_, name); }
 HRESULT KROTPSLightTTRS::GetIndex(int* index) { return KROWriteOut(index, index_); }
 HRESULT KROTPSLightTTRS::SetIndex(int index) {
+  KROTPSModelChanged();
   index_ = index;
   return S_OK;
 }
@@ -63,6 +65,7 @@ HRESULT KROTPSLightTTRS::SetUUId(const KROWChar* uuid) { return AcceptNonNull(uu
 
 HRESULT KROTPSLightTTRS::AddGeomPathId(KRORawCollint* path) {
   if (!path) return E_FAIL;
+  KROTPSModelChanged();
   if (paths_.Append(path)) return S_OK;
   delete path;
   return E_FAIL;

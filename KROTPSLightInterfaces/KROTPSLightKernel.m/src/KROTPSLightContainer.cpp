@@ -1,0 +1,116 @@
+// KROTPSLightContainer.cpp
+#include "KROTPSLightContainer.h"
+
+#include "KROITPSLight.h"
+#include "KROITPSLightCG.h"
+#include "KROITPSLightCapture.h"
+#include "KROITPSLightFake.h"
+#include "KROITPSLightModel.h"
+#include "KROITPSLightModelHandler.h"
+#include "KROITPSLightRefFrame.h"
+#include "KROITPSLightSet.h"
+#include "KROITPSLightTTRS.h"
+#include "KROITPSLightView.h"
+#include "KROTPSLightCG.h"
+#include "KROTPSLightCapture.h"
+#include "KROTPSLightFake.h"
+#include "KROTPSLightRefFrame.h"
+#include "KROTPSLightSet.h"
+#include "KROTPSLightTPS.h"
+#include "KROTPSLightTTRS.h"
+#include "KROTPSLightView.h"
+
+#include <new>
+
+KRO_IMPLEMENT_CLASS(KROTPSLightContainer, Implementation, "KROTPSLightContainer", nullptr)
+KROBaseUnknown* KROTPSLightContainer::CreateItself() { return nullptr; }
+
+KROTPSLightContainer::KROTPSLightContainer() = default;
+KROTPSLightContainer::~KROTPSLightContainer() = default;
+
+namespace {
+using AddFn = HRESULT (KROITPSLightSet::*)(KROBaseUnknown*);
+
+/// Builds an `Object`, hands the caller its `Itf` in `out`, links it to `set` and gives the
+/// creation reference to the set's list through `add`.
+template <class Object, class Itf> HRESULT CreateInSet(Itf** out, KROITPSLightSet* set, AddFn add) {
+  if (!out || !set) return E_FAIL;
+  Object* object = new (std::nothrow) Object();
+  if (!object) return E_FAIL;
+  const HRESULT rc = object->QueryInterface(Itf::kIID, reinterpret_cast<void**>(out));
+  if (FAILED(rc)) {
+    object->Release();
+    return rc;
+  }
+  KROITPSLight* light = nullptr;
+  if (SUCCEEDED((*out)->QueryInterface(IID_KROITPSLight, reinterpret_cast<void**>(&light))) &&
+      light) {
+    light->SetLightSet(set);
+    light->Release();
+  }
+  // A set that does not take the object leaves the creation reference with nobody; the
+  // interface in `out` keeps the object alive for the caller.
+  if (FAILED((set->*add)(object))) object->Release();
+  return rc;
+}
+} // namespace
+
+HRESULT KROTPSLightContainer::CreateLightModel(KROITPSLightModel** out, KROITPSLightSet* set) {
+  return CreateInSet<KROTPSLightTPS>(out, set, &KROITPSLightSet::AddTPS);
+}
+
+HRESULT KROTPSLightContainer::CreateLightSet(KROITPSLightSet** out, KROBaseUnknown* handler) {
+  if (!out) return E_FAIL;
+  KROTPSLightSet* set = new (std::nothrow) KROTPSLightSet();
+  if (!set) return E_FAIL;
+  HRESULT rc = E_FAIL;
+  if (!handler) {
+    rc = set->QueryInterface(IID_KROITPSLightSet, reinterpret_cast<void**>(out));
+  } else {
+    KROITPSLightModelHandler* host = nullptr;
+    if (SUCCEEDED(handler->QueryInterface(IID_KROITPSLightModelHandler,
+                                          reinterpret_cast<void**>(&host))) &&
+        host) {
+      rc = set->QueryInterface(IID_KROITPSLightSet, reinterpret_cast<void**>(out));
+      if (SUCCEEDED(rc)) {
+        KROBaseUnknown* base = nullptr;
+        if (SUCCEEDED(
+                (*out)->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))) &&
+            base) {
+          host->AttachLightSet(base);
+          base->Release();
+        }
+        (*out)->SetRefProduct(host);
+      }
+      host->Release();
+    }
+  }
+  // From here the set lives as long as the interface in `out`.
+  set->Release();
+  return rc;
+}
+
+HRESULT KROTPSLightContainer::CreateLightView(KROITPSLightView** out, KROITPSLightSet* set) {
+  return CreateInSet<KROTPSLightView>(out, set, &KROITPSLightSet::AddTPSView);
+}
+
+HRESULT KROTPSLightContainer::CreateLightRefFrame(KROITPSLightRefFrame** out,
+                                                  KROITPSLightSet* set) {
+  return CreateInSet<KROTPSLightRefFrame>(out, set, &KROITPSLightSet::AddRefFrame);
+}
+
+HRESULT KROTPSLightContainer::CreateLightTTRS(KROITPSLightTTRS** out, KROITPSLightSet* set) {
+  return CreateInSet<KROTPSLightTTRS>(out, set, &KROITPSLightSet::AddTTRS);
+}
+
+HRESULT KROTPSLightContainer::CreateLightCapture(KROITPSLightCapture** out, KROITPSLightSet* set) {
+  return CreateInSet<KROTPSLightCapture>(out, set, &KROITPSLightSet::AddCapture);
+}
+
+HRESULT KROTPSLightContainer::CreateLightCG(KROITPSLightCG** out, KROITPSLightSet* set) {
+  return CreateInSet<KROTPSLightCG>(out, set, &KROITPSLightSet::AddCG);
+}
+
+HRESULT KROTPSLightContainer::CreateLightFake(KROITPSLightFake** out, KROITPSLightSet* set) {
+  return CreateInSet<KROTPSLightFake>(out, set, &KROITPSLightSet::AddFake);
+}

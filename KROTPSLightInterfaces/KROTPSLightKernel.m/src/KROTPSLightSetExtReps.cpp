@@ -1,0 +1,272 @@
+// KROTPSLightSetExtReps.cpp - binding the reps streamed in the document to the model objects.
+//
+// Three generate calls take the same road: the set's own KROITPSLightSet, its document, the
+// document's KROIVZBDocument and the root container "V4V5_FDT" (AnnotationRoot below). Below the
+// root, "KROTPSTPSCont", "KROTPSViewCont", "KROTPSCGCont" and "KROTPSCapCont/KROTPSCapRepCont"
+// hold sequential rep streams paired with the model lists by position; "KROTPSTPS2DCont" and
+// "KROTPSCapCont" hold indexed streams in which each object finds its rep by its index.
+//
+// Ownership: every rep read here either goes to a model object (whose wrapper bag then owns it)
+// or is destroyed before the call returns.
+#include "KROTPSLightSetExt.h"
+
+#include "KROITPSLight.h"
+#include "KROITPSLightSet.h"
+#include "KRORep.h"
+#include "KROStreamer.h"
+#include "KROTPSLightTPS.h"
+#include "KROVZBDocument.h"
+#include "KROVizBaseCodeExtension.h"
+
+#include <initializer_list>
+#include <memory>
+#include <new>
+
+namespace {
+
+constexpr const char* kRootName = "V4V5_FDT";
+
+/// The set's interface, the document's interface and the root container, for one generate
+/// call. Teardown order matters to the document: the root container goes first, then the
+/// document interface, then the set interface.
+class AnnotationRoot {
+public:
+  explicit AnnotationRoot(KROTPSLightSetExt& ext) {
+    if (FAILED(ext.QueryInterface(IID_KROITPSLightSet, reinterpret_cast<void**>(&set_))))
+      set_ = nullptr;
+    if (!set_) return;
+    KROBaseUnknown* document = set_->GetDocument();
+    if (!document) return;
+    if (FAILED(document->QueryInterface(IID_KROIVZBDocument, reinterpret_cast<void**>(&doc_))))
+      doc_ = nullptr;
+    if (doc_) root_ = doc_->OpenContainer(KROUnicodeString(kRootName), 1);
+  }
+  ~AnnotationRoot() {
+    delete root_;
+    if (doc_) doc_->Release();
+    if (set_) set_->Release();
+  }
+  AnnotationRoot(const AnnotationRoot&) = delete;
+  AnnotationRoot& operator=(const AnnotationRoot&) = delete;
+
+  explicit operator bool() const { return root_ != nullptr; }
+  KROITPSLightSet* Set() const { return set_; }
+  /// A child of the root container, owned by it; null when missing.
+  KROVZBContainer* Child(const char* name) const { return root_->GetChildContainer(name); }
+
+private:
+  KROITPSLightSet* set_ = nullptr;
+  KROIVZBDocument* doc_ = nullptr;
+  KROVZBContainer* root_ = nullptr;
+};
+
+/// Frees a rep that nothing holds; a rep some bag holds is left to that bag (Destroy would
+/// empty it).
+void Discard(KRORep* rep) {
+  if (rep && rep->HolderCount() == 0) rep->Destroy();
+}
+
+/// Reads one rep body through the stream extension of `name`; null when there is none or the
+/// body does not read.
+KRORep* ReadRepOf(KROStreamer& reader, const char* name) {
+  KROVizBaseCodeExtension* ext = KROVizBaseCodeExtension::GetExt(_KROProtocolDmuStreamID, name);
+  if (!ext) return nullptr;
+  KRORep* rep = nullptr;
+  if (FAILED(ext->ReadRep(&reader, &rep))) rep = nullptr;
+  ext->Release();
+  return rep;
+}
+
+/// The rep of the object with `index` in the indexed stream of `container`, read only when its
+/// class is one of `accepted`. The table entry of index k lies at 4 + 4 * (k - 1), right after
+/// the count, so each object costs one seek whatever its index. An index outside the table, a
+/// table cut short or a position outside the stream gives no rep.
+KRORep* ReadIndexedRep(KROVZBContainer* container, int index,
+                       std::initializer_list<const char*> accepted) {
+  KROStreamer* reader = container->GetStreamer();
+  if (!reader || reader->GetDataCount() == 0) return nullptr;
+  reader->SetCurrentPosition(0);
+  int count = 0;
+  reader->ReadInt(count);
+  if (count == 0 || index <= 0 || index > count) return nullptr;
+  const unsigned long long entry = 4ULL + 4ULL * static_cast<unsigned long long>(index - 1);
+  if (entry > reader->GetDataCount() ||
+      FAILED(reader->SetCurrentPosition(static_cast<unsigned int>(entry))))
+    return nullptr;
+  int position = 0;
+  if (FAILED(reader->ReadInt(position)) || position < 0 ||
+      FAILED(reader->SetCurrentPosition(static_cast<unsigned int>(position))))
+    return nullptr;
+  const std::unique_ptr<char[]> name(reader->ReadClassName());
+  if (!name) return nullptr;
+  const KROUnicodeString className(name.get());
+  for (const char* candidate : accepted)
+    if (className == candidate) return ReadRepOf(*reader, name.get());
+  return nullptr;
+}
+
+/// The model list a rep kind binds to; null for an unknown kind or an absent list.
+list<KROBaseUnknown>* ModelListOfKind(KROITPSLightSet* set, int kind) {
+  list<KROBaseUnknown>* models = nullptr;
+  switch (kind) {
+  case 1:
+    return set->GetTPSList();
+  case 2:
+    set->GetViewList(&models);
+    break;
+  case 3:
+    set->GetCaptureList(&models);
+    break;
+  case 4:
+    set->GetCGList(&models);
+    break;
+  default:
+    break;
+  }
+  return models;
+}
+
+/// The KROITPSLight of item `i`, counted; null for a missing or null item or a failed query.
+KROITPSLight* LightAt(const list<KROBaseUnknown>& items, int i) {
+  KROBaseUnknown* item = items.At(i);
+  KROITPSLight* light = nullptr;
+  if (!item || FAILED(item->QueryInterface(IID_KROITPSLight, reinterpret_cast<void**>(&light))))
+    return nullptr;
+  return light;
+}
+
+} // namespace
+
+HRESULT KROTPSLightSetExt::GetLightRep(KROVZBContainer* container, list<KRORep>** reps) {
+  if (!container || !reps) return E_FAIL;
+  HRESULT rc = E_FAIL;
+  if (!*reps) {
+    *reps = new (std::nothrow) list<KRORep>;
+    if (!*reps) return E_FAIL;
+    rc = S_OK;
+  }
+  KROStreamer* reader = container->GetStreamer();
+  if (!reader || reader->GetDataCount() == 0) return rc;
+  reader->SetCurrentPosition(0);
+  int count = 0;
+  reader->ReadInt(count);
+  for (int i = 0; i < count; ++i) {
+    // A name that does not read leaves the reader where it was, so every later entry would
+    // fail the same way: a count larger than the stream ends here instead of spinning on.
+    const std::unique_ptr<char[]> name(reader->ReadClassName());
+    if (!name) break;
+    if (!(KROUnicodeString(name.get()) == KRO3DBagRep::kClassName)) continue;
+    KRORep* rep = ReadRepOf(*reader, name.get());
+    if (rep && !(*reps)->Append(rep)) Discard(rep);
+  }
+  return S_OK;
+}
+
+HRESULT KROTPSLightSetExt::AssocAllRepWithModel(KROITPSLightSet* set, list<KRORep>* reps,
+                                                int kind) {
+  if (!reps) return E_FAIL;
+  list<KROBaseUnknown>* models = set ? ModelListOfKind(set, kind) : nullptr;
+  // Nothing is bound unless the counts agree, not even a prefix.
+  const bool paired = models && models->Size() == reps->Size();
+  const int count = reps->Size();
+  for (int i = 0; i < count; ++i) {
+    KRORep* rep = reps->At(i);
+    KROITPSLight* light = paired ? LightAt(*models, i) : nullptr;
+    if (!light) {
+      Discard(rep); // rep i is offered to item i only: no one else will take it
+      continue;
+    }
+    light->SetRep(rep);
+    light->Release();
+  }
+  return paired ? S_OK : E_FAIL;
+}
+
+HRESULT KROTPSLightSetExt::GenerateAllReps() {
+  AnnotationRoot root(*this);
+  if (!root) return E_FAIL;
+  auto bind = [&](KROVZBContainer* container, int kind) {
+    list<KRORep>* reps = nullptr;
+    if (container && SUCCEEDED(GetLightRep(container, &reps)) && reps)
+      AssocAllRepWithModel(root.Set(), reps, kind);
+    delete reps;
+  };
+  HRESULT rc = E_FAIL;
+  static constexpr struct {
+    const char* name;
+    int kind;
+  } kSequential[] = {{"KROTPSTPSCont", 1}, {"KROTPSViewCont", 2}, {"KROTPSCGCont", 4}};
+  for (const auto& child : kSequential) {
+    if (KROVZBContainer* container = root.Child(child.name)) {
+      bind(container, child.kind);
+      rc = S_OK;
+    }
+  }
+  if (KROVZBContainer* captures = root.Child("KROTPSCapCont")) {
+    bind(captures->GetChildContainer("KROTPSCapRepCont"), 3);
+    rc = S_OK;
+  }
+  return rc;
+}
+
+HRESULT KROTPSLightSetExt::Get2DRep(KROBaseUnknown* tps, KROVZBContainer* container) {
+  if (!tps || !container) return E_FAIL;
+  // Only an annotation has a 2D rep; the list may hold anything its adders gave it.
+  if (tps->GetMetaObject() != KROTPSLightTPS::MetaObject() &&
+      !tps->IsAKindOf(KROTPSLightTPS::ClassName()))
+    return E_FAIL;
+  auto* annotation = static_cast<KROTPSLightTPS*>(tps);
+  int index = 0;
+  annotation->GetIndex(&index);
+  KRORep* rep =
+      ReadIndexedRep(container, index, {KRO2DBagRep::kClassName, KRO2DCustomRep::kClassName});
+  if (!rep) return E_FAIL;
+  auto* rep2D = dynamic_cast<KRO2DRep*>(rep);
+  if (!rep2D) {
+    Discard(rep);
+    return E_FAIL;
+  }
+  annotation->Set2DRep(rep2D);
+  return S_OK;
+}
+
+HRESULT KROTPSLightSetExt::GenerateAll2DReps() {
+  AnnotationRoot root(*this);
+  if (!root) return E_FAIL;
+  KROVZBContainer* container = root.Child("KROTPSTPS2DCont");
+  if (!container) return E_FAIL;
+  if (list<KROBaseUnknown>* tpss = root.Set()->GetTPSList()) {
+    const int count = tpss->Size();
+    for (int i = 0; i < count; ++i) {
+      if (i >= tpss->Size()) continue;
+      if (KROBaseUnknown* tps = tpss->At(i)) Get2DRep(tps, container);
+    }
+  }
+  return S_OK;
+}
+
+HRESULT KROTPSLightSetExt::GetCaptureRep(KROVZBContainer* container, KROITPSLightSet* set) {
+  if (!set || !container) return E_FAIL;
+  list<KROBaseUnknown>* captures = nullptr;
+  if (FAILED(set->GetCaptureList(&captures)) || !captures) return E_FAIL;
+  const int count = captures->Size();
+  for (int i = 0; i < count; ++i) {
+    KROITPSLight* capture = LightAt(*captures, i);
+    if (!capture) continue;
+    int index = 0;
+    capture->GetIndex(&index);
+    if (KRORep* rep = ReadIndexedRep(container, index, {KRO3DBagRep::kClassName}))
+      capture->SetRep(rep);
+    capture->Release();
+  }
+  return S_OK;
+}
+
+HRESULT KROTPSLightSetExt::GenerateAllCapturesReps() {
+  AnnotationRoot root(*this);
+  if (!root) return E_FAIL;
+  KROVZBContainer* container = root.Child("KROTPSCapCont");
+  if (!container) return E_FAIL;
+  GetCaptureRep(container, root.Set());
+  return S_OK;
+}

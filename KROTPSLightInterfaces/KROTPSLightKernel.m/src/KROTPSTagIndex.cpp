@@ -1,0 +1,150 @@
+// KROTPSTagIndex.cpp
+#include "KROTPSTagIndex.h"
+
+#include "KROComPtr.h"
+#include "KROITPSLight.h"
+#include "KROITPSLightModel.h"
+#include "KROITPSLightTTRS.h"
+#include "KRORawColl.h"
+
+#include <algorithm>
+#include <memory>
+#include <numeric>
+#include <utility>
+
+namespace {
+using Objects = list<KROBaseUnknown>;
+
+/// Calls visit(end, index) for every non-empty path of every TTRS, in list and path order, whose
+/// last id `keep` accepts; `index` is the TTRS's index (0 when it writes none). A TTRS that lacks
+/// either interface contributes nothing.
+template <class Keep, class Visit>
+void ForEachPathEnd(const Objects& ttrs, Keep keep, Visit visit) {
+  KRORawCollPV paths;
+  const int count = ttrs.Size();
+  for (int i = 0; i < count; ++i) {
+    KROBaseUnknown* item = ttrs.At(i);
+    KROComPtr<KROITPSLightTTRS> one;
+    if (!item || FAILED(item->QueryInterface(IID_KROITPSLightTTRS, one.Put())) || !one) continue;
+    if (FAILED(one->GetGeomPathId(&paths))) continue;
+    bool asked = false;
+    bool known = false;
+    int index = 0;
+    for (int p = 1; p <= paths.Size(); ++p) {
+      const auto* path = static_cast<const KRORawCollint*>(paths[p]);
+      if (!path || path->Size() < 1) continue;
+      const int end = (*path)[path->Size()];
+      if (!keep(end)) continue;
+      if (!asked) {
+        asked = true;
+        KROComPtr<KROITPSLight> light;
+        known = SUCCEEDED(one->QueryInterface(IID_KROITPSLight, light.Put())) && light;
+        if (known) light->GetIndex(&index);
+      }
+      if (known) visit(end, index);
+    }
+  }
+}
+
+/// Calls visit(annotation, linkId) for every TTRS link id of every annotation, in list and link
+/// order.
+template <class Visit> void ForEachLinkId(const Objects& annotations, Visit visit) {
+  const int count = annotations.Size();
+  for (int i = 0; i < count; ++i) {
+    KROBaseUnknown* item = annotations.At(i);
+    KROComPtr<KROITPSLightModel> model;
+    if (!item || FAILED(item->QueryInterface(IID_KROITPSLightModel, model.Put())) || !model)
+      continue;
+    KRORawCollint* raw = nullptr;
+    if (FAILED(model->GetTTRSLinkIds(&raw))) continue;
+    const std::unique_ptr<KRORawCollint> ids(raw);
+    for (int m = 1; ids && m <= ids->Size(); ++m)
+      visit(item, (*ids)[m]);
+  }
+}
+
+/// One tag that paths of TTRS of one index end with, and how many of them.
+struct Reach {
+  std::size_t slot;
+  std::size_t paths;
+};
+} // namespace
+
+bool KROTPSTagIndex::Build(const Objects& ttrs, const Objects* annotations,
+                           std::uint64_t generation, const int* onlyTag) noexcept {
+  Reset();
+  try {
+    std::vector<std::pair<int, int>> ends; // (TTRS index, tag), one per path
+    ForEachPathEnd(
+        ttrs, [onlyTag](int end) { return !onlyTag || end == *onlyTag; },
+        [&ends](int end, int index) { ends.emplace_back(index, end); });
+    std::sort(ends.begin(), ends.end());
+
+    // Grouped by TTRS index, so that one link id finds all its tags in one range.
+    std::vector<Reach> reaches;
+    std::unordered_map<int, std::pair<std::size_t, std::size_t>> reachesOfIndex;
+    for (std::size_t i = 0, j = 0; i < ends.size(); i = j) {
+      while (j < ends.size() && ends[j] == ends[i])
+        ++j;
+      const std::size_t slot =
+          slotOfTag_.try_emplace(ends[i].second, slotOfTag_.size()).first->second;
+      auto& range =
+          reachesOfIndex.try_emplace(ends[i].first, reaches.size(), reaches.size()).first->second;
+      reaches.push_back({slot, j - i});
+      range.second = reaches.size();
+    }
+
+    // (slot, annotation) in answer order: a link id equal to an index that k paths ending with a
+    // tag carry puts the annotation k times into that tag's answer.
+    std::vector<std::pair<std::size_t, KROBaseUnknown*>> hits;
+    if (annotations && !reaches.empty())
+      ForEachLinkId(*annotations, [&](KROBaseUnknown* annotation, int linkId) {
+        const auto found = reachesOfIndex.find(linkId);
+        if (found == reachesOfIndex.end()) return;
+        for (std::size_t r = found->second.first; r < found->second.second; ++r)
+          hits.insert(hits.end(), reaches[r].paths, {reaches[r].slot, annotation});
+      });
+
+    // A stable counting sort by slot keeps each answer in answer order.
+    offsets_.assign(slotOfTag_.size() + 1, 0);
+    for (const auto& hit : hits)
+      ++offsets_[hit.first + 1];
+    std::partial_sum(offsets_.begin(), offsets_.end(), offsets_.begin());
+    std::vector<std::size_t> next(offsets_.begin(), offsets_.end() - 1);
+    items_.resize(hits.size());
+    for (const auto& hit : hits)
+      items_[next[hit.first]++] = hit.second;
+  } catch (...) { // out of memory: the caller falls back or fails
+    Reset();
+    return false;
+  }
+  hasAnnotationList_ = annotations != nullptr;
+  generation_ = generation;
+  built_ = true;
+  return true;
+}
+
+bool KROTPSTagIndex::Find(int tag, std::span<KROBaseUnknown* const>* answer) const noexcept {
+  if (!built_ || !answer) return false;
+  const auto found = slotOfTag_.find(tag);
+  if (found == slotOfTag_.end()) return false;
+  const std::size_t slot = found->second;
+  *answer = std::span<KROBaseUnknown* const>(items_).subspan(offsets_[slot],
+                                                             offsets_[slot + 1] - offsets_[slot]);
+  return true;
+}
+
+void KROTPSTagIndex::Reset() noexcept {
+  std::unordered_map<int, std::size_t>().swap(slotOfTag_);
+  std::vector<std::size_t>().swap(offsets_);
+  std::vector<KROBaseUnknown*>().swap(items_);
+  built_ = false;
+  hasAnnotationList_ = false;
+}
+
+bool KROTPSTagIndex::NoteMiss(std::uint64_t generation) noexcept {
+  if (built_ && generation_ != generation) Reset();
+  const bool repeated = missedAt_ == generation;
+  missedAt_ = generation;
+  return repeated;
+}

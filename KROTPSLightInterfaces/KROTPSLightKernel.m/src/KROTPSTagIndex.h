@@ -1,0 +1,61 @@
+// KROTPSTagIndex.h - the geometry-tag query's answers for every tag, made in one walk.
+///
+/// One walk over the TTRS gathers, per path end, the index of the TTRS the path belongs to; one
+/// walk over the annotations pairs each TTRS link id with those indexes. The answer of a tag is
+/// what the query would give on a miss: the annotations in list order, each once for every pair of
+/// one of its link ids and a path of a TTRS of that index ending with the tag.
+/// \code
+///   KROTPSTagIndex index;
+///   index.Build(*ttrsList, tpsList, KROTPSModelGeneration());
+///   std::span<KROBaseUnknown* const> answer;
+///   if (index.IsBuiltAt(KROTPSModelGeneration()) && index.Find(30, &answer)) ...
+/// \endcode
+/// The answers hold the annotations uncounted: an index may be read only while the model
+/// generation it was built at is still current (KROTPSModelGeneration.h).
+#pragma once
+
+#include "KROBaseUnknown.h"
+#include "KROList.h"
+#include "KROTPSModelGeneration.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <unordered_map>
+#include <vector>
+
+class KROTPSTagIndex {
+public:
+  KROTPSTagIndex() = default;
+  KROTPSTagIndex(const KROTPSTagIndex&) = delete;
+  KROTPSTagIndex& operator=(const KROTPSTagIndex&) = delete;
+
+  /// Replaces the content with the answers of every tag a path of `ttrs` ends with, or of
+  /// `*onlyTag` alone. `annotations` is the set's annotation list, null when it is absent. False,
+  /// with the index empty, when memory runs out.
+  bool Build(const list<KROBaseUnknown>& ttrs, const list<KROBaseUnknown>* annotations,
+             std::uint64_t generation, const int* onlyTag = nullptr) noexcept;
+  bool IsBuiltAt(std::uint64_t generation) const noexcept {
+    return built_ && generation_ == generation;
+  }
+  /// False when no path ends with `tag`; otherwise its answer, possibly empty, valid until the
+  /// next Build or Reset.
+  bool Find(int tag, std::span<KROBaseUnknown* const>* answer) const noexcept;
+  /// Whether the set had an annotation list when the index was built.
+  bool HasAnnotationList() const noexcept { return hasAnnotationList_; }
+  /// Frees the content.
+  void Reset() noexcept;
+
+  /// Records a miss at `generation`, dropping content built at an older one. True when the
+  /// previous miss was at the same generation.
+  bool NoteMiss(std::uint64_t generation) noexcept;
+
+private:
+  std::unordered_map<int, std::size_t> slotOfTag_;
+  std::vector<std::size_t> offsets_; // answer of slot s: items_[offsets_[s], offsets_[s + 1])
+  std::vector<KROBaseUnknown*> items_;
+  std::uint64_t generation_ = 0;
+  std::uint64_t missedAt_ = 0;
+  bool built_ = false;
+  bool hasAnnotationList_ = false;
+};
