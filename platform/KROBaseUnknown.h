@@ -1,7 +1,7 @@
 // KROBaseUnknown.h - the reference-counted base of every component.
 ///
-/// A component starts with one reference, held by whoever created it; `Release` at zero destroys it.
-/// Interfaces are reached with `QueryInterface`, which the runtime answers from the interface
+/// A component starts with one reference, held by whoever created it; `Release` at zero destroys
+/// it. Interfaces are reached with `QueryInterface`, which the runtime answers from the interface
 /// dictionary (KRODictionary.h): ties of the component's class or of a data extension of it.
 /// \code
 ///   KROBaseUnknown* set = new KROTPSLightSet();          // count 1
@@ -102,7 +102,7 @@ private:
 
   ULONG count_ = 1;
   bool destroying_ = false;
-  KROBaseUnknown* impl_ = nullptr;     // extended component, for a data extension
+  KROBaseUnknown* impl_ = nullptr;       // extended component, for a data extension
   KROComponentExtras* extras_ = nullptr; // ties, extensions, weak control; made on first need
 };
 

@@ -1,4 +1,5 @@
-// KRODictionary.h - the interface dictionary: which class answers which interface, through which tie.
+// KRODictionary.h - the interface dictionary: which class answers which interface, through which
+// tie.
 ///
 /// One entry per (class, interface) pair. `QueryInterface` on a component looks up its class (and
 /// its parents), then the data extensions of those classes, by (metaclass, interface id) in a hash

@@ -20,10 +20,10 @@
 struct Tie_StackCtx;
 
 struct KROTieState {
-  KROBaseUnknown* impl = nullptr;    ///< receives the forwarded calls; one reference held
-  KROBaseUnknown* home = nullptr;    ///< the component that lists this tie among its live ties
+  KROBaseUnknown* impl = nullptr; ///< receives the forwarded calls; one reference held
+  KROBaseUnknown* home = nullptr; ///< the component that lists this tie among its live ties
   KROMetaClass* tieMeta = nullptr;
-  Tie_StackCtx* ctx = nullptr;       ///< optional context resolving the implementation per call
+  Tie_StackCtx* ctx = nullptr; ///< optional context resolving the implementation per call
 };
 
 /// Resolves the implementation a tie forwards to. Without a context it is the tie's own.

@@ -47,6 +47,7 @@ constexpr std::size_t KROHashIID(const IID& id) {
   auto mix = [&h](std::uint64_t v) { h = (h ^ v) * 1099511628211ull; };
   mix(id.data1);
   mix((std::uint64_t(id.data2) << 16) | id.data3);
-  for (int i = 0; i < 8; ++i) mix(id.data4[i]);
+  for (int i = 0; i < 8; ++i)
+    mix(id.data4[i]);
   return static_cast<std::size_t>(h ^ (h >> 29));
 }

@@ -310,9 +310,9 @@ TEST_F(ComponentRuntime, MetaclassesKnowTheirNamesKindsAndExtendedTypes) {
   EXPECT_EQ(tie->GetTypeOfClass(), TIE);
   EXPECT_EQ(*tie->GetIID(), IID_ITestAlpha);
   EXPECT_EQ(tie->GetParent(), m);
-  EXPECT_EQ(KROFillDictionary(m, tie, &KROCreateTieOf<TIEITestAlpha, ITestAlpha, TestWidget>,
-                              nullptr, 1),
-            E_FAIL); // a pair is registered once
+  EXPECT_EQ(
+      KROFillDictionary(m, tie, &KROCreateTieOf<TIEITestAlpha, ITestAlpha, TestWidget>, nullptr, 1),
+      E_FAIL); // a pair is registered once
 }
 
 TEST_F(ComponentRuntime, DispatchSlotsReportFailureHonestly) {

@@ -1,10 +1,10 @@
 // The light object base: defaults, texts, and the wrapper bag that owns a bound rep.
+#include "KROTPSLightAdapt.h"
 #include "KROClassMacros.h"
 #include "KROComPtr.h"
 #include "KRODictionary.h"
 #include "KROITPSLight.h"
 #include "KRORep.h"
-#include "KROTPSLightAdapt.h"
 #include "KROTPSLightTieSupport.h"
 #include "KROTestSupport.h"
 #include "TIEKROITPSLight.h"

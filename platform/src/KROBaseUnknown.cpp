@@ -85,7 +85,6 @@ void KROBaseUnknown::BeginDestruction() {
     KROBaseUnknown* ext = extras_->extensions.back().extension;
     extras_->extensions.pop_back();
     delete ext; // still linked: its AddRef/Release go to this (stable) count
-
   }
 }
 
@@ -106,9 +105,9 @@ HRESULT KROBaseUnknown::Invoke(long, const IID&, unsigned long, unsigned short, 
 }
 
 KROMetaClass* KROBaseUnknown::MetaObject() {
-  static KROMetaClass* meta = fct_RetrieveMetaObject("KROBaseUnknown", Implementation, nullptr,
-                                                     "KROBaseUnknown", "KROPlatform",
-                                                     sizeof(KROBaseUnknown));
+  static KROMetaClass* meta =
+      fct_RetrieveMetaObject("KROBaseUnknown", Implementation, nullptr, "KROBaseUnknown",
+                             "KROPlatform", sizeof(KROBaseUnknown));
   return meta;
 }
 const char* KROBaseUnknown::ClassName() { return MetaObject()->IsA(); }
@@ -140,7 +139,8 @@ HRESULT KROBaseUnknown::ChangeComponentState(int, int) { return S_OK; }
 KROWeakControl* KROBaseUnknown::WeakControl() {
   if (!extras_) extras_ = new (std::nothrow) KROComponentExtras();
   if (!extras_) return nullptr;
-  if (!extras_->weak) extras_->weak = new (std::nothrow) KROWeakControl(destroying_ ? nullptr : this);
+  if (!extras_->weak)
+    extras_->weak = new (std::nothrow) KROWeakControl(destroying_ ? nullptr : this);
   return extras_->weak;
 }
 

@@ -38,7 +38,8 @@ void NoteExtension(const KROMetaClass* ext) {
   for (const KROMetaClass* extended : ext->GetExtendedTypes()) {
     auto& list = Dict().extensionsOf[extended];
     bool known = false;
-    for (const KROMetaClass* m : list) known = known || m == ext;
+    for (const KROMetaClass* m : list)
+      known = known || m == ext;
     if (!known) list.push_back(ext);
   }
 }
