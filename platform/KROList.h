@@ -50,7 +50,7 @@ public:
   bool Append(T* item) {
     if (reserve == 0) {
       if (count == std::numeric_limits<int>::max()) return false;
-      const int newReserve = count == 0 ? 1 : count;
+      const int newReserve = GrowthReserve(count);
       T** block = Allocate(BlockBytes(headRoom, count, newReserve));
       if (!block) return false;
       if (count > 0) std::memcpy(block + headRoom, items, sizeof(T*) * std::size_t(count));
@@ -96,6 +96,14 @@ public:
   int Cursor() const { return cursor; }
   void SetCursor(int position) { cursor = position; }
   T** Items() const { return items; }
+
+  /// Free slots added when a full list of `count` items grows: doubling, but never past
+  /// INT_MAX items in all, since count and reserve are ints.
+  static int GrowthReserve(int count) {
+    if (count <= 0) return 1;
+    const int room = std::numeric_limits<int>::max() - count;
+    return count < room ? count : room;
+  }
 
   /// Bytes for a block of headRoom + count + reserve slots; any negative or overflowing request
   /// yields SIZE_MAX so that the allocation fails instead of wrapping to a small block.

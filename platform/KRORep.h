@@ -91,7 +91,7 @@ public:
   const list<KRORep>* GetChildren() const override { return &children_; }
 
   /// Appends `child` and counts this bag as one of its holders. Returns 1, or 0 when the list
-  /// cannot grow or `child` is this bag itself.
+  /// cannot grow, `child` is this bag itself or its holder count is at its limit.
   int AddChild(KRORep& child);
 
   /// Lets go of every child, destroying those no bag holds any longer, then frees this bag unless

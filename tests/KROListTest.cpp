@@ -183,6 +183,16 @@ TEST_F(KROListTest, LocateFindsTheLastOccurrenceAndToleratesNullItems) {
   EXPECT_EQ(Contents(l), (std::vector<int*>{p(0), p(1), p(0)}));
 }
 
+TEST(KROListGrowth, DoublesButNeverTakesTheItemCountPastIntMax) {
+  EXPECT_EQ(list<int>::GrowthReserve(0), 1);
+  EXPECT_EQ(list<int>::GrowthReserve(3), 3);
+  for (int count : {INT_MAX / 2 - 1, INT_MAX / 2, INT_MAX / 2 + 1, INT_MAX - 1}) {
+    const int reserve = list<int>::GrowthReserve(count);
+    EXPECT_GE(reserve, 1) << count;
+    EXPECT_LE(static_cast<long long>(count) + reserve, INT_MAX) << count;
+  }
+}
+
 TEST(KROListBlockBytes, SaturatesInsteadOfWrapping) {
   constexpr std::size_t kMax = SIZE_MAX;
   EXPECT_EQ(list<int>::BlockBytes(2, 3, 4), 9 * sizeof(int*));

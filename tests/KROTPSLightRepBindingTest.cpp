@@ -2,13 +2,24 @@
 // index in the indexed ones, the classes each accepts, the road to the root container, and who
 // ends up owning the reps.
 #include "KRORepBindingTestSupport.h"
+#include "KROTPSLightView.h"
 
 #include <gtest/gtest.h>
+
+#include <string_view>
 
 namespace {
 
 using F = KROITPSLightModelFactory;
 using KRORepBinding = KROBindingTest;
+
+/// A view that claims to be a kind of annotation without being one.
+class ClaimsToBeAnnotation : public KROTPSLightView {
+public:
+  int IsAKindOf(const char* name) const override {
+    return (name && std::string_view(name) == "KROTPSLightTPS") || KROTPSLightView::IsAKindOf(name);
+  }
+};
 
 TEST_F(KRORepBinding, SequentialStreamsPairByPositionAndNullItemsKeepTheirSlot) {
   const std::string paths[] = {"V4V5_FDT/KROTPSTPSCont", "V4V5_FDT/KROTPSViewCont",
@@ -98,6 +109,9 @@ TEST_F(KRORepBinding, OnlyAnnotationsGetTwoDRepsFromTheAnnotationList) {
     other->AddRef(); // the annotation list's own reference
     set_->AddTPS(other);
   }
+  auto* claimant = new ClaimsToBeAnnotation();
+  claimant->SetIndex(1);
+  set_->AddTPS(claimant);
   KROTPSLightTPS* tps = Tps(1);
   const long reps = KRORep::LiveCount();
   Use(KRODocumentBuilder()
@@ -105,7 +119,7 @@ TEST_F(KRORepBinding, OnlyAnnotationsGetTwoDRepsFromTheAnnotationList) {
           .Build());
   EXPECT_EQ(services_->GenerateAll2DReps(), S_OK);
   EXPECT_EQ(Label2DOf(tps), "t");
-  EXPECT_EQ(KRORep::LiveCount(), reps + 2) << "the view and the capture got nothing";
+  EXPECT_EQ(KRORep::LiveCount(), reps + 2) << "the views and the capture got nothing";
 }
 
 TEST_F(KRORepBinding, CapturesTakeTheRepOfTheLaterCall) {

@@ -15,6 +15,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string_view>
+#include <utility>
+
 namespace set_test {
 // The result-set type the extension also extends; in the host it comes from another library.
 class KROTPSResultSet : public KROBaseUnknown {
@@ -35,6 +39,22 @@ public:
     return KROBaseUnknown::QueryInterface(iid, out);
   }
   HRESULT AttachLightSet(KROBaseUnknown*) override { return S_OK; }
+};
+
+/// A handler that, while it is destroyed, reads the set's reference product and sets it again.
+class CallingBackHandler : public TestHandler {
+public:
+  CallingBackHandler(KROITPSLightSet* set, KROITPSLightModelHandler** seen)
+      : set_(set), seen_(seen) {}
+  ~CallingBackHandler() override {
+    *seen_ = nullptr;
+    if (SUCCEEDED(set_->GetRefProduct(seen_))) (*seen_)->Release();
+    set_->SetRefProduct(*seen_);
+  }
+
+private:
+  KROITPSLightSet* set_;
+  KROITPSLightModelHandler** seen_;
 };
 
 /// A model object that counts its destructions.
@@ -284,6 +304,25 @@ TEST_F(LightSet, ReferenceProductHoldsExactlyOneReference) {
   component_ = nullptr;
   EXPECT_EQ(RefCount(next), 1u);
   handler->Release();
+  next->Release();
+}
+
+TEST_F(LightSet, AHandlerCallingBackWhileDestroyedFindsWhatReplacedIt) {
+  auto* next = new TestHandler();
+  const std::pair<const char*, std::function<void()>> leaves[] = {
+      {"replaced", [&] { set_->SetRefProduct(next); }},
+      {"cleared", [&] { set_->SetRefProduct(nullptr); }},
+      {"flushed", [&] { set_->FlushData(); }},
+  };
+  for (const auto& [how, leave] : leaves) {
+    KROITPSLightModelHandler* seen = nullptr;
+    auto* handler = new CallingBackHandler(set_.Get(), &seen);
+    set_->SetRefProduct(handler);
+    handler->Release(); // the set holds the only reference
+    leave();
+    EXPECT_EQ(seen, std::string_view(how) == "replaced" ? next : nullptr) << how;
+  }
+  EXPECT_EQ(RefCount(next), 1u);
   next->Release();
 }
 

@@ -107,7 +107,14 @@ TEST_F(AnnotationOrderGroup, HandingBackTheHeldListKeepsIt) {
   ASSERT_EQ(group->Size(), 1);
   EXPECT_EQ(tps->RemoveOrderGroupTPS(reinterpret_cast<KROBaseUnknown*>(0x10)), S_OK);
   EXPECT_EQ(group->Size(), 0);
-  tps->Release(); // frees `held` once
+  // Its own associated list handed over as order group is refused: it would be freed twice.
+  tps->AddAssociatedTPS(reinterpret_cast<KROBaseUnknown*>(0x20));
+  list<KROBaseUnknown>* associated = nullptr;
+  ASSERT_EQ(tps->GetAssociatedTPS(&associated), S_OK);
+  EXPECT_EQ(tps->SetOrderGroup(associated), S_OK);
+  EXPECT_EQ(tps->GetOrderGroup(&group), S_OK);
+  EXPECT_EQ(group, held);
+  tps->Release(); // frees `held` and the associated list once each
 }
 
 TEST_F(AnnotationOrderGroup, ReplacingFreesTheOldListAndNullLeavesNone) {

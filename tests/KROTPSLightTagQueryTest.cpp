@@ -20,6 +20,18 @@ struct QueryState : KROTPSLightSetExt {
     return ext->*(&QueryState::tagIndex_);
   }
 };
+
+/// An annotation whose link ids change without the model hearing of it.
+class DriftingTPS : public KROTPSLightTPS {
+public:
+  HRESULT GetTTRSLinkIds(KRORawCollint** ids) override {
+    if (!ids) return E_FAIL;
+    *ids = new KRORawCollint();
+    (*ids)->Append(link);
+    return S_OK;
+  }
+  int link = 4;
+};
 } // namespace tag_query_test
 
 namespace {
@@ -175,6 +187,38 @@ TEST_F(TagQuery, EveryChangeThatCanAlterAnAnswerMovesTheGeneration) {
     change();
     EXPECT_NE(KROTPSModelGeneration(), before) << name;
   }
+}
+
+TEST_F(TagQuery, TheTagIndexServesOnlyListsItCanTrust) {
+  AddTTRS(4, {{30}, {31}, {32}, {33}});
+  AddTTRS(5, {{34}, {35}});
+  KROTPSLightTPS* a = AddTPS({4});
+  auto* b = new KROTPSLightTPS();
+  b->AddTTRSLinkID(4);
+  EXPECT_EQ(Query(30).items, Items{a});
+  EXPECT_EQ(Query(31).items, Items{a});
+  ASSERT_TRUE(QueryState::Index(ext_).IsBuiltAt(KROTPSModelGeneration()));
+  set_->GetTPSList()->Append(b); // written into the set's own list, behind its back
+  EXPECT_EQ(Query(32).items, (Items{a, b}));
+
+  auto* drifting = new DriftingTPS();
+  set_->AddTPS(drifting);
+  EXPECT_EQ(Query(33).items, (Items{a, b, drifting}));
+  EXPECT_EQ(Query(34).items, Items{});
+  drifting->link = 5;
+  EXPECT_EQ(Query(35).items, Items{drifting});
+
+  // One TTRS with many paths that many annotations link to: every answer is cheap, all of them
+  // together are not.
+  set_->FlushData();
+  KROTPSLightTTRS* wide = AddTTRS(1, {});
+  for (int tag = 0; tag < 1000; ++tag)
+    AddPath(wide, {tag});
+  for (int i = 0; i < 200; ++i)
+    AddTPS({1});
+  for (int tag : {1, 2, 3})
+    EXPECT_EQ(Query(tag).items.size(), 200u);
+  EXPECT_FALSE(QueryState::Index(ext_).IsBuiltAt(KROTPSModelGeneration()));
 }
 
 TEST_F(TagQuery, AnswersMatchAPlainScanWhileTheModelChanges) {

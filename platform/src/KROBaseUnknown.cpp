@@ -157,6 +157,12 @@ KROBaseUnknown* KROBaseUnknown::FindOrCreateExtension(KROMetaClass* meta,
   if (destroying_ || !createItself || role_ != Role::Component) return nullptr;
   if (!extras_) extras_ = new (std::nothrow) KROComponentExtras();
   if (!extras_) return nullptr;
+  // Room first, so that listing the new extension cannot fail (or throw) once it exists.
+  try {
+    extras_->extensions.reserve(extras_->extensions.size() + 1);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
   KROBaseUnknown* ext = createItself();
   if (!ext) return nullptr;
   ext->SetImpl(this);

@@ -1,6 +1,7 @@
 // KRORep.cpp - the rep allocator and the ownership rules of group reps.
 #include "KRORep.h"
 
+#include <climits>
 #include <new>
 
 namespace {
@@ -35,7 +36,7 @@ KRO2DRep::~KRO2DRep() = default;
 const char* KRO2DRep::ClassName() const { return "KRO2DRep"; }
 
 template <class Base> int KROGroupRep<Base>::AddChild(KRORep& child) {
-  if (&child == this) return 0;
+  if (&child == this || child.HolderCount() == INT_MAX) return 0;
   if (!children_.Append(&child)) return 0;
   KRORep::Hold(child);
   return 1;

@@ -3,6 +3,8 @@
 
 #include "KRORuntimeInternals.h"
 
+#include <new>
+
 KROBaseUnknown* Tie_StackCtx::Run(Tie_StackCtx* ctx, KROBaseUnknown* impl) {
   return ctx ? ctx->Resolve(impl) : impl;
 }
@@ -29,7 +31,11 @@ HRESULT Tie_Construct(KROBaseUnknown* tie, KROTieState& state, KROBaseUnknown* c
   }
   if (!component->extras_) component->extras_ = new (std::nothrow) KROComponentExtras();
   if (!component->extras_) return E_FAIL;
-  component->extras_->ties.push_back({*tieMeta->GetIID(), tie});
+  try {
+    component->extras_->ties.push_back({*tieMeta->GetIID(), tie});
+  } catch (const std::bad_alloc&) {
+    return E_FAIL;
+  }
   state.impl = impl;
   state.home = component;
   state.tieMeta = tieMeta;

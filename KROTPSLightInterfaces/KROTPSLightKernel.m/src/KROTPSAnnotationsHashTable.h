@@ -4,11 +4,10 @@
 /// entries, each entry owns its list, and no list item carries a reference: the cache must be
 /// cleared before an annotation it names can be destroyed.
 /// \code
-///   KROSysSimpleHashTable* table = KROTPSAnnotationsHashTable::Create();   // null when out of
-///   memory KROTPSAnnotationsHashTable::Insert(table, 30, answer);                 // copies
-///   answer's items if (KROTPSAnnotationEntry* hit = KROTPSAnnotationsHashTable::Find(table, 30)) {
-///   ... } KROTPSAnnotationsHashTable::Destroy(table);                            // entries, then
-///   table
+///   KROSysSimpleHashTable* table = KROTPSAnnotationsHashTable::Create(); // null without memory
+///   KROTPSAnnotationsHashTable::Insert(table, 30, answer);               // copies the items
+///   if (KROTPSAnnotationEntry* hit = KROTPSAnnotationsHashTable::Find(table, 30)) { ... }
+///   KROTPSAnnotationsHashTable::Destroy(table);                          // entries, then table
 /// \endcode
 #pragma once
 

@@ -104,12 +104,15 @@ template <class Bag, class Rep> void KROReplaceWrappedRep(Rep* rep, Rep*& heldRe
   Bag* bag = nullptr;
   if (rep) {
     bag = new (nullptr, nullptr, 0) Bag();
-    if (bag) bag->AddChild(*rep);
+    if (bag && !bag->AddChild(*rep)) {
+      bag->Destroy(); // empty: frees only the bag
+      bag = nullptr;
+    }
   }
   Bag* old = heldBag;
   heldRep = rep;
-  // Without memory for a new bag, an old bag that holds this very rep is kept: destroying it
-  // would destroy the rep that is being bound.
+  // Without a new bag holding the rep, an old bag that holds this very rep is kept: destroying
+  // it would destroy the rep that is being bound.
   if (rep && !bag && old && old->GetChildren() && old->GetChildren()->Locate(rep) >= 0) return;
   heldBag = bag;
   if (old) old->Destroy();

@@ -15,7 +15,7 @@ KROTPSLightRefFrame::KROTPSLightRefFrame() {
   datums_ = new (std::nothrow) list<KROBaseUnknown>;
 }
 
-// The TTRS link ids go with the members, after this body.
+// The TTRS link ids go first, before the lists; the member order alone would free them last.
 KROTPSLightRefFrame::~KROTPSLightRefFrame() {
   ttrsLinkIds_.Clear();
   delete datums_;

@@ -40,8 +40,7 @@ KROTPSLightSetExt::~KROTPSLightSetExt() {
   DisposeLists();
   KROTPSAnnotationsHashTable::Destroy(annotationTable_);
   annotationTable_ = nullptr;
-  if (refProduct_) refProduct_->Release();
-  refProduct_ = nullptr;
+  ReleaseRefProduct();
   document_ = nullptr;
 }
 
@@ -49,6 +48,12 @@ void KROTPSLightSetExt::CreateLists() {
   for (ObjectList** own :
        {&tpsList_, &viewList_, &ttrsList_, &refFrameList_, &captureList_, &cgList_, &fakeList_})
     *own = new (std::nothrow) ObjectList;
+}
+
+void KROTPSLightSetExt::ReleaseRefProduct() {
+  KROITPSLightModelHandler* held = refProduct_;
+  refProduct_ = nullptr;
+  if (held) held->Release();
 }
 
 void KROTPSLightSetExt::DisposeLists() {
@@ -138,10 +143,12 @@ HRESULT KROTPSLightSetExt::GetRefProduct(KROITPSLightModelHandler** handler) {
 }
 
 HRESULT KROTPSLightSetExt::SetRefProduct(KROITPSLightModelHandler* handler) {
-  // AddRef first: setting the handler already held must not destroy it.
+  // AddRef first: setting the handler already held must not destroy it. The old handler goes
+  // last, so that a handler whose destruction calls back into the set finds the new one.
   if (handler) handler->AddRef();
-  if (refProduct_) refProduct_->Release();
+  KROITPSLightModelHandler* old = refProduct_;
   refProduct_ = handler;
+  if (old) old->Release();
   return S_OK;
 }
 
@@ -163,8 +170,7 @@ HRESULT KROTPSLightSetExt::FlushData() {
   DisposeLists();
   KROTPSAnnotationsHashTable::Destroy(annotationTable_);
   annotationTable_ = nullptr;
-  if (refProduct_) refProduct_->Release();
-  refProduct_ = nullptr;
+  ReleaseRefProduct();
   document_ = nullptr;
   CreateLists();
   annotationTable_ = KROTPSAnnotationsHashTable::Create();

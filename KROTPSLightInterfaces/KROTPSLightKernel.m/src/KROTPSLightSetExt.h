@@ -112,13 +112,16 @@ protected:
   /// only when it could not be allocated.
   KROSysSimpleHashTable* annotationTable_ = nullptr;
   /// Every tag's answer at once, made on the second miss at one model generation and read only
-  /// while that generation is current; the table's entries keep their precedence.
+  /// while it serves the set's lists (KROTPSTagIndex.h); the table's entries keep their precedence.
   mutable KROTPSTagIndex tagIndex_;
 
 private:
   /// The list an id kind selects (1 annotations ... 5 constructed geometries), or null.
   list<KROBaseUnknown>* ListOfIdKind(int kind) const;
   void CreateLists();
+  /// Forgets the reference product before releasing it, so that a handler whose destruction
+  /// calls back into the set finds none.
+  void ReleaseRefProduct();
   /// Disposes of every list still present, releasing fake entries only.
   void DisposeLists();
 

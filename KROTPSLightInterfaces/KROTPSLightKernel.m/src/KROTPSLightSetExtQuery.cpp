@@ -80,11 +80,12 @@ HRESULT KROTPSLightSetExt::GetListOfAnnotationsWithZORTag(int tag,
 
   // The first miss after a model change walks the model for this tag alone, as cheap as one
   // answer can be; a second miss at the same generation hints at more to come and builds every
-  // tag's answer at once, for little more than one further walk.
+  // tag's answer at once, for little more than one further walk (KROTPSTagIndex.h says when it
+  // declines).
   const std::uint64_t now = KROTPSModelGeneration();
   const KROTPSTagIndex* index = &tagIndex_;
   KROTPSTagIndex single;
-  if (!tagIndex_.IsBuiltAt(now) &&
+  if (!tagIndex_.Serves(now, *ttrs, annotations) &&
       !(tagIndex_.NoteMiss(now) && tagIndex_.Build(*ttrs, annotations, now))) {
     if (!single.Build(*ttrs, annotations, now, &tag)) return E_FAIL;
     index = &single;

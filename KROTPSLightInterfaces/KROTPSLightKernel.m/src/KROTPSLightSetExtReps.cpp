@@ -211,11 +211,10 @@ HRESULT KROTPSLightSetExt::GenerateAllReps() {
 
 HRESULT KROTPSLightSetExt::Get2DRep(KROBaseUnknown* tps, KROVZBContainer* container) {
   if (!tps || !container) return E_FAIL;
-  // Only an annotation has a 2D rep; the list may hold anything its adders gave it.
-  if (tps->GetMetaObject() != KROTPSLightTPS::MetaObject() &&
-      !tps->IsAKindOf(KROTPSLightTPS::ClassName()))
-    return E_FAIL;
-  auto* annotation = static_cast<KROTPSLightTPS*>(tps);
+  // Only an annotation has a 2D rep; the list may hold anything its adders gave it, including a
+  // class that only claims the annotation's kind.
+  auto* annotation = dynamic_cast<KROTPSLightTPS*>(tps);
+  if (!annotation) return E_FAIL;
   int index = 0;
   annotation->GetIndex(&index);
   KRORep* rep =

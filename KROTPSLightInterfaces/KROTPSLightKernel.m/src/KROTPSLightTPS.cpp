@@ -34,7 +34,7 @@ unsigned short SuperTypeOf(unsigned short type) {
 
 KROTPSLightTPS::KROTPSLightTPS() = default;
 
-// The TTRS link ids go with the members, after this body.
+// The TTRS link ids go first, before the lists; the member order alone would free them last.
 KROTPSLightTPS::~KROTPSLightTPS() {
   ttrsLinkIds_.Clear();
   delete associated_;
@@ -100,7 +100,8 @@ HRESULT KROTPSLightTPS::GetOrderGroup(list<KROBaseUnknown>** group) {
   return KROWriteOut(group, orderGroup_);
 }
 HRESULT KROTPSLightTPS::SetOrderGroup(list<KROBaseUnknown>* group) {
-  if (group == orderGroup_) return S_OK;
+  // The annotation's own lists are never taken over a second time: that would free them twice.
+  if (group == orderGroup_ || (group && (group == associated_ || group == basicDims_))) return S_OK;
   delete orderGroup_;
   orderGroup_ = group;
   return S_OK;

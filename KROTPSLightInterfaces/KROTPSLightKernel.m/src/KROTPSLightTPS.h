@@ -51,8 +51,8 @@ public:
   /// S_OK with null while no group was set.
   virtual HRESULT GetOrderGroup(list<KROBaseUnknown>** group);
   /// Takes ownership of `group` (its storage; items stay borrowed) and frees the group held so
-  /// far. Handing back the group already held changes nothing. A list that another annotation
-  /// holds must not be handed over: both would free it.
+  /// far. Handing back the group already held, or one of the annotation's own lists, changes
+  /// nothing. A list that another annotation holds must not be handed over: both would free it.
   virtual HRESULT SetOrderGroup(list<KROBaseUnknown>* group);
   virtual HRESULT RemoveOrderGroupTPS(KROBaseUnknown* tps);
   virtual HRESULT GetBehaviorType(KROTPSLightBehaviorType* type);

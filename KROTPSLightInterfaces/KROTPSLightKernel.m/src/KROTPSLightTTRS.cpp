@@ -74,5 +74,6 @@ HRESULT KROTPSLightTTRS::AddGeomPathId(KRORawCollint* path) {
 HRESULT KROTPSLightTTRS::GetGeomPathId(KRORawCollPV* paths) {
   if (!paths) return E_FAIL;
   *paths = paths_;
-  return S_OK;
+  // A copy that could not be allocated comes out empty: report it rather than an empty TTRS.
+  return paths->Size() == paths_.Size() ? S_OK : E_FAIL;
 }

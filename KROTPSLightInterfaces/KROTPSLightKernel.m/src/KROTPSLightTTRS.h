@@ -50,6 +50,8 @@ public:
   virtual HRESULT SetUUId(const KROWChar* uuid);
   /// Takes ownership of `path`, also when it cannot be stored (it is then deleted: E_FAIL).
   virtual HRESULT AddGeomPathId(KRORawCollint* path);
+  /// Replaces the content of `paths` with the TTRS's own path pointers; E_FAIL when that copy
+  /// cannot be allocated.
   virtual HRESULT GetGeomPathId(KRORawCollPV* paths);
 
 private:

@@ -6,10 +6,13 @@
 #include "KROITPSLightModel.h"
 #include "KROITPSLightTTRS.h"
 #include "KRORawColl.h"
+#include "KROTPSLightTPS.h"
+#include "KROTPSLightTTRS.h"
 
 #include <algorithm>
 #include <memory>
 #include <numeric>
+#include <typeinfo>
 #include <utility>
 
 namespace {
@@ -47,8 +50,8 @@ void ForEachPathEnd(const Objects& ttrs, Keep keep, Visit visit) {
 }
 
 /// Calls visit(annotation, linkId) for every TTRS link id of every annotation, in list and link
-/// order.
-template <class Visit> void ForEachLinkId(const Objects& annotations, Visit visit) {
+/// order, until it answers false.
+template <class Visit> bool ForEachLinkId(const Objects& annotations, Visit visit) {
   const int count = annotations.Size();
   for (int i = 0; i < count; ++i) {
     KROBaseUnknown* item = annotations.At(i);
@@ -59,9 +62,35 @@ template <class Visit> void ForEachLinkId(const Objects& annotations, Visit visi
     if (FAILED(model->GetTTRSLinkIds(&raw))) continue;
     const std::unique_ptr<KRORawCollint> ids(raw);
     for (int m = 1; ids && m <= ids->Size(); ++m)
-      visit(item, (*ids)[m]);
+      if (!visit(item, (*ids)[m])) return false;
   }
+  return true;
 }
+
+/// Whether every item is null or exactly a `Class`: a derived or foreign class may change its
+/// answers without moving the model generation.
+template <class Class> bool OnlyOf(const Objects* items) {
+  for (int i = 0; items && i < items->Size(); ++i)
+    if (KROBaseUnknown* item = items->At(i); item && typeid(*item) != typeid(Class)) return false;
+  return true;
+}
+
+std::vector<KROBaseUnknown*> ItemsOf(const Objects* items) {
+  return items ? std::vector<KROBaseUnknown*>(items->Items(), items->Items() + items->Size())
+               : std::vector<KROBaseUnknown*>();
+}
+
+bool Holds(const Objects* items, const std::vector<KROBaseUnknown*>& expected) {
+  const std::size_t count = items ? std::size_t(items->Size()) : 0;
+  return count == expected.size() &&
+         (count == 0 || std::equal(expected.begin(), expected.end(), items->Items()));
+}
+
+// All answers of a full index together may hold this many times the paths and annotations
+// walked, plus a fixed allowance: one TTRS with many paths that many annotations link to would
+// otherwise put every one of those annotations into the answer of every one of those paths.
+constexpr std::size_t kAnswersPerWalked = 8;
+constexpr std::size_t kAnswersAllowance = std::size_t(1) << 16;
 
 /// One tag that paths of TTRS of one index end with, and how many of them.
 struct Reach {
@@ -73,7 +102,15 @@ struct Reach {
 bool KROTPSTagIndex::Build(const Objects& ttrs, const Objects* annotations,
                            std::uint64_t generation, const int* onlyTag) noexcept {
   Reset();
+  if (!onlyTag) {
+    triedAt_ = generation;
+    if (!OnlyOf<KROTPSLightTTRS>(&ttrs) || !OnlyOf<KROTPSLightTPS>(annotations)) return false;
+  }
   try {
+    if (!onlyTag) {
+      ttrsItems_ = ItemsOf(&ttrs);
+      tpsItems_ = ItemsOf(annotations);
+    }
     std::vector<std::pair<int, int>> ends; // (TTRS index, tag), one per path
     ForEachPathEnd(
         ttrs, [onlyTag](int end) { return !onlyTag || end == *onlyTag; },
@@ -97,13 +134,23 @@ bool KROTPSTagIndex::Build(const Objects& ttrs, const Objects* annotations,
     // (slot, annotation) in answer order: a link id equal to an index that k paths ending with a
     // tag carry puts the annotation k times into that tag's answer.
     std::vector<std::pair<std::size_t, KROBaseUnknown*>> hits;
-    if (annotations && !reaches.empty())
-      ForEachLinkId(*annotations, [&](KROBaseUnknown* annotation, int linkId) {
-        const auto found = reachesOfIndex.find(linkId);
-        if (found == reachesOfIndex.end()) return;
-        for (std::size_t r = found->second.first; r < found->second.second; ++r)
-          hits.insert(hits.end(), reaches[r].paths, {reaches[r].slot, annotation});
-      });
+    const std::size_t budget =
+        onlyTag ? hits.max_size()
+                : kAnswersPerWalked * (ends.size() + ttrsItems_.size() + tpsItems_.size()) +
+                      kAnswersAllowance;
+    if (annotations && !reaches.empty() &&
+        !ForEachLinkId(*annotations, [&](KROBaseUnknown* annotation, int linkId) {
+          const auto found = reachesOfIndex.find(linkId);
+          if (found == reachesOfIndex.end()) return true;
+          for (std::size_t r = found->second.first; r < found->second.second; ++r) {
+            if (reaches[r].paths > budget - hits.size()) return false;
+            hits.insert(hits.end(), reaches[r].paths, {reaches[r].slot, annotation});
+          }
+          return true;
+        })) {
+      Reset();
+      return false;
+    }
 
     // A stable counting sort by slot keeps each answer in answer order.
     offsets_.assign(slotOfTag_.size() + 1, 0);
@@ -119,9 +166,19 @@ bool KROTPSTagIndex::Build(const Objects& ttrs, const Objects* annotations,
     return false;
   }
   hasAnnotationList_ = annotations != nullptr;
+  if (!onlyTag) {
+    ttrsList_ = &ttrs;
+    tpsList_ = annotations;
+  }
   generation_ = generation;
   built_ = true;
   return true;
+}
+
+bool KROTPSTagIndex::Serves(std::uint64_t generation, const Objects& ttrs,
+                            const Objects* annotations) const noexcept {
+  return IsBuiltAt(generation) && ttrsList_ == &ttrs && tpsList_ == annotations &&
+         Holds(&ttrs, ttrsItems_) && Holds(annotations, tpsItems_);
 }
 
 bool KROTPSTagIndex::Find(int tag, std::span<KROBaseUnknown* const>* answer) const noexcept {
@@ -138,13 +195,16 @@ void KROTPSTagIndex::Reset() noexcept {
   std::unordered_map<int, std::size_t>().swap(slotOfTag_);
   std::vector<std::size_t>().swap(offsets_);
   std::vector<KROBaseUnknown*>().swap(items_);
+  std::vector<KROBaseUnknown*>().swap(ttrsItems_);
+  std::vector<KROBaseUnknown*>().swap(tpsItems_);
+  ttrsList_ = tpsList_ = nullptr;
   built_ = false;
   hasAnnotationList_ = false;
 }
 
 bool KROTPSTagIndex::NoteMiss(std::uint64_t generation) noexcept {
-  if (built_ && generation_ != generation) Reset();
-  const bool repeated = missedAt_ == generation;
+  Reset();
+  const bool repeated = missedAt_ == generation && triedAt_ != generation;
   missedAt_ = generation;
   return repeated;
 }

@@ -8,10 +8,13 @@
 ///   KROTPSTagIndex index;
 ///   index.Build(*ttrsList, tpsList, KROTPSModelGeneration());
 ///   std::span<KROBaseUnknown* const> answer;
-///   if (index.IsBuiltAt(KROTPSModelGeneration()) && index.Find(30, &answer)) ...
+///   if (index.Serves(KROTPSModelGeneration(), *ttrsList, tpsList) && index.Find(30, &answer)) ...
 /// \endcode
-/// The answers hold the annotations uncounted: an index may be read only while the model
-/// generation it was built at is still current (KROTPSModelGeneration.h).
+/// The answers hold the annotations uncounted: an index may be read only while it `Serves` the
+/// set's lists, that is while the model generation it was built at is still current
+/// (KROTPSModelGeneration.h) and the lists hold what they held then. Only the library's own TTRS
+/// and annotations bump the generation when they change, so a full index is built only over lists
+/// of those two classes, and only when all answers together stay within a few times the walk.
 #pragma once
 
 #include "KROBaseUnknown.h"
@@ -32,12 +35,17 @@ public:
 
   /// Replaces the content with the answers of every tag a path of `ttrs` ends with, or of
   /// `*onlyTag` alone. `annotations` is the set's annotation list, null when it is absent. False,
-  /// with the index empty, when memory runs out.
+  /// with the index empty, when memory runs out or, for every tag, when the lists hold objects of
+  /// other classes or the answers would outgrow their budget.
   bool Build(const list<KROBaseUnknown>& ttrs, const list<KROBaseUnknown>* annotations,
              std::uint64_t generation, const int* onlyTag = nullptr) noexcept;
   bool IsBuiltAt(std::uint64_t generation) const noexcept {
     return built_ && generation_ == generation;
   }
+  /// Whether an index of every tag, built at `generation`, was built from these very lists
+  /// holding these very items.
+  bool Serves(std::uint64_t generation, const list<KROBaseUnknown>& ttrs,
+              const list<KROBaseUnknown>* annotations) const noexcept;
   /// False when no path ends with `tag`; otherwise its answer, possibly empty, valid until the
   /// next Build or Reset.
   bool Find(int tag, std::span<KROBaseUnknown* const>* answer) const noexcept;
@@ -46,16 +54,22 @@ public:
   /// Frees the content.
   void Reset() noexcept;
 
-  /// Records a miss at `generation`, dropping content built at an older one. True when the
-  /// previous miss was at the same generation.
+  /// Records a miss that the index did not serve, dropping its content. True when the previous
+  /// miss was at the same generation and no index of every tag was tried at it yet.
   bool NoteMiss(std::uint64_t generation) noexcept;
 
 private:
   std::unordered_map<int, std::size_t> slotOfTag_;
   std::vector<std::size_t> offsets_; // answer of slot s: items_[offsets_[s], offsets_[s + 1])
   std::vector<KROBaseUnknown*> items_;
+  // What an index of every tag was built from, to tell a list changed behind the set's back.
+  const list<KROBaseUnknown>* ttrsList_ = nullptr;
+  const list<KROBaseUnknown>* tpsList_ = nullptr;
+  std::vector<KROBaseUnknown*> ttrsItems_;
+  std::vector<KROBaseUnknown*> tpsItems_;
   std::uint64_t generation_ = 0;
   std::uint64_t missedAt_ = 0;
+  std::uint64_t triedAt_ = 0;
   bool built_ = false;
   bool hasAnnotationList_ = false;
 };
