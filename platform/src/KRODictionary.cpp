@@ -2,6 +2,7 @@
 #include "KRODictionary.h"
 
 #include "KRORuntimeInternals.h"
+#include "KROTie.h"
 
 #include <cstring>
 #include <unordered_map>
@@ -66,6 +67,12 @@ HRESULT KRODictionaryQuery(KROBaseUnknown* component, const IID& iid, void** out
     return S_OK;
   }
   if (component->IsBeingDestroyed()) return E_NOINTERFACE;
+  // A live tie was made through this dictionary for this component: hand it out again without
+  // walking the classes.
+  if (KROBaseUnknown* live = Tie_Link(component, component, iid)) {
+    *out = live;
+    return S_OK;
+  }
   const KROMetaClass* own = component->GetMetaObject();
   for (const KROMetaClass* m = own; m; m = m->GetParent()) {
     if (KROTieCreateFn create = Find(m, iid)) {
