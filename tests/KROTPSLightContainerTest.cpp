@@ -7,24 +7,7 @@
 
 namespace {
 
-/// The host's handler: remembers every set it is attached to, keeps none.
-class Handler : public KROITPSLightModelHandler {
-public:
-  HRESULT QueryInterface(const IID& iid, void** out) override {
-    if (out && iid == IID_KROITPSLightModelHandler) {
-      AddRef();
-      *out = static_cast<KROITPSLightModelHandler*>(this);
-      return S_OK;
-    }
-    return KROBaseUnknown::QueryInterface(iid, out);
-  }
-  HRESULT AttachLightSet(KROBaseUnknown* set) override {
-    attached.push_back(set);
-    return S_OK;
-  }
-  std::vector<KROBaseUnknown*> attached;
-};
-
+using Handler = KROTestHandler;
 using ModelFactory = KROModelTest;
 
 TEST_F(ModelFactory, HostBuildsAWholeModelThroughInterfacesAndTearsItDown) {

@@ -27,19 +27,7 @@ class KROTPSResultSet : public KROBaseUnknown {
 KRO_IMPLEMENT_CLASS(KROTPSResultSet, Implementation, "KROTPSResultSet", nullptr)
 KROBaseUnknown* KROTPSResultSet::CreateItself() { return nullptr; }
 
-/// A host handler answering its interface directly.
-class TestHandler : public KROITPSLightModelHandler {
-public:
-  HRESULT QueryInterface(const IID& iid, void** out) override {
-    if (out && iid == IID_KROITPSLightModelHandler) {
-      AddRef();
-      *out = static_cast<KROITPSLightModelHandler*>(this);
-      return S_OK;
-    }
-    return KROBaseUnknown::QueryInterface(iid, out);
-  }
-  HRESULT AttachLightSet(KROBaseUnknown*) override { return S_OK; }
-};
+using TestHandler = KROTestHandler;
 
 /// A handler that, while it is destroyed, reads the set's reference product and sets it again.
 class CallingBackHandler : public TestHandler {

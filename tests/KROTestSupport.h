@@ -5,10 +5,12 @@
 #pragma once
 
 #include "KROBaseUnknown.h"
+#include "KROITPSLightModelHandler.h"
 #include "KRORep.h"
 #include "KROVizBaseCodeExtension.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 class KROTest : public ::testing::Test {
 protected:
@@ -36,3 +38,22 @@ inline std::u16string KROTakeText(KROWChar* text) {
   delete[] text;
   return s;
 }
+
+/// A host handler answering its interface itself; remembers every set it is attached to and
+/// keeps none of them.
+class KROTestHandler : public KROITPSLightModelHandler {
+public:
+  HRESULT QueryInterface(const IID& iid, void** out) override {
+    if (out && iid == IID_KROITPSLightModelHandler) {
+      AddRef();
+      *out = static_cast<KROITPSLightModelHandler*>(this);
+      return S_OK;
+    }
+    return KROBaseUnknown::QueryInterface(iid, out);
+  }
+  HRESULT AttachLightSet(KROBaseUnknown* set) override {
+    attached.push_back(set);
+    return S_OK;
+  }
+  std::vector<KROBaseUnknown*> attached;
+};
