@@ -89,14 +89,14 @@ public:
 
 // --- the part ----------------------------------------------------------------------------------
 
-struct TTRSSpec {
+struct TTRSDef {
   const char16_t* name;
   std::vector<std::vector<int>> paths; // the last id of a path is a face tag
 };
 
 // Face tags of the bracket: 101 base, 102 top, 103/104 bore halves, 105 slot, 106 side,
 // 107..109 holes of the pattern.
-const std::vector<TTRSSpec> kTTRS = {
+const std::vector<TTRSDef> kTTRS = {
     {u"Base face", {{1, 10, 101}}},
     {u"Top face", {{1, 10, 102}}},
     {u"Bore", {{1, 20, 103}, {1, 20, 104}}},
@@ -118,7 +118,7 @@ enum Kind : unsigned short {
   Roughness = 17,
 };
 
-struct AnnotationSpec {
+struct AnnotationDef {
   const char16_t* name;
   Kind type;
   double value;
@@ -126,7 +126,7 @@ struct AnnotationSpec {
   int view;              // 0 front, 1 top, 2 section
 };
 
-const std::vector<AnnotationSpec> kAnnotations = {
+const std::vector<AnnotationDef> kAnnotations = {
     {u"Datum A", Datum, 0, {1}, 0},
     {u"Datum B", Datum, 0, {3}, 2},
     {u"Datum C", Datum, 0, {5}, 0},
@@ -205,12 +205,12 @@ bool BuildModel(Model& m, BracketProduct* product) {
         "the product was attached to the new set once");
 
   int index = 1;
-  for (const TTRSSpec& spec : kTTRS) {
+  for (const TTRSDef& def : kTTRS) {
     KROComPtr<KROITPSLightTTRS> t;
     f.CreateLightTTRS(t.PutTyped(), m.set.Get());
-    Light(t)->SetName(spec.name);
+    Light(t)->SetName(def.name);
     Light(t)->SetIndex(index++);
-    for (const std::vector<int>& path : spec.paths) {
+    for (const std::vector<int>& path : def.paths) {
       auto* ids = new KRORawCollint();
       for (int id : path)
         ids->Append(id);
@@ -230,17 +230,17 @@ bool BuildModel(Model& m, BracketProduct* product) {
   }
 
   index = 1;
-  for (const AnnotationSpec& spec : kAnnotations) {
+  for (const AnnotationDef& def : kAnnotations) {
     KROComPtr<KROITPSLightModel> a;
     f.CreateLightModel(a.PutTyped(), m.set.Get());
     auto light = Light(a);
-    light->SetName(spec.name);
-    light->SetType(spec.type);
+    light->SetName(def.name);
+    light->SetType(def.type);
     light->SetIndex(index++);
-    a->SetValue(spec.value);
-    for (int t : spec.ttrs)
+    a->SetValue(def.value);
+    for (int t : def.ttrs)
       a->AddTTRSLinkID(t);
-    KROITPSLightView* view = m.views[spec.view].Get();
+    KROITPSLightView* view = m.views[def.view].Get();
     a->SetLightView(view);
     view->AddTPS(Base(a.Get()));
     m.annotations.push_back(a);
@@ -380,7 +380,7 @@ std::vector<std::string> Names(const std::vector<const char16_t*>& names) {
 
 KROVZBDocumentComponent* BuildDocument() {
   std::vector<const char16_t*> annotationNames, ttrsNames;
-  for (const AnnotationSpec& a : kAnnotations)
+  for (const AnnotationDef& a : kAnnotations)
     annotationNames.push_back(a.name);
   std::vector<std::string> tps = Names(annotationNames);
   std::vector<std::string> views = Names({kViewNames[0], kViewNames[1], kViewNames[2]});
