@@ -10,10 +10,7 @@ KROTPSLightAdapt::KROTPSLightAdapt() : name_("TPSBase") {}
 KROTPSLightAdapt::~KROTPSLightAdapt() {
   setLink_.Clear();
   rep_ = nullptr;
-  if (wrapperBag_) {
-    wrapperBag_->Destroy();
-    wrapperBag_ = nullptr;
-  }
+  KRODestroyBag(wrapperBag_);
 }
 
 HRESULT KROTPSLightAdapt::GetType(unsigned short* type) { return KROWriteOut(type, type_); }
@@ -34,11 +31,7 @@ HRESULT KROTPSLightAdapt::SetStatus(unsigned short status) {
   return S_OK;
 }
 
-HRESULT KROTPSLightAdapt::GetRep(KRORep** rep) {
-  if (!rep) return E_FAIL;
-  *rep = rep_;
-  return rep_ ? S_OK : E_FAIL;
-}
+HRESULT KROTPSLightAdapt::GetRep(KRORep** rep) { return KROWriteRepOut(rep_, rep); }
 
 HRESULT KROTPSLightAdapt::SetRep(KRORep* rep) {
   KROReplaceWrappedRep(rep, rep_, wrapperBag_);

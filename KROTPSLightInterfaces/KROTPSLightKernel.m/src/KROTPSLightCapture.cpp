@@ -46,10 +46,7 @@ KROTPSLightCapture::~KROTPSLightCapture() {
   views_ = nullptr;
   delete cgs_;
   cgs_ = nullptr;
-  if (contourBag_) {
-    contourBag_->Destroy();
-    contourBag_ = nullptr;
-  }
+  KRODestroyBag(contourBag_);
   activeView_ = nullptr;
   contourRep_ = nullptr;
   DeleteOwned(hidden_);
@@ -133,9 +130,7 @@ HRESULT KROTPSLightCapture::AddTPSCG(KROBaseUnknown* cg) { return KROListAdd(cgs
 HRESULT KROTPSLightCapture::RemoveTPSCG(KROBaseUnknown* cg) { return KROListRemove(cgs_, cg); }
 
 HRESULT KROTPSLightCapture::GetContourRep(KRORep** rep) const {
-  if (!rep) return E_FAIL;
-  *rep = contourRep_;
-  return contourRep_ ? S_OK : E_FAIL;
+  return KROWriteRepOut(contourRep_, rep);
 }
 HRESULT KROTPSLightCapture::SetContourRep(KRORep* rep) {
   if (!rep) return E_FAIL;

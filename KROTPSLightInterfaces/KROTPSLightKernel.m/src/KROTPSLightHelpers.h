@@ -42,6 +42,19 @@ inline HRESULT KROWriteOut3(double* x, double* y, double* z, const double (&v)[3
   return S_OK;
 }
 
+/// Writes a bound rep, which may be null, uncounted; S_OK only when there is one.
+template <class Rep> HRESULT KROWriteRepOut(Rep* held, Rep** out) {
+  if (!out) return E_FAIL;
+  *out = held;
+  return held ? S_OK : E_FAIL;
+}
+
+/// Destroys an owned group rep, if any, and forgets it.
+template <class Bag> void KRODestroyBag(Bag*& bag) {
+  if (bag) bag->Destroy();
+  bag = nullptr;
+}
+
 /// The owner's own list, uncounted; E_FAIL while the list is absent.
 template <class T> HRESULT KROListGet(list<T>* own, list<T>** out) {
   if (!out || !own) return E_FAIL;

@@ -41,10 +41,7 @@ KROTPSLightTPS::~KROTPSLightTPS() {
   delete orderGroup_;
   delete basicDims_;
   associated_ = orderGroup_ = basicDims_ = nullptr;
-  if (wrapperBag2D_) {
-    wrapperBag2D_->Destroy();
-    wrapperBag2D_ = nullptr;
-  }
+  KRODestroyBag(wrapperBag2D_);
   viewLink_.Clear();
   rep2D_ = nullptr;
 }
@@ -164,11 +161,7 @@ HRESULT KROTPSLightTPS::RemoveBasicDim(KROBaseUnknown* dim) {
   return KROListRemove(basicDims_, dim);
 }
 
-HRESULT KROTPSLightTPS::Get2DRep(KRO2DRep** rep) {
-  if (!rep) return E_FAIL;
-  *rep = rep2D_;
-  return rep2D_ ? S_OK : E_FAIL;
-}
+HRESULT KROTPSLightTPS::Get2DRep(KRO2DRep** rep) { return KROWriteRepOut(rep2D_, rep); }
 
 HRESULT KROTPSLightTPS::Set2DRep(KRO2DRep* rep) {
   if (!rep) return E_FAIL;

@@ -37,11 +37,7 @@ HRESULT KROTPSLightTTRS::SetIndex(int index) {
   return S_OK;
 }
 
-HRESULT KROTPSLightTTRS::GetRep(KRORep** rep) {
-  if (!rep) return E_FAIL;
-  *rep = rep_;
-  return rep_ ? S_OK : E_FAIL;
-}
+HRESULT KROTPSLightTTRS::GetRep(KRORep** rep) { return KROWriteRepOut(rep_, rep); }
 
 HRESULT KROTPSLightTTRS::SetRep(KRORep* rep) {
   rep_ = rep;

@@ -21,10 +21,7 @@ KROTPSLightView::~KROTPSLightView() {
   tpsList_ = nullptr;
   delete points_;
   points_ = nullptr;
-  if (hatchBag_) {
-    hatchBag_->Destroy();
-    hatchBag_ = nullptr;
-  }
+  KRODestroyBag(hatchBag_);
   hatchRep_ = nullptr;
 }
 
@@ -107,11 +104,7 @@ HRESULT KROTPSLightView::AddPoints(double x, double y, double z) {
   return points_->Append(x) && points_->Append(y) && points_->Append(z) ? S_OK : E_FAIL;
 }
 
-HRESULT KROTPSLightView::GetHatchRep(KRORep** rep) {
-  if (!rep) return E_FAIL;
-  *rep = hatchRep_;
-  return hatchRep_ ? S_OK : E_FAIL;
-}
+HRESULT KROTPSLightView::GetHatchRep(KRORep** rep) { return KROWriteRepOut(hatchRep_, rep); }
 
 HRESULT KROTPSLightView::SetHatchRep(KRORep* rep) {
   if (!rep) return E_FAIL;
