@@ -1,0 +1,432 @@
+// kro-pmi - shows the PMI of a STEP AP242 file as the light model holds it.
+///
+/// Data goes to stdout, diagnostics to stderr. Exit status: 0 done, 1 bad usage, 2 input that
+/// cannot be read (one line on stderr naming the file and the reason).
+#include "KROComPtr.h"
+#include "KROITPSIdBroker.h"
+#include "KROITPSLight.h"
+#include "KROITPSLightCapture.h"
+#include "KROITPSLightModel.h"
+#include "KROITPSLightRefFrame.h"
+#include "KROITPSLightSet.h"
+#include "KROITPSLightSetServices.h"
+#include "KROITPSLightView.h"
+#include "KROStepImport.h"
+
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+
+namespace {
+
+constexpr int kUsage = 1;
+constexpr int kBadInput = 2;
+
+std::string Utf8(const std::u16string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    char32_t c = s[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000)
+      c = 0x10000 + ((c - 0xD800) << 10) + (s[++i] - 0xDC00);
+    else if (c >= 0xD800 && c < 0xE000)
+      c = 0xFFFD;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+/// Takes over a text the kernel handed out.
+std::string Take(KROWChar* text) {
+  std::string s = text ? Utf8(text) : std::string();
+  delete[] text;
+  return s;
+}
+
+/// Reads the model back through its interfaces, as any host would.
+class ModelReader {
+public:
+  explicit ModelReader(const KROStepImportResult& r)
+      : r_(r), broker_(r.set.As<KROITPSIdBroker>()),
+        services_(r.set.As<KROITPSLightSetServices>()) {}
+
+  /// Broker id from 1, 0 when the object is not in the set's list of that kind.
+  int Id(KROBaseUnknown* object, int kind) const {
+    int id = -1;
+    if (!object || FAILED(broker_->GetIdForObject(object, kind, &id)) || id < 0) return 0;
+    return id + 1;
+  }
+
+  KROBaseUnknown* Object(int id, int kind) const {
+    KROBaseUnknown* object = nullptr;
+    if (FAILED(broker_->GetObjectFromId(id, kind, &object)) || !object) return nullptr;
+    object->Release(); // the set's list keeps it alive
+    return object;
+  }
+
+  std::vector<int> Ids(list<KROBaseUnknown>* items, int kind) const {
+    std::vector<int> ids;
+    for (int i = 0; items && i < items->Size(); ++i)
+      if (int id = Id((*items)[i], kind)) ids.push_back(id);
+    return ids;
+  }
+
+  /// Annotation ids the library's tag query answers for `tag`.
+  std::vector<int> Touching(int tag) const {
+    list<KROBaseUnknown>* found = nullptr;
+    services_->GetListOfAnnotationsWithZORTag(tag, &found);
+    std::vector<int> ids = Ids(found, 1);
+    delete found;
+    return ids;
+  }
+
+  nlohmann::json Annotation(const KROStepAnnotation& a) const {
+    nlohmann::json j;
+    j["id"] = a.id;
+    j["kind"] = KROStepKindName(a.kind);
+    KROBaseUnknown* object = Object(a.id, 1);
+    KROComPtr<KROITPSLight> l;
+    KROComPtr<KROITPSLightModel> m;
+    if (object) {
+      object->QueryInterface(IID_KROITPSLight, l.Put());
+      object->QueryInterface(IID_KROITPSLightModel, m.Put());
+    }
+    unsigned short type = 0, super = 0;
+    double value = 0;
+    KROWChar* name = nullptr;
+    KROWChar* text = nullptr;
+    KROWChar* uuid = nullptr;
+    int frame = 0;
+    if (l) {
+      l->GetType(&type);
+      l->GetName(&name);
+      l->GetUUId(&uuid);
+    }
+    if (m) {
+      m->GetSuperType(&super);
+      m->GetValue(&value);
+      m->GetAttributes(&text);
+      m->GetRefFrameLinkID(&frame);
+    }
+    j["type"] = type;
+    j["super_type"] = super;
+    j["name"] = Take(name);
+    j["value"] = value;
+    j["text"] = Take(text);
+    j["tags"] = a.tags;
+    j["label"] = Take(uuid);
+    j["labels"] = a.labels;
+    j["frame"] = frame == 0 ? nlohmann::json(nullptr) : nlohmann::json(frame);
+    KROComPtr<KROITPSLightView> view;
+    if (m && SUCCEEDED(m->GetLightView(view.PutTyped())) && view) {
+      KROComPtr<KROBaseUnknown> base;
+      view->QueryInterface(CLSID_KROBaseUnknown, base.Put());
+      j["view"] = Id(base.Get(), 2);
+    } else {
+      j["view"] = nullptr;
+    }
+    return j;
+  }
+
+  nlohmann::json Frames() const {
+    nlohmann::json out = nlohmann::json::array();
+    for (const KROStepFrame& f : r_.frames)
+      out.push_back({{"id", f.id}, {"text", f.text}, {"datums", f.datums}});
+    return out;
+  }
+
+  static nlohmann::json Vec(double x, double y, double z) { return {x, y, z}; }
+
+  nlohmann::json Views() const {
+    nlohmann::json out = nlohmann::json::array();
+    list<KROBaseUnknown>* views = nullptr;
+    r_.set->GetViewList(&views);
+    for (int i = 0; views && i < views->Size(); ++i) {
+      KROComPtr<KROITPSLightView> v;
+      if (!(*views)[i] || FAILED((*views)[i]->QueryInterface(IID_KROITPSLightView, v.Put())))
+        continue;
+      double o[3] = {}, x[3] = {}, y[3] = {};
+      v->GetPlaneOrigin(&o[0], &o[1], &o[2]);
+      v->GetFirstPlaneDirect(&x[0], &x[1], &x[2]);
+      v->GetSecondPlaneDirect(&y[0], &y[1], &y[2]);
+      KROWChar* name = nullptr;
+      v.As<KROITPSLight>()->GetName(&name);
+      out.push_back({{"id", i + 1},
+                     {"name", Take(name)},
+                     {"origin", Vec(o[0], o[1], o[2])},
+                     {"x_direction", Vec(x[0], x[1], x[2])},
+                     {"y_direction", Vec(y[0], y[1], y[2])},
+                     {"annotations", Ids(v->GetTPSList(), 1)}});
+    }
+    return out;
+  }
+
+  nlohmann::json Captures() const {
+    nlohmann::json out = nlohmann::json::array();
+    list<KROBaseUnknown>* captures = nullptr;
+    r_.set->GetCaptureList(&captures);
+    for (int i = 0; captures && i < captures->Size(); ++i) {
+      KROComPtr<KROITPSLightCapture> c;
+      if (!(*captures)[i] ||
+          FAILED((*captures)[i]->QueryInterface(IID_KROITPSLightCapture, c.Put())))
+        continue;
+      double o[3] = {}, d[3] = {}, z[3] = {}, t[3] = {};
+      int camera = 0, clipping = 0;
+      c->GetOrigin(&o[0], &o[1], &o[2]);
+      c->GetDirection(&d[0], &d[1], &d[2]);
+      c->GetZenith(&z[0], &z[1], &z[2]);
+      c->GetTarget(&t[0], &t[1], &t[2]);
+      c->GetCameraType(&camera);
+      c->GetClippingPlane(&clipping);
+      KROWChar* name = nullptr;
+      KROWChar* uuid = nullptr;
+      auto light = c.As<KROITPSLight>();
+      light->GetName(&name);
+      light->GetUUId(&uuid);
+      list<KROBaseUnknown>* tpss = nullptr;
+      list<KROBaseUnknown>* views = nullptr;
+      c->GetTPSs(&tpss);
+      c->GetTPSViews(&views);
+      out.push_back({{"id", i + 1},
+                     {"name", Take(name)},
+                     {"label", Take(uuid)},
+                     {"origin", Vec(o[0], o[1], o[2])},
+                     {"direction", Vec(d[0], d[1], d[2])},
+                     {"zenith", Vec(z[0], z[1], z[2])},
+                     {"target", Vec(t[0], t[1], t[2])},
+                     {"camera", camera == 1 ? "central" : "parallel"},
+                     {"clipping", clipping},
+                     {"annotations", Ids(tpss, 1)},
+                     {"views", Ids(views, 2)}});
+    }
+    return out;
+  }
+
+  int Count(HRESULT (KROITPSLightSet::*get)(list<KROBaseUnknown>**)) const {
+    list<KROBaseUnknown>* items = nullptr;
+    (r_.set.Get()->*get)(&items);
+    return items ? items->Size() : 0;
+  }
+
+private:
+  const KROStepImportResult& r_;
+  KROComPtr<KROITPSIdBroker> broker_;
+  KROComPtr<KROITPSLightSetServices> services_;
+};
+
+/// Tags as ranges: "3, 7-9".
+std::string Ranges(const std::vector<int>& tags) {
+  std::string s;
+  for (std::size_t i = 0; i < tags.size();) {
+    std::size_t j = i;
+    while (j + 1 < tags.size() && tags[j + 1] == tags[j] + 1)
+      ++j;
+    if (!s.empty()) s += ",";
+    s += std::to_string(tags[i]);
+    if (j > i) s += "-" + std::to_string(tags[j]);
+    i = j + 1;
+  }
+  return s;
+}
+
+std::size_t Width(const std::string& utf8) {
+  std::size_t n = 0;
+  for (unsigned char c : utf8)
+    n += (c & 0xC0) != 0x80 ? 1 : 0;
+  return n;
+}
+
+std::string Pad(const std::string& s, std::size_t width) {
+  const std::size_t w = Width(s);
+  return w >= width ? s : s + std::string(width - w, ' ');
+}
+
+void PrintTable(std::ostream& out, const std::vector<nlohmann::json>& rows) {
+  const char* heads[] = {"id", "kind", "name", "value", "text", "tags"};
+  std::vector<std::vector<std::string>> cells;
+  for (const auto& j : rows) {
+    std::ostringstream value;
+    value << j["value"].get<double>();
+    cells.push_back({std::to_string(j["id"].get<int>()), j["kind"].get<std::string>(),
+                     j["name"].get<std::string>(), value.str(), j["text"].get<std::string>(),
+                     Ranges(j["tags"].get<std::vector<int>>())});
+  }
+  std::size_t widths[6] = {};
+  for (int c = 0; c < 6; ++c) {
+    widths[c] = Width(heads[c]);
+    for (const auto& row : cells)
+      widths[c] = std::max(widths[c], Width(row[static_cast<std::size_t>(c)]));
+  }
+  auto line = [&](const std::vector<std::string>& row) {
+    for (int c = 0; c < 6; ++c)
+      out << (c ? "  " : "")
+          << (c == 5 ? row[static_cast<std::size_t>(c)]
+                     : Pad(row[static_cast<std::size_t>(c)], widths[c]));
+    out << '\n';
+  };
+  line({heads, heads + 6});
+  for (const auto& row : cells)
+    line(row);
+}
+
+void PrintSummary(std::ostream& out, const std::string& file, const KROStepImportResult& r,
+                  const ModelReader& model) {
+  int faces = 0, edges = 0;
+  for (const KROStepPart& p : r.parts) {
+    faces += p.faceCount;
+    edges += p.edgeCount;
+  }
+  std::map<KROStepAnnotation::Kind, int> kinds;
+  for (const KROStepAnnotation& a : r.annotations)
+    ++kinds[a.kind];
+  out << file << '\n'
+      << "  parts " << r.parts.size() << ", faces " << faces << ", edges " << edges << '\n'
+      << "  annotations " << r.annotations.size() << ": dimensions "
+      << kinds[KROStepAnnotation::Kind::Dimension] << ", tolerances "
+      << kinds[KROStepAnnotation::Kind::Tolerance] << ", datums "
+      << kinds[KROStepAnnotation::Kind::Datum] << ", datum targets "
+      << kinds[KROStepAnnotation::Kind::DatumTarget] << '\n'
+      << "  reference frames " << model.Count(&KROITPSLightSet::GetRefFrameList) << ", views "
+      << model.Count(&KROITPSLightSet::GetViewList) << ", captures "
+      << model.Count(&KROITPSLightSet::GetCaptureList) << ", TTRS "
+      << model.Count(&KROITPSLightSet::GetTTRSList) << '\n';
+  char times[128];
+  std::snprintf(times, sizeof times, "  read %.1f ms, build %.2f ms\n", r.readSeconds * 1e3,
+                r.buildSeconds * 1e3);
+  out << times;
+}
+
+int Fail(const std::string& line) {
+  std::cerr << "kro-pmi: " << line << '\n';
+  return kBadInput;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"kro-pmi: the semantic PMI of a STEP AP242 file, as the light model holds it"};
+  std::string file;
+  std::optional<int> face;
+  std::string jsonOut;
+  app.add_option("FILE", file, "STEP AP242 file (.stp, .step)")->required();
+  app.add_option("--face", face, "list the annotations that touch the face with this tag");
+  CLI::Option* json =
+      app.add_option("--json", jsonOut, "write the model as JSON to OUT (stdout without OUT)")
+          ->expected(0, 1);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return kUsage;
+  }
+
+  KROStepImportResult r = KROStepImportFile(file);
+  if (!r.ok) {
+    std::string why = "cannot read";
+    for (const KROStepMessage& m : r.messages)
+      if (m.severity == KROStepMessage::Severity::Error) {
+        why = m.text;
+        break;
+      }
+    // The reader's errors already name the file.
+    return Fail(why.rfind(file, 0) == 0 ? why : file + ": " + why);
+  }
+  ModelReader model(r);
+
+  std::vector<nlohmann::json> annotations;
+  for (const KROStepAnnotation& a : r.annotations)
+    annotations.push_back(model.Annotation(a));
+
+  if (face) {
+    const KROStepTag* t = r.FindTag(*face);
+    if (!t || t->kind != KROStepTag::Kind::Face)
+      return Fail(file + ": no face with tag " + std::to_string(*face));
+    std::vector<nlohmann::json> rows;
+    for (int id : model.Touching(*face))
+      rows.push_back(annotations[static_cast<std::size_t>(id - 1)]);
+    std::cout << "face " << *face << " (part " << r.parts[static_cast<std::size_t>(t->part)].name
+              << ", face " << t->subIndex << "): " << rows.size() << " annotation"
+              << (rows.size() == 1 ? "" : "s") << '\n';
+    PrintTable(std::cout, rows);
+    return 0;
+  }
+
+  if (json->count() > 0) {
+    nlohmann::json j;
+    j["file"] = file;
+    nlohmann::json parts = nlohmann::json::array();
+    for (const KROStepPart& p : r.parts)
+      parts.push_back(
+          {{"name", p.name}, {"label", p.label}, {"faces", p.faceCount}, {"edges", p.edgeCount}});
+    j["parts"] = parts;
+    j["annotations"] = annotations;
+    j["frames"] = model.Frames();
+    j["views"] = model.Views();
+    j["captures"] = model.Captures();
+    nlohmann::json faces = nlohmann::json::array();
+    for (int tag : r.FaceTags())
+      faces.push_back({{"tag", tag}, {"annotations", model.Touching(tag)}});
+    j["faces"] = faces;
+    nlohmann::json messages = nlohmann::json::array();
+    for (const KROStepMessage& m : r.messages)
+      messages.push_back(
+          {{"severity", m.severity == KROStepMessage::Severity::Error ? "error" : "warning"},
+           {"text", m.text}});
+    j["messages"] = messages;
+    const std::string text = j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (jsonOut.empty() || jsonOut == "-") {
+      std::cout << text << '\n';
+      return 0;
+    }
+    // Written beside the target and renamed into place: no partial file is left behind.
+    const std::string temp = jsonOut + ".part";
+    {
+      std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+      if (!out) return Fail(jsonOut + ": " + std::strerror(errno));
+      out << text << '\n';
+      out.close();
+      if (!out) {
+        std::remove(temp.c_str());
+        return Fail(jsonOut + ": write failed");
+      }
+    }
+    if (std::rename(temp.c_str(), jsonOut.c_str()) != 0) {
+      const std::string why = std::strerror(errno);
+      std::remove(temp.c_str());
+      return Fail(jsonOut + ": " + why);
+    }
+    return 0;
+  }
+
+  PrintSummary(std::cout, file, r, model);
+  if (std::size_t n = r.Count(KROStepMessage::Severity::Warning))
+    std::cerr << "kro-pmi: " << file << ": " << n << " warning" << (n == 1 ? "" : "s")
+              << " while reading (listed in --json)\n";
+  std::cout << '\n';
+  PrintTable(std::cout, annotations);
+  return 0;
+}

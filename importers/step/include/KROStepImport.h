@@ -1,0 +1,142 @@
+// KROStepImport.h - reads the semantic PMI of a STEP AP242 file into a new light model.
+///
+/// The importer is a host of the kernel: it builds the model through the factory and the
+/// interfaces only. OCCT does the reading; nothing of OCCT shows in this header, no exception
+/// leaves it and nothing is printed while it runs (OCCT's messages land in `messages`).
+/// \code
+///   KROStepImportResult r = KROStepImportFile("part.stp");
+///   if (!r.ok) { for (auto& m : r.messages) std::cerr << m.text << '\n'; return; }
+///   KROComPtr<KROITPSLightSetServices> services = r.set.As<KROITPSLightSetServices>();
+///   list<KROBaseUnknown>* touching = nullptr;   // ours to delete
+///   services->GetListOfAnnotationsWithZORTag(r.tags.front().tag, &touching);
+///   delete touching;
+/// \endcode
+/// Imports may run on several threads; they take turns while OCCT reads, because OCCT's
+/// message routing is process-wide.
+#pragma once
+
+#include "KROComPtr.h"
+#include "KROITPSLightSet.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#define KRO_STEP_API __attribute__((visibility("default")))
+
+/// Annotation type codes the importer writes (`KROITPSLight::GetType`). Each kind keeps to one
+/// super type of the annotation (`GetSuperType`): dimensions 1, geometric tolerances 3, datums 2.
+enum KROStepTypeCode : unsigned short {
+  // dimensions: super type 1
+  KROStepTypeLinearLocation = 1,  ///< linear distance, any of its from/to variants
+  KROStepTypeAngularLocation = 2, ///< angle between two features
+  KROStepTypeOtherLocation = 3,   ///< curved distance, oriented, along a path
+  KROStepTypeDiameter = 4,
+  KROStepTypeRadius = 29,
+  KROStepTypeSphericalOrToroidal = 30, ///< spherical and toroidal diameters and radii
+  KROStepTypeAngularSize = 31,
+  KROStepTypeOtherSize = 34,        ///< thickness, curve length, size along a path
+  KROStepTypeOtherDimension = 35,   ///< neither size nor location, e.g. a common label
+  KROStepTypeUnknownDimension = 36, ///< OCCT reports no dimension type
+  // datums: super type 2 (32 is the reference frame's own)
+  KROStepTypeDatumFeature = 5,
+  KROStepTypeDatumTarget = 6,
+  // geometric tolerances: super type 3
+  KROStepTypeForm = 22,        ///< straightness, flatness, circularity, cylindricity
+  KROStepTypeOrientation = 23, ///< angularity, parallelism, perpendicularity
+  KROStepTypeLocation = 24,    ///< position, concentricity, coaxiality, symmetry
+  KROStepTypeProfile = 25,     ///< profile of a line, of a surface
+  KROStepTypeRunout = 26,      ///< circular and total runout
+  KROStepTypeUnknownTolerance = 27,
+};
+
+/// What one face or edge tag stands for.
+struct KROStepTag {
+  enum class Kind { Face, Edge };
+  int tag = 0;  ///< unique in the model, from 1
+  int part = 0; ///< 0-based index into `KROStepImportResult::parts`
+  Kind kind = Kind::Face;
+  int subIndex = 0;          ///< 1-based position among the part's faces (or edges), OCCT's order
+  std::string subShapeLabel; ///< OCCT label entry of the face or edge when it has one, else empty
+};
+
+/// One part definition (a simple shape of the file, not an assembly).
+struct KROStepPart {
+  std::string name;
+  std::string label; ///< OCCT label entry, e.g. "0:1:1:2"
+  int faceCount = 0;
+  int edgeCount = 0;
+};
+
+/// One annotation of the model and where it came from.
+struct KROStepAnnotation {
+  enum class Kind { Dimension, Tolerance, Datum, DatumTarget };
+  int id = 0; ///< the broker's annotation id, from 1 (kind 1)
+  Kind kind = Kind::Dimension;
+  std::vector<std::string> labels; ///< OCCT label entries (a datum feature may gather several)
+  std::vector<int> tags;           ///< faces and edges of every shape it applies to, ascending
+};
+
+/// A reference frame (datum system) built for the tolerances.
+struct KROStepFrame {
+  int id = 0; ///< the broker's reference-frame id, from 1 (kind 4)
+  std::string text;
+  std::vector<int> datums; ///< annotation ids of its datum features, in order
+};
+
+struct KROStepMessage {
+  enum class Severity { Warning, Error };
+  Severity severity = Severity::Warning;
+  std::string text;
+};
+
+/// The model and its side table. The set owns every object in it; the result keeps one reference
+/// on the set, released with the result (or earlier, by resetting `set`).
+struct KRO_STEP_API KROStepImportResult {
+  bool ok = false; ///< false: nothing usable was read; the messages say why
+  std::vector<KROStepMessage> messages;
+  KROComPtr<KROITPSLightSet> set;
+  std::vector<KROStepPart> parts;
+  std::vector<KROStepTag> tags;               ///< ordered by tag: tags[i].tag == i + 1
+  std::vector<KROStepAnnotation> annotations; ///< ordered by id
+  std::vector<KROStepFrame> frames;           ///< ordered by id
+  double readSeconds = 0;                     ///< OCCT read and transfer
+  double buildSeconds = 0;                    ///< walk of OCCT's document and the light-model build
+
+  /// The tag's entry, or null for a tag the model does not have.
+  const KROStepTag* FindTag(int tag) const;
+  /// Face tags of every part, ascending.
+  std::vector<int> FaceTags() const;
+  /// Number of warnings or errors.
+  std::size_t Count(KROStepMessage::Severity severity) const;
+};
+
+/// A STEP file as OCCT read it, ready to be built into any number of models.
+class KRO_STEP_API KROStepDocument {
+public:
+  ~KROStepDocument();
+  KROStepDocument(const KROStepDocument&) = delete;
+  KROStepDocument& operator=(const KROStepDocument&) = delete;
+
+  /// Reads the file. On failure returns null and adds an error naming the reason to `messages`.
+  static std::unique_ptr<KROStepDocument> Read(const std::string& path,
+                                               std::vector<KROStepMessage>& messages);
+
+  /// Builds a new light model from what was read; `readSeconds` is the read's.
+  KROStepImportResult Build() const;
+
+  /// Time OCCT took to read and transfer the file.
+  double ReadSeconds() const;
+
+  struct Impl;
+
+private:
+  explicit KROStepDocument(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+/// Reads and builds in one call.
+KRO_STEP_API KROStepImportResult KROStepImportFile(const std::string& path);
+
+/// Names used in texts and JSON: "dimension", "tolerance", "datum", "datum_target".
+KRO_STEP_API const char* KROStepKindName(KROStepAnnotation::Kind kind);

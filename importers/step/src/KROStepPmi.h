@@ -1,0 +1,83 @@
+// KROStepPmi.h - what the reader takes out of OCCT's document, in plain types.
+///
+/// The reader (OCCT side) fills it; the model builder (kernel side) turns it into a light model.
+/// Keeping the two apart means the builder never sees OCCT and the reader never sees the kernel.
+#pragma once
+
+#include "KROStepImport.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+using KROStepVec = std::array<double, 3>;
+
+/// An annotation plane: origin, normal and the in-plane x direction (y = normal × x).
+struct KROStepPlane {
+  KROStepVec origin{};
+  KROStepVec normal{};
+  KROStepVec xDirection{};
+};
+
+/// One distinct shape that PMI applies to: a TTRS of the model.
+struct KROStepShape {
+  std::string label; ///< OCCT label entry of the shape
+  int part = -1;     ///< index into parts, -1 when the shape lies in no part
+  std::vector<int>
+      tags; ///< its faces (a face, or the faces of a shell, solid or compound), or edges
+};
+
+/// One datum reference of a tolerance, as ordered in its datum system.
+struct KROStepDatumRef {
+  int feature = 0;  ///< index into objects: the datum feature it names
+  std::string text; ///< letter with its modifiers, e.g. "B Ⓜ"
+};
+
+struct KROStepObject {
+  KROStepAnnotation::Kind kind = KROStepAnnotation::Kind::Dimension;
+  std::uint16_t type = 0;
+  std::string name; ///< UTF-8
+  std::string text; ///< UTF-8, readable, with no ':'
+  double value = 0;
+  std::vector<std::string> labels; ///< the first one is the object's reference back to the file
+  std::vector<int> shapes;         ///< indexes into shapes, distinct, in first-seen order
+  std::optional<KROStepPlane> plane;
+  std::vector<KROStepDatumRef> datums; ///< tolerances only: the datum system, ordered
+  // Datum features only: what makes two datum labels one feature.
+  std::string datumLetter;
+  int targetNumber = 0;
+};
+
+/// A saved view of the file.
+struct KROStepSavedView {
+  std::string name;
+  std::string label;
+  KROStepVec origin{};
+  KROStepVec direction{};
+  KROStepVec zenith{};
+  KROStepVec target{};
+  int cameraType = 0;       ///< KROStepCamera*
+  int clipping = 0;         ///< KROStepClip* bits
+  std::vector<int> objects; ///< indexes into objects, distinct, in OCCT's order
+};
+
+inline constexpr int KROStepCameraParallel = 0;
+inline constexpr int KROStepCameraCentral = 1;
+inline constexpr int KROStepClipFront = 1;
+inline constexpr int KROStepClipBack = 2;
+inline constexpr int KROStepClipSides = 4;
+
+struct KROStepPmi {
+  std::vector<KROStepPart> parts;
+  std::vector<KROStepTag> tags;
+  std::vector<KROStepShape> shapes;
+  std::vector<KROStepObject> objects; ///< dimensions, then tolerances, then datum features
+  std::vector<KROStepSavedView> views;
+  double partSize = 1; ///< diagonal of the bounding box of every part, for plane comparison
+  std::vector<KROStepMessage> messages;
+};
+
+/// Builds the light model of `pmi` into `result` (set, annotations, frames).
+void KROStepBuildModel(const KROStepPmi& pmi, KROStepImportResult& result);

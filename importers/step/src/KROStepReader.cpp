@@ -1,0 +1,631 @@
+// KROStepReader.cpp - OCCT's side of the import: reading the file and walking its XCAF document.
+///
+/// Everything that touches OCCT runs inside KROStepOcctScope: it takes the process-wide import
+/// lock, routes OCCT's messenger into the import's messages and restores it afterwards. Every
+/// OCCT call is made inside a try block that turns Standard_Failure into an error message.
+#include "KROStepImport.h"
+#include "KROStepPmi.h"
+#include "KROStepTexts.h"
+
+#include <BRepBndLib.hxx>
+#include <Bnd_Box.hxx>
+#include <IFSelect_ReturnStatus.hxx>
+#include <Message.hxx>
+#include <Message_Messenger.hxx>
+#include <Message_Printer.hxx>
+#include <STEPCAFControl_Reader.hxx>
+#include <Standard_Failure.hxx>
+#include <TDF_Label.hxx>
+#include <TDF_LabelSequence.hxx>
+#include <TDF_Tool.hxx>
+#include <TDataStd_Name.hxx>
+#include <TDocStd_Document.hxx>
+#include <TopExp.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS_Shape.hxx>
+#include <XCAFApp_Application.hxx>
+#include <XCAFDimTolObjects_DatumObject.hxx>
+#include <XCAFDimTolObjects_DimensionObject.hxx>
+#include <XCAFDimTolObjects_GeomToleranceObject.hxx>
+#include <XCAFDoc_Datum.hxx>
+#include <XCAFDoc_DimTolTool.hxx>
+#include <XCAFDoc_Dimension.hxx>
+#include <XCAFDoc_DocumentTool.hxx>
+#include <XCAFDoc_GeomTolerance.hxx>
+#include <XCAFDoc_ShapeTool.hxx>
+#include <XCAFDoc_View.hxx>
+#include <XCAFDoc_ViewTool.hxx>
+#include <XCAFView_Object.hxx>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <system_error>
+
+namespace {
+
+std::mutex& ImportLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+/// Collects OCCT's messages for one import.
+class KROStepMessageSink : public Message_Printer {
+public:
+  explicit KROStepMessageSink(std::vector<KROStepMessage>& out) : out_(out) {}
+
+protected:
+  void send(const TCollection_AsciiString& text, const Message_Gravity gravity) const override {
+    if (gravity < Message_Warning || out_.size() >= kMaxMessages) return;
+    KROStepMessage m;
+    m.severity = gravity >= Message_Fail ? KROStepMessage::Severity::Error
+                                         : KROStepMessage::Severity::Warning;
+    m.text = std::string("OCCT: ") + text.ToCString();
+    try {
+      out_.push_back(std::move(m));
+    } catch (...) {
+    }
+  }
+
+private:
+  static constexpr std::size_t kMaxMessages = 1000;
+  std::vector<KROStepMessage>& out_;
+};
+
+/// While alive: the import lock is held and OCCT's default messenger prints only to `out`.
+class KROStepOcctScope {
+public:
+  explicit KROStepOcctScope(std::vector<KROStepMessage>& out) : guard_(ImportLock()) {
+    messenger_ = Message::DefaultMessenger();
+    if (messenger_.IsNull()) return;
+    saved_ = messenger_->Printers();
+    messenger_->ChangePrinters().Clear();
+    messenger_->AddPrinter(new KROStepMessageSink(out));
+  }
+  ~KROStepOcctScope() {
+    if (messenger_.IsNull()) return;
+    messenger_->ChangePrinters().Clear();
+    for (const Handle(Message_Printer) & p : saved_)
+      messenger_->AddPrinter(p);
+  }
+  KROStepOcctScope(const KROStepOcctScope&) = delete;
+  KROStepOcctScope& operator=(const KROStepOcctScope&) = delete;
+
+private:
+  std::lock_guard<std::mutex> guard_;
+  Handle(Message_Messenger) messenger_;
+  Message_SequenceOfPrinters saved_;
+};
+
+void AddMessage(std::vector<KROStepMessage>& out, KROStepMessage::Severity s, std::string text) {
+  try {
+    out.push_back({s, std::move(text)});
+  } catch (...) {
+  }
+}
+
+std::string FailureText(const Standard_Failure& f) {
+  const char* what = f.GetMessageString();
+  std::string s = f.DynamicType()->Name();
+  if (what && *what) s += std::string(": ") + what;
+  return s;
+}
+
+std::string Entry(const TDF_Label& label) {
+  TCollection_AsciiString s;
+  TDF_Tool::Entry(label, s);
+  return s.ToCString();
+}
+
+std::string LabelName(const TDF_Label& label) {
+  Handle(TDataStd_Name) name;
+  if (!label.FindAttribute(TDataStd_Name::GetID(), name)) return {};
+  return KROStepToUtf8(name->Get());
+}
+
+std::string Ascii(const Handle(TCollection_HAsciiString) & s) {
+  return s.IsNull() ? std::string() : std::string(s->ToCString());
+}
+
+KROStepVec Vec(double x, double y, double z) { return {x, y, z}; }
+
+/// A part definition with the maps that give its faces and edges their positions.
+struct PartMaps {
+  TDF_Label label;
+  TopTools_IndexedMapOfShape faces;
+  TopTools_IndexedMapOfShape edges;
+  int firstFaceTag = 0;
+  int firstEdgeTag = 0;
+};
+
+/// Walks one XCAF document into plain PMI.
+class KROStepWalker {
+public:
+  KROStepWalker(const Handle(TDocStd_Document) & doc, KROStepPmi& pmi)
+      : pmi_(pmi), shapes_(XCAFDoc_DocumentTool::ShapeTool(doc->Main())),
+        dimTols_(XCAFDoc_DocumentTool::DimTolTool(doc->Main())),
+        views_(XCAFDoc_DocumentTool::ViewTool(doc->Main())) {}
+
+  void Walk() {
+    WalkParts();
+    WalkDimensions();
+    WalkTolerances();
+    WalkDatums();
+    ResolveDatumSystems();
+    WalkSavedViews();
+  }
+
+private:
+  // Tags: faces then edges of each part, parts in the order of the shape tool's top-level labels.
+  void WalkParts() {
+    TDF_LabelSequence labels;
+    shapes_->GetShapes(labels);
+    Bnd_Box box;
+    int next = 1;
+    for (const TDF_Label& label : labels) {
+      if (shapes_->IsAssembly(label)) continue;
+      TopoDS_Shape shape = shapes_->GetShape(label);
+      if (shape.IsNull()) continue;
+      PartMaps maps;
+      maps.label = label;
+      TopExp::MapShapes(shape, TopAbs_FACE, maps.faces);
+      TopExp::MapShapes(shape, TopAbs_EDGE, maps.edges);
+      KROStepPart part;
+      part.name = LabelName(label);
+      part.label = Entry(label);
+      part.faceCount = maps.faces.Extent();
+      part.edgeCount = maps.edges.Extent();
+      const int partIndex = static_cast<int>(pmi_.parts.size());
+      maps.firstFaceTag = next;
+      for (int i = 1; i <= maps.faces.Extent(); ++i)
+        AddTag(partIndex, KROStepTag::Kind::Face, i, label, maps.faces(i), next++);
+      maps.firstEdgeTag = next;
+      for (int i = 1; i <= maps.edges.Extent(); ++i)
+        AddTag(partIndex, KROStepTag::Kind::Edge, i, label, maps.edges(i), next++);
+      BRepBndLib::Add(shape, box);
+      pmi_.parts.push_back(std::move(part));
+      partIndex_[label] = partIndex;
+      parts_.push_back(std::move(maps));
+    }
+    if (!box.IsVoid()) {
+      double x0, y0, z0, x1, y1, z1;
+      box.Get(x0, y0, z0, x1, y1, z1);
+      center_ = Vec((x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2);
+      const double size = std::sqrt(box.SquareExtent());
+      if (size > 0 && std::isfinite(size)) pmi_.partSize = size;
+    }
+  }
+
+  void AddTag(int part, KROStepTag::Kind kind, int subIndex, const TDF_Label& partLabel,
+              const TopoDS_Shape& sub, int tag) {
+    KROStepTag t;
+    t.tag = tag;
+    t.part = part;
+    t.kind = kind;
+    t.subIndex = subIndex;
+    TDF_Label subLabel;
+    if (shapes_->FindSubShape(partLabel, sub, subLabel)) t.subShapeLabel = Entry(subLabel);
+    pmi_.tags.push_back(std::move(t));
+  }
+
+  /// The part whose label holds `label` (itself, or one of its sub-shape labels), or -1.
+  int OwningPart(TDF_Label label) const {
+    const TDF_Label root = shapes_->Label();
+    TDF_Label referred;
+    if (XCAFDoc_ShapeTool::GetReferredShape(label, referred)) label = referred;
+    while (!label.IsNull() && !label.IsRoot()) {
+      auto it = partIndex_.find(label);
+      if (it != partIndex_.end()) return it->second;
+      if (label.Father() == root) break;
+      label = label.Father();
+    }
+    return -1;
+  }
+
+  int TagOf(const PartMaps& part, const TopoDS_Shape& sub) const {
+    if (sub.ShapeType() == TopAbs_FACE) {
+      const int i = part.faces.FindIndex(sub);
+      return i > 0 ? part.firstFaceTag + i - 1 : 0;
+    }
+    const int i = part.edges.FindIndex(sub);
+    return i > 0 ? part.firstEdgeTag + i - 1 : 0;
+  }
+
+  /// Index into pmi_.shapes of the shape at `label`, made on first sight.
+  int ShapeOf(const TDF_Label& label) {
+    auto it = shapeIndex_.find(label);
+    if (it != shapeIndex_.end()) return it->second;
+    KROStepShape s;
+    s.label = Entry(label);
+    s.part = OwningPart(label);
+    TopoDS_Shape shape = shapes_->GetShape(label);
+    TDF_Label referred;
+    if (XCAFDoc_ShapeTool::GetReferredShape(label, referred)) shape = shapes_->GetShape(referred);
+    if (!shape.IsNull() && s.part >= 0) {
+      const PartMaps& part = parts_[static_cast<std::size_t>(s.part)];
+      TopTools_IndexedMapOfShape pieces;
+      if (shape.ShapeType() == TopAbs_FACE || shape.ShapeType() == TopAbs_EDGE) {
+        pieces.Add(shape);
+      } else {
+        TopExp::MapShapes(shape, TopAbs_FACE, pieces);
+        if (pieces.IsEmpty()) TopExp::MapShapes(shape, TopAbs_EDGE, pieces);
+      }
+      for (int i = 1; i <= pieces.Extent(); ++i) {
+        const int tag = TagOf(part, pieces(i));
+        if (tag > 0) s.tags.push_back(tag);
+      }
+      std::sort(s.tags.begin(), s.tags.end());
+      s.tags.erase(std::unique(s.tags.begin(), s.tags.end()), s.tags.end());
+    }
+    if (s.tags.empty())
+      AddMessage(pmi_.messages, KROStepMessage::Severity::Warning,
+                 "shape " + s.label + " has no face or edge in a part; PMI on it touches no tag");
+    const int index = static_cast<int>(pmi_.shapes.size());
+    pmi_.shapes.push_back(std::move(s));
+    shapeIndex_[label] = index;
+    return index;
+  }
+
+  void AddShapes(KROStepObject& object, const TDF_LabelSequence& labels) {
+    for (const TDF_Label& l : labels) {
+      const int s = ShapeOf(l);
+      if (std::find(object.shapes.begin(), object.shapes.end(), s) == object.shapes.end())
+        object.shapes.push_back(s);
+    }
+  }
+
+  void AddRefShapes(KROStepObject& object, const TDF_Label& label) {
+    TDF_LabelSequence first, second;
+    dimTols_->GetRefShapeLabel(label, first, second);
+    AddShapes(object, first);
+    AddShapes(object, second);
+  }
+
+  static std::optional<KROStepPlane> PlaneOf(bool has, const gp_Ax2& ax) {
+    if (!has) return std::nullopt;
+    KROStepPlane p;
+    p.origin = Vec(ax.Location().X(), ax.Location().Y(), ax.Location().Z());
+    p.normal = Vec(ax.Direction().X(), ax.Direction().Y(), ax.Direction().Z());
+    p.xDirection = Vec(ax.XDirection().X(), ax.XDirection().Y(), ax.XDirection().Z());
+    return p;
+  }
+
+  // OCCT names the objects whose file entity has no name "DGT:<kind>": those are not the
+  // file's names, so they give way to the fallback.
+  static std::string FileName(std::string name) {
+    return name.rfind("DGT:", 0) == 0 ? std::string() : name;
+  }
+
+  std::string NameOr(const Handle(TCollection_HAsciiString) & semantic, const TDF_Label& label,
+                     const std::string& fallback) const {
+    std::string name = FileName(Ascii(semantic));
+    if (name.empty()) name = FileName(LabelName(label));
+    if (name.empty()) name = fallback;
+    return name;
+  }
+
+  void WalkDimensions() {
+    TDF_LabelSequence labels;
+    dimTols_->GetDimensionLabels(labels);
+    for (const TDF_Label& label : labels) {
+      Handle(XCAFDoc_Dimension) attr;
+      if (!label.FindAttribute(XCAFDoc_Dimension::GetID(), attr)) continue;
+      Handle(XCAFDimTolObjects_DimensionObject) dim = attr->GetObject();
+      if (dim.IsNull()) continue;
+      KROStepObject o;
+      o.kind = KROStepAnnotation::Kind::Dimension;
+      o.type = KROStepDimensionType(dim->GetType());
+      o.name = NameOr(dim->GetSemanticName(), label, "dimension");
+      o.value = dim->GetValue();
+      o.text = KROStepDimensionText(*dim);
+      o.labels.push_back(Entry(label));
+      o.plane = PlaneOf(dim->HasPlane(), dim->GetPlane());
+      AddRefShapes(o, label);
+      objectOfLabel_[label] = static_cast<int>(pmi_.objects.size());
+      pmi_.objects.push_back(std::move(o));
+    }
+  }
+
+  void WalkTolerances() {
+    TDF_LabelSequence labels;
+    dimTols_->GetGeomToleranceLabels(labels);
+    for (const TDF_Label& label : labels) {
+      Handle(XCAFDoc_GeomTolerance) attr;
+      if (!label.FindAttribute(XCAFDoc_GeomTolerance::GetID(), attr)) continue;
+      Handle(XCAFDimTolObjects_GeomToleranceObject) tol = attr->GetObject();
+      if (tol.IsNull()) continue;
+      KROStepObject o;
+      o.kind = KROStepAnnotation::Kind::Tolerance;
+      o.type = KROStepToleranceType(tol->GetType());
+      o.name = NameOr(tol->GetSemanticName(), label, "tolerance");
+      o.value = tol->GetValue();
+      o.text = KROStepToleranceText(*tol); // the datum system is appended once resolved
+      o.labels.push_back(Entry(label));
+      o.plane = PlaneOf(tol->HasPlane(), tol->GetPlane());
+      AddRefShapes(o, label);
+      objectOfLabel_[label] = static_cast<int>(pmi_.objects.size());
+      tolerances_.push_back({static_cast<int>(pmi_.objects.size()), label});
+      pmi_.objects.push_back(std::move(o));
+    }
+  }
+
+  // OCCT makes a datum label for every reference a tolerance makes to a datum; labels with the
+  // same letter (and, for a target, the same number) are one datum feature.
+  void WalkDatums() {
+    TDF_LabelSequence labels;
+    dimTols_->GetDatumLabels(labels);
+    std::map<std::string, int> featureOfKey;
+    for (const TDF_Label& label : labels) {
+      Handle(XCAFDoc_Datum) attr;
+      if (!label.FindAttribute(XCAFDoc_Datum::GetID(), attr)) continue;
+      Handle(XCAFDimTolObjects_DatumObject) datum = attr->GetObject();
+      if (datum.IsNull()) continue;
+      const std::string letter = Ascii(datum->GetName());
+      const bool target = datum->IsDatumTarget();
+      const int number = target ? datum->GetDatumTargetNumber() : 0;
+      // A datum without a letter cannot be matched with another: it stands alone.
+      const std::string key = letter.empty()
+                                  ? "#" + Entry(label)
+                                  : letter + (target ? "/" + std::to_string(number) : "");
+      auto it = featureOfKey.find(key);
+      int index;
+      if (it == featureOfKey.end()) {
+        KROStepObject o;
+        o.kind = target ? KROStepAnnotation::Kind::DatumTarget : KROStepAnnotation::Kind::Datum;
+        o.type = target ? KROStepTypeDatumTarget : KROStepTypeDatumFeature;
+        o.datumLetter = letter;
+        o.targetNumber = number;
+        o.text = WithoutColons(target ? "datum target " + letter + std::to_string(number)
+                                      : "datum " + letter);
+        o.name = NameOr(datum->GetSemanticName(), label, o.text);
+        index = static_cast<int>(pmi_.objects.size());
+        featureOfKey.emplace(key, index);
+        pmi_.objects.push_back(std::move(o));
+      } else {
+        index = it->second;
+      }
+      KROStepObject& o = pmi_.objects[static_cast<std::size_t>(index)];
+      o.labels.push_back(Entry(label));
+      if (!o.plane) o.plane = PlaneOf(datum->HasPlane(), datum->GetPlane());
+      AddRefShapes(o, label);
+      objectOfLabel_[label] = index;
+    }
+  }
+
+  // A tolerance's datum system: its datum objects ordered by their position in the system.
+  void ResolveDatumSystems() {
+    for (const auto& [index, label] : tolerances_) {
+      TDF_LabelSequence datums;
+      dimTols_->GetDatumWithObjectOfTolerLabels(label, datums);
+      struct Ref {
+        int position;
+        int order;
+        KROStepDatumRef ref;
+      };
+      std::vector<Ref> refs;
+      for (const TDF_Label& d : datums) {
+        Handle(XCAFDoc_Datum) attr;
+        if (!d.FindAttribute(XCAFDoc_Datum::GetID(), attr) || attr->GetObject().IsNull()) continue;
+        auto feature = objectOfLabel_.find(d);
+        if (feature == objectOfLabel_.end()) continue;
+        Handle(XCAFDimTolObjects_DatumObject) datum = attr->GetObject();
+        refs.push_back({datum->GetPosition(),
+                        static_cast<int>(refs.size()),
+                        {feature->second, KROStepDatumRefText(*datum)}});
+      }
+      std::stable_sort(refs.begin(), refs.end(),
+                       [](const Ref& a, const Ref& b) { return a.position < b.position; });
+      KROStepObject& tol = pmi_.objects[static_cast<std::size_t>(index)];
+      for (Ref& r : refs) {
+        tol.text += " | " + r.ref.text;
+        tol.datums.push_back(std::move(r.ref));
+      }
+    }
+  }
+
+  void WalkSavedViews() {
+    if (views_.IsNull()) return;
+    TDF_LabelSequence labels;
+    views_->GetViewLabels(labels);
+    for (const TDF_Label& label : labels) {
+      Handle(XCAFDoc_View) attr;
+      if (!label.FindAttribute(XCAFDoc_View::GetID(), attr)) continue;
+      Handle(XCAFView_Object) view = attr->GetObject();
+      if (view.IsNull()) continue;
+      KROStepSavedView v;
+      v.label = Entry(label);
+      v.name = Ascii(view->Name());
+      if (v.name.empty()) v.name = LabelName(label);
+      const gp_Pnt& o = view->ProjectionPoint();
+      const gp_Dir& d = view->ViewDirection();
+      const gp_Dir& up = view->UpDirection();
+      v.origin = Vec(o.X(), o.Y(), o.Z());
+      v.direction = Vec(d.X(), d.Y(), d.Z());
+      v.zenith = Vec(up.X(), up.Y(), up.Z());
+      // OCCT keeps no target: take the point of the view line nearest the parts' centre.
+      const double along = (center_[0] - o.X()) * d.X() + (center_[1] - o.Y()) * d.Y() +
+                           (center_[2] - o.Z()) * d.Z();
+      v.target = Vec(o.X() + d.X() * along, o.Y() + d.Y() * along, o.Z() + d.Z() * along);
+      v.cameraType = view->Type() == XCAFView_ProjectionType_Central ? KROStepCameraCentral
+                                                                     : KROStepCameraParallel;
+      v.clipping = (view->HasFrontPlaneClipping() ? KROStepClipFront : 0) |
+                   (view->HasBackPlaneClipping() ? KROStepClipBack : 0) |
+                   (view->HasViewVolumeSidesClipping() ? KROStepClipSides : 0);
+      TDF_LabelSequence shown;
+      views_->GetRefGDTLabel(label, shown);
+      for (const TDF_Label& g : shown) {
+        auto it = objectOfLabel_.find(g);
+        if (it == objectOfLabel_.end()) continue;
+        if (std::find(v.objects.begin(), v.objects.end(), it->second) == v.objects.end())
+          v.objects.push_back(it->second);
+      }
+      pmi_.views.push_back(std::move(v));
+    }
+  }
+
+  struct LabelLess {
+    bool operator()(const TDF_Label& a, const TDF_Label& b) const {
+      if (a.Depth() != b.Depth()) return a.Depth() < b.Depth();
+      return Entry(a) < Entry(b);
+    }
+  };
+
+  KROStepPmi& pmi_;
+  Handle(XCAFDoc_ShapeTool) shapes_;
+  Handle(XCAFDoc_DimTolTool) dimTols_;
+  Handle(XCAFDoc_ViewTool) views_;
+  std::vector<PartMaps> parts_;
+  std::map<TDF_Label, int, LabelLess> partIndex_;
+  std::map<TDF_Label, int, LabelLess> shapeIndex_;
+  std::map<TDF_Label, int, LabelLess> objectOfLabel_;
+  std::vector<std::pair<int, TDF_Label>> tolerances_;
+  KROStepVec center_{};
+};
+
+/// The file can be read: it exists, is a regular file, is not empty and opens.
+bool CheckFile(const std::string& path, std::vector<KROStepMessage>& messages) {
+  auto fail = [&](const std::string& why) {
+    AddMessage(messages, KROStepMessage::Severity::Error, path + ": " + why);
+    return false;
+  };
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (ec) return fail(ec.message());
+  if (!std::filesystem::exists(status)) return fail("No such file or directory");
+  if (std::filesystem::is_directory(status)) return fail("is a directory");
+  if (!std::filesystem::is_regular_file(status)) return fail("not a regular file");
+  const auto size = std::filesystem::file_size(path, ec);
+  if (ec) return fail(ec.message());
+  if (size == 0) return fail("file is empty");
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return fail(std::strerror(errno));
+  char head[256] = {};
+  const std::size_t n = std::fread(head, 1, sizeof head, f);
+  std::fclose(f);
+  // A STEP file opens with "ISO-10303-21;", after an optional byte-order mark and white space.
+  // Anything else is refused here with a plain reason rather than handed to OCCT's parser.
+  std::size_t i = 0;
+  if (n >= 3 && std::memcmp(head, "\xEF\xBB\xBF", 3) == 0) i = 3;
+  while (i < n && std::strchr(" \t\r\n", head[i]) && head[i] != 0)
+    ++i;
+  if (n - i < 13 || std::memcmp(head + i, "ISO-10303-21;", 13) != 0)
+    return fail("not a STEP file (no ISO-10303-21 header)");
+  return true;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+} // namespace
+
+struct KROStepDocument::Impl {
+  Handle(TDocStd_Document) doc;
+  double readSeconds = 0;
+  ~Impl() {
+    std::vector<KROStepMessage> ignored;
+    KROStepOcctScope scope(ignored);
+    try {
+      if (!doc.IsNull() && doc->IsOpened()) XCAFApp_Application::GetApplication()->Close(doc);
+      doc.Nullify();
+    } catch (...) {
+    }
+  }
+};
+
+KROStepDocument::KROStepDocument(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+KROStepDocument::~KROStepDocument() = default;
+double KROStepDocument::ReadSeconds() const { return impl_->readSeconds; }
+
+std::unique_ptr<KROStepDocument> KROStepDocument::Read(const std::string& path,
+                                                       std::vector<KROStepMessage>& messages) {
+  try {
+    if (!CheckFile(path, messages)) return nullptr;
+    auto impl = std::make_unique<Impl>();
+    const auto start = std::chrono::steady_clock::now();
+    {
+      KROStepOcctScope scope(messages);
+      try {
+        Handle(XCAFApp_Application) app = XCAFApp_Application::GetApplication();
+        app->NewDocument("MDTV-XCAF", impl->doc);
+        STEPCAFControl_Reader reader;
+        reader.SetNameMode(true);
+        reader.SetGDTMode(true);
+        reader.SetViewMode(true);
+        reader.SetColorMode(false);
+        reader.SetLayerMode(false);
+        reader.SetPropsMode(false);
+        const IFSelect_ReturnStatus status = reader.ReadFile(path.c_str());
+        if (status != IFSelect_RetDone) {
+          AddMessage(messages, KROStepMessage::Severity::Error,
+                     path + ": OCCT cannot read it as a STEP file");
+          return nullptr;
+        }
+        if (!reader.Transfer(impl->doc)) {
+          AddMessage(messages, KROStepMessage::Severity::Error,
+                     path + ": OCCT read the file but could not transfer its shapes");
+          return nullptr;
+        }
+      } catch (const Standard_Failure& f) {
+        AddMessage(messages, KROStepMessage::Severity::Error,
+                   path + ": OCCT failed while reading (" + FailureText(f) + ")");
+        return nullptr;
+      } catch (const std::exception& e) {
+        AddMessage(messages, KROStepMessage::Severity::Error,
+                   path + ": reading failed (" + e.what() + ")");
+        return nullptr;
+      }
+    }
+    impl->readSeconds = Seconds(start);
+    return std::unique_ptr<KROStepDocument>(new KROStepDocument(std::move(impl)));
+  } catch (...) {
+    AddMessage(messages, KROStepMessage::Severity::Error, path + ": out of memory while reading");
+    return nullptr;
+  }
+}
+
+KROStepImportResult KROStepDocument::Build() const {
+  KROStepImportResult result;
+  try {
+    const auto start = std::chrono::steady_clock::now();
+    KROStepPmi pmi;
+    {
+      KROStepOcctScope scope(pmi.messages);
+      try {
+        KROStepWalker(impl_->doc, pmi).Walk();
+      } catch (const Standard_Failure& f) {
+        AddMessage(pmi.messages, KROStepMessage::Severity::Error,
+                   "OCCT failed while walking the document (" + FailureText(f) + ")");
+        result.messages = std::move(pmi.messages);
+        return result;
+      }
+    }
+    KROStepBuildModel(pmi, result);
+    result.buildSeconds = Seconds(start);
+    result.readSeconds = impl_->readSeconds;
+  } catch (...) {
+    result.set.Reset();
+    result.ok = false;
+    AddMessage(result.messages, KROStepMessage::Severity::Error, "out of memory while building");
+  }
+  return result;
+}
+
+KROStepImportResult KROStepImportFile(const std::string& path) {
+  std::vector<KROStepMessage> messages;
+  std::unique_ptr<KROStepDocument> doc = KROStepDocument::Read(path, messages);
+  if (!doc) {
+    KROStepImportResult failed;
+    failed.messages = std::move(messages);
+    return failed;
+  }
+  KROStepImportResult result = doc->Build();
+  messages.insert(messages.end(), result.messages.begin(), result.messages.end());
+  result.messages = std::move(messages);
+  return result;
+}

@@ -1,0 +1,127 @@
+// KROPmiCommandTest.cpp - the kro-pmi command as a script uses it: exit codes, one-line
+// errors, and JSON that agrees with itself.
+#include "KROStepTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CommandRun {
+  int status = -1;
+  std::string out, err;
+};
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+CommandRun KroPmi(const std::string& args) {
+  const fs::path dir = fs::temp_directory_path();
+  const std::string tag = std::to_string(::getpid());
+  const fs::path out = dir / ("kro-pmi-out-" + tag), err = dir / ("kro-pmi-err-" + tag);
+  const std::string cmd = std::string("'") + KRO_PMI_PATH + "' " + args + " >'" + out.string() +
+                          "' 2>'" + err.string() + "'";
+  CommandRun r;
+  const int raw = std::system(cmd.c_str());
+  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  r.out = Slurp(out);
+  r.err = Slurp(err);
+  fs::remove(out);
+  fs::remove(err);
+  return r;
+}
+
+int Lines(const std::string& s) {
+  int n = 0;
+  for (char c : s)
+    n += c == '\n';
+  return n;
+}
+
+TEST(KROPmiCommand, ExitCodesAndOneLineErrors) {
+  EXPECT_EQ(KroPmi("").status, 1);
+  EXPECT_EQ(KroPmi("--no-such-option x.stp").status, 1);
+  EXPECT_EQ(KroPmi(KROStepData(kCTC01) + " --face notanumber").status, 1);
+  CommandRun help = KroPmi("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--json"), std::string::npos);
+
+  CommandRun missing = KroPmi("/no/such/part.stp");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(Lines(missing.err), 1) << missing.err;
+  EXPECT_NE(missing.err.find("/no/such/part.stp"), std::string::npos);
+  EXPECT_TRUE(missing.out.empty());
+
+  CommandRun noFace = KroPmi(KROStepData(kCTC01) + " --face 99999");
+  EXPECT_EQ(noFace.status, 2);
+  EXPECT_EQ(Lines(noFace.err), 1) << noFace.err;
+
+  const fs::path blocked = fs::temp_directory_path() / "kro-pmi-no-dir" / "out.json";
+  CommandRun unwritable = KroPmi(KROStepData(kCTC01) + " --json '" + blocked.string() + "'");
+  EXPECT_EQ(unwritable.status, 2);
+  EXPECT_EQ(Lines(unwritable.err), 1) << unwritable.err;
+  EXPECT_FALSE(fs::exists(blocked));
+}
+
+TEST(KROPmiCommand, SummaryAndFaceQuery) {
+  CommandRun summary = KroPmi(KROStepData(kCTC01));
+  ASSERT_EQ(summary.status, 0) << summary.err;
+  EXPECT_NE(summary.out.find("dimensions 12, tolerances 6, datums 3"), std::string::npos)
+      << summary.out;
+  EXPECT_NE(summary.out.find("captures 1"), std::string::npos);
+  // Face 98 carries the flatness tolerance and datum A.
+  CommandRun face = KroPmi(KROStepData(kCTC01) + " --face 98");
+  ASSERT_EQ(face.status, 0) << face.err;
+  EXPECT_NE(face.out.find("2 annotations"), std::string::npos) << face.out;
+  EXPECT_NE(face.out.find("flatness"), std::string::npos);
+  EXPECT_NE(face.out.find("datum A"), std::string::npos);
+}
+
+// The faces' answers (the library's tag query) and the annotations' tags (the side table)
+// describe the same relation.
+TEST(KROPmiCommand, JsonFacesAgreeWithAnnotationTags) {
+  const fs::path out =
+      fs::temp_directory_path() / ("kro-pmi-" + std::to_string(::getpid()) + ".json");
+  CommandRun run = KroPmi(KROStepData(kCTC04) + " --json '" + out.string() + "'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  nlohmann::json j = nlohmann::json::parse(Slurp(out));
+  fs::remove(out);
+  ASSERT_EQ(j["annotations"].size(), 27u);
+  std::set<std::pair<int, int>> fromTags, fromFaces;
+  std::set<int> faceTags;
+  for (const auto& f : j["faces"]) {
+    faceTags.insert(f["tag"].get<int>());
+    for (int id : f["annotations"])
+      fromFaces.insert({f["tag"].get<int>(), id});
+  }
+  EXPECT_EQ(faceTags.size(), 484u);
+  int id = 0;
+  for (const auto& a : j["annotations"]) {
+    EXPECT_EQ(a["id"].get<int>(), ++id);
+    for (const char* key : {"kind", "type", "super_type", "name", "value", "text", "tags"})
+      EXPECT_TRUE(a.contains(key)) << key;
+    for (int tag : a["tags"])
+      if (faceTags.count(tag)) fromTags.insert({tag, a["id"].get<int>()});
+  }
+  EXPECT_EQ(fromFaces, fromTags);
+  EXPECT_EQ(j["frames"].size(), 5u);
+  for (const auto& v : j["views"])
+    EXPECT_FALSE(v["annotations"].empty());
+}
+
+} // namespace

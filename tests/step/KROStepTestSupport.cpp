@@ -1,0 +1,85 @@
+// KROStepTestSupport.cpp - OCCT's own reading of a file, and reading a model back.
+#include "KROStepTestSupport.h"
+
+#include <STEPCAFControl_Reader.hxx>
+#include <TDF_LabelSequence.hxx>
+#include <TDF_Tool.hxx>
+#include <TDocStd_Document.hxx>
+#include <TopExp.hxx>
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <XCAFApp_Application.hxx>
+#include <XCAFDoc_DimTolTool.hxx>
+#include <XCAFDoc_DocumentTool.hxx>
+#include <XCAFDoc_ShapeTool.hxx>
+
+namespace {
+std::string Entry(const TDF_Label& l) {
+  TCollection_AsciiString s;
+  TDF_Tool::Entry(l, s);
+  return s.ToCString();
+}
+} // namespace
+
+KROStepOcctFaces KROStepReadOcctFaces(const std::string& path) {
+  KROStepOcctFaces out;
+  Handle(XCAFApp_Application) app = XCAFApp_Application::GetApplication();
+  Handle(TDocStd_Document) doc;
+  app->NewDocument("MDTV-XCAF", doc);
+  STEPCAFControl_Reader reader;
+  reader.SetGDTMode(true);
+  reader.SetNameMode(true);
+  if (reader.ReadFile(path.c_str()) != IFSelect_RetDone || !reader.Transfer(doc)) {
+    app->Close(doc);
+    return out;
+  }
+  Handle(XCAFDoc_ShapeTool) shapes = XCAFDoc_DocumentTool::ShapeTool(doc->Main());
+  Handle(XCAFDoc_DimTolTool) dimTols = XCAFDoc_DocumentTool::DimTolTool(doc->Main());
+  TDF_LabelSequence parts;
+  shapes->GetShapes(parts);
+  for (const TDF_Label& part : parts) {
+    if (shapes->IsAssembly(part)) continue;
+    TopTools_IndexedMapOfShape faces;
+    TopExp::MapShapes(shapes->GetShape(part), TopAbs_FACE, faces);
+    for (int i = 1; i <= faces.Extent(); ++i) {
+      KROStepOcctFaces::Face f;
+      f.partLabel = Entry(part);
+      f.index = i;
+      TDF_Label sub;
+      if (shapes->FindSubShape(part, faces(i), sub)) {
+        TDF_LabelSequence dims, tols, datums;
+        dimTols->GetRefDimensionLabels(sub, dims);
+        dimTols->GetRefGeomToleranceLabels(sub, tols);
+        dimTols->GetRefDatumLabel(sub, datums);
+        for (const auto* seq : {&dims, &tols, &datums})
+          for (const TDF_Label& l : *seq)
+            f.labels.insert(Entry(l));
+      }
+      out.faces.push_back(std::move(f));
+    }
+  }
+  app->Close(doc);
+  return out;
+}
+
+std::set<int> KROStepTouching(const KROStepImportResult& r, int tag) {
+  auto services = r.set.As<KROITPSLightSetServices>();
+  auto broker = r.set.As<KROITPSIdBroker>();
+  list<KROBaseUnknown>* found = nullptr;
+  services->GetListOfAnnotationsWithZORTag(tag, &found);
+  std::set<int> ids;
+  for (int i = 0; found && i < found->Size(); ++i) {
+    int id = -1;
+    if (SUCCEEDED(broker->GetIdForObject((*found)[i], 1, &id))) ids.insert(id + 1);
+  }
+  delete found;
+  return ids;
+}
+
+std::set<int> KROStepIdsOfLabels(const KROStepImportResult& r,
+                                 const std::set<std::string>& labels) {
+  std::set<int> ids;
+  for (const KROStepAnnotation& a : r.annotations)
+    for (const std::string& l : a.labels)
+      if (labels.count(l)) ids.insert(a.id);
+  return ids;
+}

@@ -1,0 +1,40 @@
+// KROStepTestSupport.h - shared pieces of the importer's tests: data paths, OCCT's own reading
+// of a file (the truth the importer is compared with) and reading the model back.
+#pragma once
+
+#include "KROComPtr.h"
+#include "KROITPSIdBroker.h"
+#include "KROITPSLightSetServices.h"
+#include "KROStepImport.h"
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+inline std::string KROStepData(const std::string& name) {
+  return std::string(KRO_TEST_DATA_DIR) + "/" + name;
+}
+
+inline const char* const kCTC01 = "nist_ctc_01_asme1_ap242-e1.stp";
+inline const char* const kCTC04 = "nist_ctc_04_asme1_ap242-e1.stp";
+inline const char* const kFTC07 = "nist_ftc_07_asme1_ap242-e2.stp";
+
+/// What OCCT itself relates to each face of each part, through its per-face lookup.
+struct KROStepOcctFaces {
+  struct Face {
+    std::string partLabel;
+    int index = 0;                ///< position in the part's face map, from 1
+    std::set<std::string> labels; ///< dimension, tolerance and datum labels on the face
+  };
+  std::vector<Face> faces;
+};
+
+/// Reads `path` with OCCT alone and runs its per-face lookup on every face of every part.
+KROStepOcctFaces KROStepReadOcctFaces(const std::string& path);
+
+/// Broker ids (from 1) of the annotations the library's tag query answers for `tag`.
+std::set<int> KROStepTouching(const KROStepImportResult& r, int tag);
+
+/// Annotation ids of the PMI labels `labels`, through the side table's label entries.
+std::set<int> KROStepIdsOfLabels(const KROStepImportResult& r, const std::set<std::string>& labels);
