@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the library into a scratch prefix and builds a tiny host against the installed package.
+# Installs the library into a scratch prefix and builds tiny hosts against the installed package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 prefix="$(pwd)/build/install"
@@ -8,4 +8,9 @@ cmake --build build/package -j2
 cmake --install build/package --prefix "$prefix"
 cmake -S .ci/consumer -B build/consumer -DCMAKE_PREFIX_PATH="$prefix"
 cmake --build build/consumer
-LD_LIBRARY_PATH="$prefix/lib:${LD_LIBRARY_PATH:-}" ./build/consumer/consumer
+export LD_LIBRARY_PATH="$prefix/lib:${LD_LIBRARY_PATH:-}"
+./build/consumer/consumer
+if [ -x build/consumer/consumer_step ]; then
+  ./build/consumer/consumer_step tests/data/nist_ctc_01_asme1_ap242-e1.stp
+  "$prefix/bin/kro-pmi" tests/data/nist_ctc_01_asme1_ap242-e1.stp --face 98
+fi

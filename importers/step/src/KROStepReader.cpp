@@ -10,6 +10,8 @@
 #include <BRepBndLib.hxx>
 #include <Bnd_Box.hxx>
 #include <IFSelect_ReturnStatus.hxx>
+#include <Interface_Check.hxx>
+#include <Interface_CheckIterator.hxx>
 #include <Message.hxx>
 #include <Message_Messenger.hxx>
 #include <Message_Printer.hxx>
@@ -36,6 +38,8 @@
 #include <XCAFDoc_View.hxx>
 #include <XCAFDoc_ViewTool.hxx>
 #include <XCAFView_Object.hxx>
+#include <XSControl_Reader.hxx>
+#include <XSControl_WorkSession.hxx>
 
 #include <algorithm>
 #include <chrono>
@@ -518,6 +522,24 @@ bool CheckFile(const std::string& path, std::vector<KROStepMessage>& messages) {
   return true;
 }
 
+/// OCCT's reader reports what it rejected in the model's check list, not through its messenger.
+void AddCheckList(const Interface_CheckIterator& checks, std::vector<KROStepMessage>& messages) {
+  constexpr int kDetailed = 20;
+  int entities = 0;
+  for (checks.Start(); checks.More(); checks.Next()) {
+    const Handle(Interface_Check)& check = checks.Value();
+    if (check.IsNull() || (check->NbFails() == 0 && check->NbWarnings() == 0)) continue;
+    if (++entities > kDetailed) continue;
+    const bool fail = check->NbFails() > 0;
+    std::string text = fail ? check->CFail(1) : check->CWarning(1);
+    AddMessage(messages, KROStepMessage::Severity::Warning,
+               "OCCT: model entity " + std::to_string(checks.Number()) + ": " + text);
+  }
+  if (entities > kDetailed)
+    AddMessage(messages, KROStepMessage::Severity::Warning,
+               "OCCT: " + std::to_string(entities - kDetailed) + " more entities with checks");
+}
+
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
@@ -566,6 +588,7 @@ std::unique_ptr<KROStepDocument> KROStepDocument::Read(const std::string& path,
                      path + ": OCCT cannot read it as a STEP file");
           return nullptr;
         }
+        AddCheckList(reader.ChangeReader().WS()->ModelCheckList(), messages);
         if (!reader.Transfer(impl->doc)) {
           AddMessage(messages, KROStepMessage::Severity::Error,
                      path + ": OCCT read the file but could not transfer its shapes");
