@@ -61,7 +61,10 @@ const char* DimensionPrefix(XCAFDimTolObjects_DimensionType t) {
 // A deviation from the nominal value with its sign; zero has none.
 std::string Signed(double v, int decimals, const char* unit) {
   if (v == 0) return "0";
-  return (v > 0 ? "+" : "-") + KROStepNumber(std::fabs(v), decimals) + unit;
+  std::string s(1, v > 0 ? '+' : '-');
+  s += KROStepNumber(std::fabs(v), decimals);
+  s += unit;
+  return s;
 }
 
 const char* ToleranceName(XCAFDimTolObjects_GeomToleranceType t) {
