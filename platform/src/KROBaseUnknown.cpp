@@ -170,6 +170,16 @@ KROBaseUnknown* KROBaseUnknown::FindOrCreateExtension(KROMetaClass* meta,
   return ext;
 }
 
+KROBaseUnknown* KROIdentityOf(KROBaseUnknown* p) {
+  if (!p) return nullptr;
+  KROBaseUnknown* base = nullptr;
+  if (FAILED(p->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))) || !base)
+    return p;
+  // The caller's reference on p keeps the component, and so its base, alive.
+  base->Release();
+  return base;
+}
+
 int KROComCmp(KROBaseUnknown* a, KROBaseUnknown* b) {
   if (!a || !b) return 0;
   if (a == b) return 1;
