@@ -234,7 +234,12 @@ void Sequence::Step(int op) {
     auto* group = new (std::nothrow) list<KROBaseUnknown>;
     for (int n = in_.Below(4); group && n > 0; --n)
       group->Append(AnyFace());
-    tps->SetOrderGroup(in_.Below(8) ? group : nullptr);
+    if (in_.Below(8) == 0) { // no group: the list was never handed over
+      delete group;
+      tps->SetOrderGroup(nullptr);
+      break;
+    }
+    tps->SetOrderGroup(group);
     if (group && in_.Below(8) == 0) tps->SetOrderGroup(group); // handing back the held list
     break;
   }
