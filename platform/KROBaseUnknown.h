@@ -108,3 +108,8 @@ private:
 
 /// Non-zero when both pointers denote one component (compared through their base pointers).
 KRO_PLATFORM_API int KROComCmp(KROBaseUnknown* a, KROBaseUnknown* b);
+
+/// The base pointer that identifies the component behind `p`, which may be the component itself
+/// or any interface of it or of its data extensions. Uncounted: it stays valid as long as the
+/// caller's `p` does. `p` itself when it yields no base pointer; null for null.
+KRO_PLATFORM_API KROBaseUnknown* KROIdentityOf(KROBaseUnknown* p);

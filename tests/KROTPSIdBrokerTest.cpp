@@ -126,13 +126,14 @@ TEST_F(IdBroker, AnObjectListedTwiceGetsItsLaterPosition) {
   EXPECT_EQ(ObjectOf(4, 3), obj);
 }
 
-TEST_F(IdBroker, ObjectsMatchByTheirListPointerOnly) {
+TEST_F(IdBroker, ObjectsMatchThroughAnyOfTheirInterfaces) {
   auto* ttrs = new KROTPSLightTTRS();
   set_->AddTTRS(ttrs);
   KROComPtr<KROITPSLight> light;
   ASSERT_EQ(ttrs->QueryInterface(IID_KROITPSLight, light.Put()), S_OK);
   EXPECT_EQ(IdOf(ttrs, 3), 3);
-  EXPECT_EQ(IdOf(light.Get(), 3), -1) << "an interface pointer of the object is another pointer";
+  EXPECT_EQ(IdOf(light.Get(), 3), 3) << "an interface pointer names its object";
+  EXPECT_EQ(IdOf(light.Get(), 1), -1) << "and only in its own list";
 }
 
 TEST_F(IdBroker, BadInputFailsOrFindsNothingAndChangesNothing) {

@@ -139,9 +139,7 @@ TEST_F(Removal, AViewLeavesAnnotationLinksCaptureListsAndEveryActiveView) {
     c2m->AddTPSView(v);
   c2m->SetActiveView(kept);
 
-  ASSERT_EQ(set_->RemoveView(vi.Get()), S_OK) << "another face of the view is not its entry";
-  EXPECT_EQ(List(&KROITPSLightSet::GetViewList), (Items{view, kept}));
-  ASSERT_EQ(set_->RemoveView(view), S_OK);
+  ASSERT_EQ(set_->RemoveView(vi.Get()), S_OK) << "any face of the view names it";
   EXPECT_EQ(List(&KROITPSLightSet::GetViewList), Items{kept});
   KROComPtr<KROITPSLightView> linked;
   EXPECT_EQ(KROAs<KROITPSLightModel>(a)->GetLightView(linked.PutTyped()), E_FAIL);

@@ -1,7 +1,9 @@
 // Binding the document's reps to the model objects: by position in the sequential streams, by
 // index in the indexed ones, the classes each accepts, the road to the root container, and who
 // ends up owning the reps.
+#include "KROITPSLightTTRS.h"
 #include "KRORepBindingTestSupport.h"
+#include "KROTPSLightTTRS.h"
 #include "KROTPSLightView.h"
 
 #include <gtest/gtest.h>
@@ -172,6 +174,52 @@ TEST_F(KRORepBinding, EachCallNeedsTheRoadToTheRootAndItsOwnChild) {
           .AddContainer("V4V5_FDT/KROTPSCapCont")
           .Build());
   EXPECT_EQ(calls(), (std::vector<HRESULT>{S_OK, E_FAIL, S_OK}));
+}
+
+// A TTRS keeps its rep borrowed, without a wrapper bag. Put into any list that binding walks, it
+// must not end up the only keeper of a rep that nothing would ever destroy.
+TEST_F(KRORepBinding, ATTRSInABoundListIsLeftWithoutTheRepAndTheRepIsFreed) {
+  list<KROBaseUnknown>* lists[4] = {set_->GetTPSList()};
+  set_->GetViewList(&lists[1]);
+  set_->GetCGList(&lists[2]);
+  set_->GetCaptureList(&lists[3]);
+  KROTPSLightAdapt* view = Make(&F::CreateLightView, 1); // shares the view list with a TTRS
+  auto* hostRep = new (nullptr, nullptr, 0) KRO3DBagRep();
+  KROTPSLightTTRS* ttrs[4] = {};
+  for (int k = 0; k < 4; ++k) {
+    ttrs[k] = Make<KROTPSLightTTRS>(&F::CreateLightTTRS, 1);
+    ttrs[k]->SetRep(hostRep); // borrowed from us
+    ttrs[k]->AddRef();        // the reference the other list takes over
+    lists[k]->Append(ttrs[k]);
+  }
+  const long reps = KRORep::LiveCount();
+  Use(KRODocumentBuilder()
+          .SetStream("V4V5_FDT/KROTPSTPSCont", KROSequential({{"KRO3DBagRep", "t"}}))
+          .SetStream("V4V5_FDT/KROTPSViewCont",
+                     KROSequential({{"KRO3DBagRep", "v"}, {"KRO3DBagRep", "x"}}))
+          .SetStream("V4V5_FDT/KROTPSCGCont", KROSequential({{"KRO3DBagRep", "g"}}))
+          .SetStream("V4V5_FDT/KROTPSCapCont", KROIndexed({{"KRO3DBagRep", "i"}}))
+          .SetStream("V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont",
+                     KROSequential({{"KRO3DBagRep", "c"}}))
+          .SetStream("V4V5_FDT/KROTPSTPS2DCont", KROIndexed({{"KRO2DBagRep", "2d"}}))
+          .Build());
+  const auto bare = [&] {
+    for (KROTPSLightTTRS* t : ttrs) {
+      KRORep* rep = hostRep;
+      if (t->GetRep(&rep) != E_FAIL || rep) return false;
+    }
+    return true;
+  };
+  ASSERT_EQ(services_->GenerateAllReps(), S_OK);
+  EXPECT_EQ(LabelOf(view), "v") << "positions still pair";
+  EXPECT_EQ(KRORep::LiveCount(), reps + 2) << "only the view's bag and rep stay";
+  EXPECT_TRUE(bare()) << "no TTRS points at a freed rep";
+  ASSERT_EQ(services_->GenerateAllCapturesReps(), S_OK);
+  EXPECT_EQ(KRORep::LiveCount(), reps + 2);
+  ASSERT_EQ(services_->GenerateAll2DReps(), S_OK);
+  EXPECT_EQ(KRORep::LiveCount(), reps + 2);
+  EXPECT_TRUE(bare());
+  hostRep->Destroy();
 }
 
 } // namespace

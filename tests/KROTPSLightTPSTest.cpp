@@ -47,7 +47,8 @@ protected:
     KROTest::TearDown();
   }
   KROTPSLightTPS* tps = nullptr;
-  // Stand-ins for other annotations: the lists compare pointers and never dereference them.
+  // Stand-ins for other annotations: the lists compare pointers and never dereference their
+  // entries; an argument is dereferenced only when it is not listed as given.
   KROBaseUnknown* a = reinterpret_cast<KROBaseUnknown*>(0x1000);
   KROBaseUnknown* b = reinterpret_cast<KROBaseUnknown*>(0x2000);
 };
@@ -67,8 +68,10 @@ TEST_F(AnnotationLists, AssociatedRemovalTakesTheLastOccurrenceOnly) {
   ASSERT_EQ(tps->RemoveAssociatedTPS(b), S_OK);
   EXPECT_EQ(Items(own), (std::vector<KROBaseUnknown*>{a, b}));
 
-  auto* stranger = reinterpret_cast<KROBaseUnknown*>(0x3000);
+  // An argument that is not listed is asked for its identity, so it must be a live component.
+  auto* stranger = new KROBaseUnknown();
   EXPECT_EQ(tps->RemoveAssociatedTPS(stranger), S_OK);
+  stranger->Release();
   EXPECT_EQ(tps->RemoveAssociatedTPS(nullptr), E_FAIL);
   EXPECT_EQ(Items(own), (std::vector<KROBaseUnknown*>{a, b}));
 }

@@ -6,14 +6,17 @@
 #include "KRORuntimeInternals.h"
 #include "KROWeakRef.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
-long gLiveComponents = 0;
+// Every constructor and destructor on every thread counts here. Relaxed: the count orders
+// nothing, and a reader that must see other threads' components go joins those threads first.
+std::atomic<long> gLiveComponents{0};
 } // namespace
 
-KROBaseUnknown::KROBaseUnknown() { ++gLiveComponents; }
+KROBaseUnknown::KROBaseUnknown() { gLiveComponents.fetch_add(1, std::memory_order_relaxed); }
 
 KROBaseUnknown::KROBaseUnknown(const KROBaseUnknown&) : KROBaseUnknown() {}
 
@@ -25,10 +28,10 @@ KROBaseUnknown::~KROBaseUnknown() {
     if (extras_->weak) extras_->weak->Drop();
     delete extras_;
   }
-  --gLiveComponents;
+  gLiveComponents.fetch_sub(1, std::memory_order_relaxed);
 }
 
-long KROBaseUnknown::LiveCount() { return gLiveComponents; }
+long KROBaseUnknown::LiveCount() { return gLiveComponents.load(std::memory_order_relaxed); }
 
 void* KROBaseUnknown::operator new(std::size_t size) {
   void* p = std::malloc(size ? size : 1);
@@ -168,6 +171,16 @@ KROBaseUnknown* KROBaseUnknown::FindOrCreateExtension(KROMetaClass* meta,
   ext->SetImpl(this);
   extras_->extensions.push_back({meta, ext});
   return ext;
+}
+
+KROBaseUnknown* KROIdentityOf(KROBaseUnknown* p) {
+  if (!p) return nullptr;
+  KROBaseUnknown* base = nullptr;
+  if (FAILED(p->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))) || !base)
+    return p;
+  // The caller's reference on p keeps the component, and so its base, alive.
+  base->Release();
+  return base;
 }
 
 int KROComCmp(KROBaseUnknown* a, KROBaseUnknown* b) {

@@ -4,25 +4,45 @@
 #include "KROBaseUnknown.h"
 #include "KROClassMacros.h"
 
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 
 namespace {
+// Classes register on the first call of their MetaObject, which may come from any thread, so
+// every change and lookup goes under the registry's lock. Nothing per object takes it: a class
+// caches its metaclass in a function-local static, and a metaclass never moves or goes away.
 struct MetaRegistry {
+  std::mutex lock;
   std::unordered_map<std::string, std::unique_ptr<KROMetaClass>> byName;
-  KROClassId nextId = 1;
 };
 MetaRegistry& Registry() {
   static MetaRegistry registry;
   return registry;
 }
+std::atomic<KROClassId> gNextClassId{1};
+
+KROMetaClass* LookupLocked(MetaRegistry& registry, const char* name) {
+  auto it = registry.byName.find(name);
+  return it == registry.byName.end() ? nullptr : it->second.get();
+}
+
+KROMetaClass* FindLocked(MetaRegistry& registry, const char* name) {
+  if (KROMetaClass* m = LookupLocked(registry, name)) return m;
+  auto meta = std::make_unique<KROMetaClass>(nullptr, name, nullptr, nullptr, Declared);
+  KROMetaClass* raw = meta.get();
+  registry.byName.emplace(name, std::move(meta));
+  return raw;
+}
 } // namespace
 
 KROMetaClass::KROMetaClass(const IID* iid, const char* name, const KROMetaClass*,
                            KROMetaClass* related, ENUMTypeOfClass kind)
-    : name_(name ? name : ""), related_(related), kind_(kind), classId_(Registry().nextId++) {
+    : name_(name ? name : ""), related_(related), kind_(kind),
+      classId_(gNextClassId.fetch_add(1, std::memory_order_relaxed)) {
   if (iid) iid_ = *iid;
 }
 
@@ -42,26 +62,27 @@ void KROMetaClass::SetExtensionOf(KROMetaClass* extended) {
 
 KROMetaClass* KROLookupMetaObject(const char* name) {
   if (!name) return nullptr;
-  auto it = Registry().byName.find(name);
-  return it == Registry().byName.end() ? nullptr : it->second.get();
+  MetaRegistry& registry = Registry();
+  const std::lock_guard<std::mutex> hold(registry.lock);
+  return LookupLocked(registry, name);
 }
 
 KROMetaClass* fct_FindMetaObject(const char* name) {
   if (!name || !*name) return nullptr;
-  if (KROMetaClass* m = KROLookupMetaObject(name)) return m;
-  auto meta = std::make_unique<KROMetaClass>(nullptr, name, nullptr, nullptr, Declared);
-  KROMetaClass* raw = meta.get();
-  Registry().byName.emplace(name, std::move(meta));
-  return raw;
+  MetaRegistry& registry = Registry();
+  const std::lock_guard<std::mutex> hold(registry.lock);
+  return FindLocked(registry, name);
 }
 
 KROMetaClass* fct_RetrieveMetaObject(const char* name, ENUMTypeOfClass kind, KROMetaClass* parent,
                                      const char* secondName, const char* framework,
                                      std::size_t objectSize) {
   if (!name || !*name) return nullptr;
-  KROMetaClass* meta = KROLookupMetaObject(name);
+  MetaRegistry& registry = Registry();
+  const std::lock_guard<std::mutex> hold(registry.lock);
+  KROMetaClass* meta = LookupLocked(registry, name);
   if (meta && meta->kind_ != Declared) return meta;
-  if (!meta) meta = fct_FindMetaObject(name);
+  if (!meta) meta = FindLocked(registry, name);
   // Complete the metaclass in place: pointers handed out while it was only declared stay valid.
   meta->kind_ = kind;
   meta->related_ = parent;
@@ -69,7 +90,7 @@ KROMetaClass* fct_RetrieveMetaObject(const char* name, ENUMTypeOfClass kind, KRO
   meta->framework_ = framework ? framework : "";
   meta->objectSize_ = objectSize;
   if (kind == DataExtension && secondName && *secondName)
-    meta->SetExtensionOf(fct_FindMetaObject(secondName));
+    meta->SetExtensionOf(FindLocked(registry, secondName));
   return meta;
 }
 

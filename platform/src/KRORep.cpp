@@ -1,16 +1,18 @@
 // KRORep.cpp - the rep allocator and the ownership rules of group reps.
 #include "KRORep.h"
 
+#include <atomic>
 #include <climits>
 #include <new>
 
 namespace {
-long gLiveReps = 0;
-}
+// Counted by the allocator on every thread; relaxed, as for the live-component count.
+std::atomic<long> gLiveReps{0};
+} // namespace
 
 void* KRORep::operator new(std::size_t size, void*, void*, int) noexcept {
   void* p = ::operator new(size, std::nothrow);
-  if (p) ++gLiveReps;
+  if (p) gLiveReps.fetch_add(1, std::memory_order_relaxed);
   return p;
 }
 
@@ -18,11 +20,11 @@ void KRORep::operator delete(void* p, void*, void*, int) noexcept { operator del
 
 void KRORep::operator delete(void* p) noexcept {
   if (!p) return;
-  --gLiveReps;
+  gLiveReps.fetch_sub(1, std::memory_order_relaxed);
   ::operator delete(p);
 }
 
-long KRORep::LiveCount() { return gLiveReps; }
+long KRORep::LiveCount() { return gLiveReps.load(std::memory_order_relaxed); }
 
 KRORep::~KRORep() = default;
 

@@ -4,6 +4,7 @@
 #include "KRORep.h"
 #include "KROStreamer.h"
 
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -12,7 +13,9 @@
 
 namespace {
 
-long gOutstanding = 0;
+// The extensions are shared by every thread; only this count changes. Relaxed, as for the
+// live-component count.
+std::atomic<long> gOutstanding{0};
 
 // Fewest bytes a streamed child can take: its class-name length and its label length.
 constexpr unsigned int kMinRepBytes = 8;
@@ -50,7 +53,7 @@ public:
 
   HRESULT ReadRep(KROStreamer* reader, KRORep** out) override;
   HRESULT WriteRep(KROStreamWriter& writer, const KRORep& rep) override;
-  void Release() override { --gOutstanding; }
+  void Release() override { gOutstanding.fetch_sub(1, std::memory_order_relaxed); }
 
 private:
   const char* className_;
@@ -174,8 +177,10 @@ KROVizBaseCodeExtension* KROVizBaseCodeExtension::GetExt(const IID& protocol,
                                                          const char* className) {
   if (!(protocol == _KROProtocolDmuStreamID)) return nullptr;
   RepStreamExt* ext = FindExt(className);
-  if (ext) ++gOutstanding;
+  if (ext) gOutstanding.fetch_add(1, std::memory_order_relaxed);
   return ext;
 }
 
-long KROVizBaseCodeExtension::OutstandingCount() { return gOutstanding; }
+long KROVizBaseCodeExtension::OutstandingCount() {
+  return gOutstanding.load(std::memory_order_relaxed);
+}

@@ -4,6 +4,7 @@
 /// owner's own; link-id collections handed out are copies the caller deletes.
 #pragma once
 
+#include "KROBaseUnknown.h"
 #include "KROList.h"
 #include "KRORawColl.h"
 #include "KROTypes.h"
@@ -68,10 +69,25 @@ template <class T> HRESULT KROListAdd(list<T>* own, T* item) {
   return own->Append(item) ? S_OK : E_FAIL;
 }
 
-/// Removes the last occurrence of `item` (compared by pointer); absent items are not an error.
-template <class T> HRESULT KROListRemove(list<T>* own, T* item) {
+/// Index of the last entry that is `item`, or else of the last that is the base pointer of its
+/// component (what the factory lists), or -1. Only `item` is queried, and only when it is not
+/// itself listed: entries of the objects' own lists are borrowed and may name objects that are
+/// gone, so they are compared by value and never dereferenced.
+inline int KROLocateComponent(const list<KROBaseUnknown>& items, KROBaseUnknown* item) {
+  const int at = items.Locate(item);
+  if (at >= 0 || items.Size() == 0) return at;
+  KROBaseUnknown* const identity = KROIdentityOf(item);
+  return identity == item ? -1 : items.Locate(identity);
+}
+
+/// Removes the last entry that is `item` or its component's base pointer, so that any interface
+/// pointer of an object removes the object; absent items are not an error. An `item` that is not
+/// listed as given must be a live component.
+inline HRESULT KROListRemove(list<KROBaseUnknown>* own, KROBaseUnknown* item) {
   if (!item || !own) return E_FAIL;
-  own->Remove(item);
+  const int at = KROLocateComponent(*own, item);
+  // The entry found is the last one with that pointer value, so Remove takes out exactly it.
+  own->Remove(at >= 0 ? own->At(at) : item);
   return S_OK;
 }
 

@@ -70,6 +70,17 @@ void KROTPSLightSetExt::ClearAnnotationCache() {
   KROTPSAnnotationsHashTable::Clear(annotationTable_);
 }
 
+KROBaseUnknown* KROTPSLightSetExt::EntryFor(const list<KROBaseUnknown>* own,
+                                            KROBaseUnknown* given) {
+  if (own && own->Locate(given) >= 0) return given;
+  KROBaseUnknown* const base = KROIdentityOf(given);
+  if (!own || base == given || own->Locate(base) >= 0) return base;
+  // The set's entries carry a reference each, so unlike borrowed lists they may be queried.
+  for (int i = own->Size() - 1; i >= 0; --i)
+    if (KROBaseUnknown* entry = own->At(i); entry && KROIdentityOf(entry) == base) return entry;
+  return base;
+}
+
 void KROTPSLightSetExt::TakeOutAndRelease(list<KROBaseUnknown>* own, KROBaseUnknown* object) {
   if (own->Remove(object)) object->Release();
 }
@@ -198,7 +209,7 @@ HRESULT KROTPSLightSetExt::GetIdForObject(KROBaseUnknown* object, int kind, int*
   if (!object || !id) return E_FAIL;
   const ObjectList* own = ListOfIdKind(kind);
   if (!own) return S_OK;
-  *id = own->Locate(object);
+  *id = own->Locate(EntryFor(own, object));
   return S_OK;
 }
 

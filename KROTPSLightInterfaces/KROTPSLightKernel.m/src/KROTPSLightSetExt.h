@@ -96,6 +96,12 @@ protected:
   /// The list step and the release of a removal: takes the last occurrence of `object` out of
   /// `own` and releases the set's reference, only when it was there. Both must be non-null.
   static void TakeOutAndRelease(list<KROBaseUnknown>* own, KROBaseUnknown* object);
+  /// The pointer that stands in `own` for the component `given` denotes (any of its interface
+  /// pointers will do): `given` itself when listed, else its base pointer, which is what the
+  /// factory lists, else an entry an adder gave in another form; the base pointer when `own`
+  /// lists none. Removals and the broker resolve their argument through this once and then
+  /// compare pointers as before.
+  static KROBaseUnknown* EntryFor(const list<KROBaseUnknown>* own, KROBaseUnknown* given);
 
   // Any list may be absent (after RemoveAllChildren, or when it could not be allocated).
   list<KROBaseUnknown>* tpsList_ = nullptr;        // annotations; one reference per entry

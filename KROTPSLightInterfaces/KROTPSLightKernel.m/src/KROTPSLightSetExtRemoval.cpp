@@ -3,7 +3,8 @@
 /// A removal first asks every object that may point at the leaving object to drop it (the
 /// passes), then takes the last occurrence out of the set's own list and releases the set's
 /// reference - only when that occurrence was there: an object the set does not list holds no
-/// reference of the set's.
+/// reference of the set's. The argument may be any interface pointer of the object: it is first
+/// resolved to the entry that stands for it (EntryFor), and every callee is given that.
 #include "KROTPSLightSetExt.h"
 
 #include "KROComPtr.h"
@@ -51,6 +52,7 @@ void Pass(ObjectList* const& holders, Drop drop, Skip skip = {}) {
 
 HRESULT KROTPSLightSetExt::RemoveTTRS(KROBaseUnknown* ttrs) {
   if (!ttrs || !ttrsList_) return E_FAIL;
+  ttrs = EntryFor(ttrsList_, ttrs);
   KROTPSModelChanged();
   TakeOutAndRelease(ttrsList_, ttrs);
   return S_OK;
@@ -58,6 +60,7 @@ HRESULT KROTPSLightSetExt::RemoveTTRS(KROBaseUnknown* ttrs) {
 
 HRESULT KROTPSLightSetExt::RemoveRefFrame(KROBaseUnknown* frame) {
   if (!frame || !refFrameList_) return E_FAIL;
+  frame = EntryFor(refFrameList_, frame);
   Pass<KROITPSLightModel>(
       tpsList_, [frame](KROITPSLightModel* tps) { tps->RemoveReferenceFrame(frame); },
       SkipAnnotation<&KROTPSLightTPS::HoldsNoRefFrameLink>{});
@@ -67,12 +70,14 @@ HRESULT KROTPSLightSetExt::RemoveRefFrame(KROBaseUnknown* frame) {
 
 HRESULT KROTPSLightSetExt::RemoveCapture(KROBaseUnknown* capture) {
   if (!capture || !captureList_) return E_FAIL;
+  capture = EntryFor(captureList_, capture);
   TakeOutAndRelease(captureList_, capture);
   return S_OK;
 }
 
 HRESULT KROTPSLightSetExt::RemoveCG(KROBaseUnknown* cg) {
   if (!cg || !cgList_) return E_FAIL;
+  cg = EntryFor(cgList_, cg);
   Pass<KROITPSLightCapture>(captureList_,
                             [cg](KROITPSLightCapture* capture) { capture->RemoveTPSCG(cg); });
   if (cgList_) TakeOutAndRelease(cgList_, cg);
@@ -81,6 +86,7 @@ HRESULT KROTPSLightSetExt::RemoveCG(KROBaseUnknown* cg) {
 
 HRESULT KROTPSLightSetExt::RemoveTPS(KROBaseUnknown* tps) {
   if (!tps || !tpsList_) return E_FAIL;
+  tps = EntryFor(tpsList_, tps);
   KROTPSModelChanged();
   Pass<KROITPSLightModel>(
       tpsList_,
@@ -112,6 +118,7 @@ HRESULT KROTPSLightSetExt::RemoveTPS(KROBaseUnknown* tps) {
 
 HRESULT KROTPSLightSetExt::RemoveView(KROBaseUnknown* view) {
   if (!view || !viewList_) return E_FAIL;
+  view = EntryFor(viewList_, view);
   Pass<KROITPSLightModel>(
       tpsList_, [view](KROITPSLightModel* tps) { tps->RemoveView(view); },
       SkipAnnotation<&KROTPSLightTPS::HoldsNoViewLink>{});

@@ -7,7 +7,8 @@
 // "KROTPSCapCont" hold indexed streams in which each object finds its rep by its index.
 //
 // Ownership: every rep read here either goes to a model object (whose wrapper bag then owns it)
-// or is destroyed before the call returns.
+// or is destroyed before the call returns. A list item that only borrows the reps it is given
+// (a TTRS put into one of these lists) is left without one: see Bind.
 #include "KROTPSLightSetExt.h"
 
 #include "KROITPSLight.h"
@@ -126,6 +127,17 @@ list<KROBaseUnknown>* ModelListOfKind(KROITPSLightSet* set, int kind) {
   return models;
 }
 
+/// Hands `rep` to `light`. A light object keeps it in a group rep of its own and owns it from then
+/// on. An object that only stores the pointer (a TTRS, or a light object whose wrapper bag could
+/// not be allocated) leaves it held by no bag: no one would ever destroy it, so the object is
+/// cleared again and the rep destroyed here, exactly once, with no pointer left to it.
+void Bind(KROITPSLight& light, KRORep* rep) {
+  light.SetRep(rep);
+  if (!rep || rep->HolderCount() > 0) return;
+  light.SetRep(nullptr);
+  rep->Destroy();
+}
+
 /// The KROITPSLight of item `i`, counted; null for a missing or null item or a failed query.
 KROITPSLight* LightAt(const list<KROBaseUnknown>& items, int i) {
   KROBaseUnknown* item = items.At(i);
@@ -176,7 +188,7 @@ HRESULT KROTPSLightSetExt::AssocAllRepWithModel(KROITPSLightSet* set, list<KRORe
       Discard(rep); // rep i is offered to item i only: no one else will take it
       continue;
     }
-    light->SetRep(rep);
+    Bind(*light, rep);
     light->Release();
   }
   return paired ? S_OK : E_FAIL;
@@ -255,7 +267,7 @@ HRESULT KROTPSLightSetExt::GetCaptureRep(KROVZBContainer* container, KROITPSLigh
     int index = 0;
     capture->GetIndex(&index);
     if (KRORep* rep = ReadIndexedRep(container, index, {KRO3DBagRep::kClassName}))
-      capture->SetRep(rep);
+      Bind(*capture, rep);
     capture->Release();
   }
   return S_OK;
