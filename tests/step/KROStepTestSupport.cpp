@@ -17,7 +17,7 @@
 // OCCT keeps allocations of its own until the process ends (its memory manager and static
 // tables). They are suppressed by OCCT library name, nothing of ours: here for this process,
 // and through LSAN_OPTIONS for the kro-pmi processes the tests start.
-extern "C" const char* __lsan_default_suppressions() {
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() {
   return "leak:libTKernel.so\nleak:libTKXSBase.so\nleak:libTKVCAF.so\n";
 }
 
