@@ -20,6 +20,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #define KRO_STEP_API __attribute__((visibility("default")))
@@ -137,6 +138,9 @@ private:
 
 /// Reads and builds in one call.
 KRO_STEP_API KROStepImportResult KROStepImportFile(const std::string& path);
+
+/// UTF-16 text (the kernel's texts) as UTF-8; a lone surrogate becomes U+FFFD.
+KRO_STEP_API std::string KROStepUtf8(std::u16string_view text);
 
 /// Names used in texts and JSON: "dimension", "tolerance", "datum", "datum_target".
 KRO_STEP_API const char* KROStepKindName(KROStepAnnotation::Kind kind);

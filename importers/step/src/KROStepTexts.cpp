@@ -203,22 +203,20 @@ std::string WithoutColons(std::string s) {
 }
 
 std::string KROStepToUtf8(const TCollection_ExtendedString& text) {
+  static_assert(sizeof(Standard_ExtCharacter) == sizeof(char16_t));
+  return KROStepUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.ToExtString()),
+                                         static_cast<std::size_t>(text.Length())));
+}
+
+std::string KROStepUtf8(std::u16string_view units) {
   std::string out;
-  const Standard_ExtString units = text.ToExtString();
-  const int n = text.Length();
-  for (int i = 0; i < n; ++i) {
-    char32_t c = static_cast<char16_t>(units[i]);
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < n) {
-      const char32_t low = static_cast<char16_t>(units[i + 1]);
-      if (low >= 0xDC00 && low < 0xE000) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        ++i;
-      } else {
-        c = 0xFFFD;
-      }
-    } else if (c >= 0xD800 && c < 0xE000) {
+  const std::size_t n = units.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    char32_t c = units[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
+      c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+    else if (c >= 0xD800 && c < 0xE000)
       c = 0xFFFD;
-    }
     AppendUtf8(out, c);
   }
   return out;
