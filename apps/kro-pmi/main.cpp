@@ -120,6 +120,12 @@ public:
     } else {
       j["view"] = nullptr;
     }
+    j["recovered"] = !a.recovered.empty();
+    if (!a.recovered.empty()) {
+      j["recovered_what"] = a.recovered;
+      j["recovery_reason"] = a.recoveryReason;
+    }
+    j["file_entity"] = a.fileEntity == 0 ? nlohmann::json(nullptr) : nlohmann::json(a.fileEntity);
     return j;
   }
 
@@ -146,12 +152,21 @@ public:
       v->GetSecondPlaneDirect(&y[0], &y[1], &y[2]);
       KROWChar* name = nullptr;
       v.As<KROITPSLight>()->GetName(&name);
-      out.push_back({{"id", i + 1},
-                     {"name", Take(name)},
-                     {"origin", Vec(o[0], o[1], o[2])},
-                     {"x_direction", Vec(x[0], x[1], x[2])},
-                     {"y_direction", Vec(y[0], y[1], y[2])},
-                     {"annotations", Ids(v->GetTPSList(), 1)}});
+      const KROStepCapture* info = nullptr;
+      for (const KROStepCapture& k : r_.captures)
+        if (k.index == i + 1) info = &k;
+      const bool recovered = info && info->recovered;
+      out.push_back(
+          {{"id", i + 1},
+           {"recovered", recovered},
+           {"recovery_reason",
+            recovered ? nlohmann::json(info->recoveryReason) : nlohmann::json(nullptr)},
+           {"file_entity", recovered ? nlohmann::json(info->fileEntity) : nlohmann::json(nullptr)},
+           {"name", Take(name)},
+           {"origin", Vec(o[0], o[1], o[2])},
+           {"x_direction", Vec(x[0], x[1], x[2])},
+           {"y_direction", Vec(y[0], y[1], y[2])},
+           {"annotations", Ids(v->GetTPSList(), 1)}});
     }
     return out;
   }
@@ -182,17 +197,26 @@ public:
       list<KROBaseUnknown>* views = nullptr;
       c->GetTPSs(&tpss);
       c->GetTPSViews(&views);
-      out.push_back({{"id", i + 1},
-                     {"name", Take(name)},
-                     {"label", Take(uuid)},
-                     {"origin", Vec(o[0], o[1], o[2])},
-                     {"direction", Vec(d[0], d[1], d[2])},
-                     {"zenith", Vec(z[0], z[1], z[2])},
-                     {"target", Vec(t[0], t[1], t[2])},
-                     {"camera", camera == 1 ? "central" : "parallel"},
-                     {"clipping", clipping},
-                     {"annotations", Ids(tpss, 1)},
-                     {"views", Ids(views, 2)}});
+      const KROStepCapture* info = nullptr;
+      for (const KROStepCapture& k : r_.captures)
+        if (k.index == i + 1) info = &k;
+      const bool recovered = info && info->recovered;
+      out.push_back(
+          {{"id", i + 1},
+           {"recovered", recovered},
+           {"recovery_reason",
+            recovered ? nlohmann::json(info->recoveryReason) : nlohmann::json(nullptr)},
+           {"file_entity", recovered ? nlohmann::json(info->fileEntity) : nlohmann::json(nullptr)},
+           {"name", Take(name)},
+           {"label", Take(uuid)},
+           {"origin", Vec(o[0], o[1], o[2])},
+           {"direction", Vec(d[0], d[1], d[2])},
+           {"zenith", Vec(z[0], z[1], z[2])},
+           {"target", Vec(t[0], t[1], t[2])},
+           {"camera", camera == 1 ? "central" : "parallel"},
+           {"clipping", clipping},
+           {"annotations", Ids(tpss, 1)},
+           {"views", Ids(views, 2)}});
     }
     return out;
   }
@@ -285,9 +309,33 @@ void PrintSummary(std::ostream& out, const std::string& file, const KROStepImpor
       << model.Count(&KROITPSLightSet::GetViewList) << ", captures "
       << model.Count(&KROITPSLightSet::GetCaptureList) << ", TTRS "
       << model.Count(&KROITPSLightSet::GetTTRSList) << '\n';
-  char times[128];
-  std::snprintf(times, sizeof times, "  read %.1f ms, build %.2f ms\n", r.readSeconds * 1e3,
-                r.buildSeconds * 1e3);
+  // Where each kind came from: OCCT's document, or the file's own entities.
+  std::map<std::string, std::pair<int, int>> origin;
+  for (const KROStepAnnotation& a : r.annotations) {
+    const bool whole = a.recovered == "tolerance";
+    auto& kind = origin[KROStepKindName(a.kind) + std::string("s")];
+    ++(whole ? kind.second : kind.first);
+    if (a.kind != KROStepAnnotation::Kind::Tolerance) continue;
+    KROBaseUnknown* object = model.Object(a.id, 1);
+    KROComPtr<KROITPSLightModel> m;
+    double value = 0;
+    if (object && SUCCEEDED(object->QueryInterface(IID_KROITPSLightModel, m.Put())))
+      m->GetValue(&value);
+    if (value == 0) continue;
+    auto& magnitudes = origin["tolerance magnitudes"];
+    ++(a.recovered.empty() ? magnitudes.first : magnitudes.second);
+  }
+  for (const KROStepCapture& c : r.captures)
+    ++(c.recovered ? origin["saved views"].second : origin["saved views"].first);
+  for (const char* kind : {"dimensions", "tolerances", "tolerance magnitudes", "datums",
+                           "datum_targets", "saved views"}) {
+    const auto [read, recovered] = origin[kind];
+    out << "  " << kind << ": " << read << " from OCCT's document, " << recovered
+        << " recovered from the file\n";
+  }
+  char times[160];
+  std::snprintf(times, sizeof times, "  read %.1f ms, build %.2f ms (recovery %.2f ms)\n",
+                r.readSeconds * 1e3, r.buildSeconds * 1e3, r.recoverSeconds * 1e3);
   out << times;
 }
 

@@ -101,7 +101,10 @@ TEST(KROPmiCommand, JsonFacesAgreeWithAnnotationTags) {
   ASSERT_EQ(run.status, 0) << run.err;
   nlohmann::json j = nlohmann::json::parse(Slurp(out));
   fs::remove(out);
-  ASSERT_EQ(j["annotations"].size(), 27u);
+  ASSERT_EQ(j["annotations"].size(), 28u); // 27 from OCCT's document, 1 recovered
+  EXPECT_EQ(j["annotations"][27]["recovered"], true);
+  EXPECT_EQ(j["annotations"][27]["recovery_reason"], "not transferred");
+  EXPECT_EQ(j["captures"][0]["recovered"], true);
   std::set<std::pair<int, int>> fromTags, fromFaces;
   std::set<int> faceTags;
   for (const auto& f : j["faces"]) {

@@ -12,7 +12,10 @@
 #include <XCAFDoc_DimTolTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
+#include <cctype>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 // OCCT keeps allocations of its own until the process ends (its memory manager and static
 // tables). They are suppressed by OCCT library name, nothing of ours: here for this process,
@@ -94,4 +97,83 @@ std::set<int> KROStepIdsOfLabels(const KROStepImportResult& r,
     for (const std::string& l : a.labels)
       if (labels.count(l)) ids.insert(a.id);
   return ids;
+}
+
+KROStepFileText KROStepReadFileText(const std::string& path) {
+  KROStepFileText out;
+  std::ifstream in(path, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::size_t i = text.find("DATA;");
+  if (i == std::string::npos) return out;
+  i += 5;
+  std::string record;
+  bool quoted = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted) {
+      record += c;
+      if (c == '\'') quoted = false; // '' reopens at once, keeping both quotes
+      continue;
+    }
+    if (c == '\'') {
+      quoted = true;
+      record += c;
+    } else if (c == ';') {
+      const std::size_t eq = record.find('=');
+      if (record.rfind("ENDSEC", 0) == 0) break;
+      if (!record.empty() && record[0] == '#' && eq != std::string::npos)
+        out.records[std::atoi(record.c_str() + 1)] = record.substr(eq + 1);
+      record.clear();
+    } else if (!std::isspace(static_cast<unsigned char>(c))) {
+      record += c;
+    }
+  }
+  return out;
+}
+
+std::vector<int> KROStepFileText::With(const std::string& needle) const {
+  std::vector<int> ids;
+  for (const auto& [id, body] : records)
+    if (body.find(needle) != std::string::npos) ids.push_back(id);
+  return ids;
+}
+
+std::string KROStepFileText::Param(int id, const std::string& type, int n) const {
+  auto it = records.find(id);
+  if (it == records.end()) return {};
+  const std::string& body = it->second;
+  // The part's name must start the body or follow '(' or ')' (a complex instance's parts).
+  std::size_t at = 0;
+  for (;;) {
+    at = body.find(type + "(", at);
+    if (at == std::string::npos) return {};
+    if (at == 0 || body[at - 1] == '(' || body[at - 1] == ')') break;
+    ++at;
+  }
+  int depth = 0, index = 1;
+  bool quoted = false;
+  std::string param;
+  for (std::size_t i = at + type.size(); i < body.size(); ++i) {
+    const char c = body[i];
+    if (quoted) {
+      if (c == '\'') quoted = false;
+      if (depth == 1) param += c;
+      continue;
+    }
+    if (c == '\'') quoted = true;
+    if (c == '(' && ++depth == 1) continue;
+    if (c == ')' && --depth == 0) return index == n ? param : std::string();
+    if (c == ',' && depth == 1) {
+      if (index == n) return param;
+      ++index;
+      param.clear();
+      continue;
+    }
+    if (depth >= 1) param += c;
+  }
+  return {};
+}
+
+int KROStepRef(const std::string& param) {
+  return param.size() > 1 && param[0] == '#' ? std::atoi(param.c_str() + 1) : 0;
 }

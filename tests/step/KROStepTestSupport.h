@@ -38,3 +38,19 @@ std::set<int> KROStepTouching(const KROStepImportResult& r, int tag);
 
 /// Annotation ids of the PMI labels `labels`, through the side table's label entries.
 std::set<int> KROStepIdsOfLabels(const KROStepImportResult& r, const std::set<std::string>& labels);
+
+/// The DATA section of a STEP file as its text stands: each record's body by entity id, with
+/// white space outside strings dropped, e.g. records[57] == "FLATNESS_TOLERANCE('Flatness.1',
+/// '',#82,#297)". For tests only: the truth for what the importer recovers from the file.
+struct KROStepFileText {
+  std::map<int, std::string> records;
+  /// The ids of the records that contain `needle`.
+  std::vector<int> With(const std::string& needle) const;
+  /// The `n`th top-level parameter (from 1) of the part `type(...)` in record `id`, or "".
+  std::string Param(int id, const std::string& type, int n) const;
+};
+
+KROStepFileText KROStepReadFileText(const std::string& path);
+
+/// "#82" → 82; anything else → 0.
+int KROStepRef(const std::string& param);

@@ -76,6 +76,22 @@ struct KROStepAnnotation {
   Kind kind = Kind::Dimension;
   std::vector<std::string> labels; ///< OCCT label entries (a datum feature may gather several)
   std::vector<int> tags;           ///< faces and edges of every shape it applies to, ascending
+  /// Empty when OCCT's document held it whole. Else what the importer took from the file's own
+  /// entities because OCCT's document lacked it: "tolerance" (the whole annotation; `labels` is
+  /// then empty) or "magnitude" (its value).
+  std::string recovered;
+  std::string recoveryReason; ///< OCCT's reason where it gave one, else "not transferred"
+  int fileEntity = 0;         ///< the file's entity id (#n) of a tolerance, when known
+};
+
+/// A capture built from a saved view of the file.
+struct KROStepCapture {
+  int index = 0; ///< the capture's index in the model, from 1
+  std::string name;
+  std::vector<int> annotations; ///< ids of the annotations it shows, in the view's order
+  bool recovered = false;       ///< taken from the file's camera model, not OCCT's document
+  std::string recoveryReason;
+  int fileEntity = 0; ///< the camera model's entity id (#n) when recovered
 };
 
 /// A reference frame (datum system) built for the tolerances.
@@ -101,8 +117,10 @@ struct KRO_STEP_API KROStepImportResult {
   std::vector<KROStepTag> tags;               ///< ordered by tag: tags[i].tag == i + 1
   std::vector<KROStepAnnotation> annotations; ///< ordered by id
   std::vector<KROStepFrame> frames;           ///< ordered by id
+  std::vector<KROStepCapture> captures;       ///< ordered by index
   double readSeconds = 0;                     ///< OCCT read and transfer
   double buildSeconds = 0;                    ///< walk of OCCT's document and the light-model build
+  double recoverSeconds = 0; ///< part of the two above: reading the file's entities, recovering
 
   /// The tag's entry, or null for a tag the model does not have.
   const KROStepTag* FindTag(int tag) const;

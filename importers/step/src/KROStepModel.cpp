@@ -125,18 +125,25 @@ private:
       const KROStepObject& o = pmi_.objects[i];
       KROComPtr<KROITPSLightModel> tps;
       if (FAILED(factory_->CreateLightModel(tps.PutTyped(), result_.set.Get()))) {
-        Warn(result_, "could not create the annotation for " + o.labels.front());
+        Warn(result_, "could not create the annotation " + o.name);
         continue;
       }
       auto light = tps.As<KROITPSLight>();
       light->SetType(o.type);
       light->SetName(Utf16(o.name).c_str());
-      light->SetUUId(Utf16(o.labels.empty() ? std::string() : o.labels.front()).c_str());
+      // A recovered annotation has no OCCT label: the file's entity id stands in.
+      const std::string uuid = !o.labels.empty() ? o.labels.front()
+                               : o.fileEntity    ? "#" + std::to_string(o.fileEntity)
+                                                 : std::string();
+      light->SetUUId(Utf16(uuid).c_str());
       tps->SetValue(o.value);
       tps->SetAttributes(Utf16(o.text).c_str());
       KROStepAnnotation a;
       a.kind = o.kind;
       a.labels = o.labels;
+      a.recovered = o.recovered;
+      a.recoveryReason = o.recoveryReason;
+      a.fileEntity = o.fileEntity;
       for (int s : o.shapes) {
         if (ttrsIndex_[static_cast<std::size_t>(s)] == 0) continue;
         tps->AddTTRSLinkID(ttrsIndex_[static_cast<std::size_t>(s)]);
@@ -243,17 +250,25 @@ private:
       capture->SetTarget(v.target[0], v.target[1], v.target[2]);
       capture->SetCameraType(v.cameraType);
       capture->SetClippingPlane(v.clipping);
+      KROStepCapture info;
+      info.index = index;
+      info.name = v.name;
+      info.recovered = v.recovered;
+      info.recoveryReason = v.recoveryReason;
+      info.fileEntity = v.fileEntity;
       std::vector<KROBaseUnknown*> views;
       for (int o : v.objects) {
         KROBaseUnknown* tps = annotations_[static_cast<std::size_t>(o)];
         if (!tps) continue;
         capture->AddTPS(tps);
+        info.annotations.push_back(BrokerId(tps, 1));
         KROBaseUnknown* view = viewOf_[static_cast<std::size_t>(o)];
         if (view && std::find(views.begin(), views.end(), view) == views.end()) {
           views.push_back(view);
           capture->AddTPSView(view);
         }
       }
+      result_.captures.push_back(std::move(info));
     }
   }
 

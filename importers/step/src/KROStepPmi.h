@@ -48,6 +48,10 @@ struct KROStepObject {
   // Datum features only: what makes two datum labels one feature.
   std::string datumLetter;
   int targetNumber = 0;
+  // What came from the file's own entities rather than OCCT's document.
+  std::string recovered;      ///< "" (read by OCCT), "tolerance" or "magnitude"
+  std::string recoveryReason; ///< OCCT's reason for leaving it out, or "not transferred"
+  int fileEntity = 0;         ///< the file's entity id (#n) when known, else 0
 };
 
 /// A saved view of the file.
@@ -61,6 +65,9 @@ struct KROStepSavedView {
   int cameraType = 0;       ///< KROStepCamera*
   int clipping = 0;         ///< KROStepClip* bits
   std::vector<int> objects; ///< indexes into objects, distinct, in OCCT's order
+  bool recovered = false;   ///< read from the file's camera model, not OCCT's document
+  std::string recoveryReason;
+  int fileEntity = 0; ///< the camera model's file id when recovered
 };
 
 inline constexpr int KROStepCameraParallel = 0;
@@ -76,8 +83,19 @@ struct KROStepPmi {
   std::vector<KROStepObject> objects; ///< dimensions, then tolerances, then datum features
   std::vector<KROStepSavedView> views;
   double partSize = 1; ///< diagonal of the bounding box of every part, for plane comparison
+  KROStepVec center{}; ///< centre of that bounding box
   std::vector<KROStepMessage> messages;
 };
+
+/// The point of the line through `origin` along the unit `direction` nearest to `point`.
+inline KROStepVec KROStepNearestOnLine(const KROStepVec& origin, const KROStepVec& direction,
+                                       const KROStepVec& point) {
+  double along = 0;
+  for (std::size_t i = 0; i < 3; ++i)
+    along += (point[i] - origin[i]) * direction[i];
+  return {origin[0] + direction[0] * along, origin[1] + direction[1] * along,
+          origin[2] + direction[2] * along};
+}
 
 /// Builds the light model of `pmi` into `result` (set, annotations, frames).
 void KROStepBuildModel(const KROStepPmi& pmi, KROStepImportResult& result);

@@ -5,6 +5,7 @@
 /// OCCT call is made inside a try block that turns Standard_Failure into an error message.
 #include "KROStepImport.h"
 #include "KROStepPmi.h"
+#include "KROStepRecovery.h"
 #include "KROStepTexts.h"
 
 #include <BRepBndLib.hxx>
@@ -50,6 +51,7 @@
 #include <map>
 #include <mutex>
 #include <system_error>
+#include <unordered_map>
 
 namespace {
 
@@ -164,6 +166,24 @@ public:
     WalkSavedViews();
   }
 
+  /// (part, tag) of a face or edge of a part by its underlying shape, whatever its location
+  /// (the file's transfer and the document may place the same face differently).
+  std::pair<int, int> TagOfShape(const TopoDS_Shape& s) {
+    if (byShape_.empty()) {
+      for (std::size_t p = 0; p < parts_.size(); ++p) {
+        const PartMaps& m = parts_[p];
+        for (int i = 1; i <= m.faces.Extent(); ++i)
+          byShape_.emplace(m.faces(i).TShape().get(),
+                           std::make_pair(static_cast<int>(p), m.firstFaceTag + i - 1));
+        for (int i = 1; i <= m.edges.Extent(); ++i)
+          byShape_.emplace(m.edges(i).TShape().get(),
+                           std::make_pair(static_cast<int>(p), m.firstEdgeTag + i - 1));
+      }
+    }
+    auto it = s.IsNull() ? byShape_.end() : byShape_.find(s.TShape().get());
+    return it == byShape_.end() ? std::make_pair(-1, 0) : it->second;
+  }
+
 private:
   // Tags: faces then edges of each part, parts in the order of the shape tool's top-level labels.
   void WalkParts() {
@@ -200,6 +220,7 @@ private:
       double x0, y0, z0, x1, y1, z1;
       box.Get(x0, y0, z0, x1, y1, z1);
       center_ = Vec((x0 + x1) / 2, (y0 + y1) / 2, (z0 + z1) / 2);
+      pmi_.center = center_;
       const double size = std::sqrt(box.SquareExtent());
       if (size > 0 && std::isfinite(size)) pmi_.partSize = size;
     }
@@ -452,9 +473,7 @@ private:
       v.direction = Vec(d.X(), d.Y(), d.Z());
       v.zenith = Vec(up.X(), up.Y(), up.Z());
       // OCCT keeps no target: take the point of the view line nearest the parts' centre.
-      const double along = (center_[0] - o.X()) * d.X() + (center_[1] - o.Y()) * d.Y() +
-                           (center_[2] - o.Z()) * d.Z();
-      v.target = Vec(o.X() + d.X() * along, o.Y() + d.Y() * along, o.Z() + d.Z() * along);
+      v.target = KROStepNearestOnLine(v.origin, v.direction, center_);
       v.cameraType = view->Type() == XCAFView_ProjectionType_Central ? KROStepCameraCentral
                                                                      : KROStepCameraParallel;
       v.clipping = (view->HasFrontPlaneClipping() ? KROStepClipFront : 0) |
@@ -489,6 +508,7 @@ private:
   std::map<TDF_Label, int, LabelLess> objectOfLabel_;
   std::vector<std::pair<int, TDF_Label>> tolerances_;
   KROStepVec center_{};
+  std::unordered_map<const TopoDS_TShape*, std::pair<int, int>> byShape_;
 };
 
 /// The file can be read: it exists, is a regular file, is not empty and opens.
@@ -548,7 +568,9 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 
 struct KROStepDocument::Impl {
   Handle(TDocStd_Document) doc;
+  KROStepFileFacts facts; ///< what the file's entities say, for what the document lacks
   double readSeconds = 0;
+  double recoverSeconds = 0;
   ~Impl() {
     std::vector<KROStepMessage> ignored;
     KROStepOcctScope scope(ignored);
@@ -589,11 +611,28 @@ std::unique_ptr<KROStepDocument> KROStepDocument::Read(const std::string& path,
           return nullptr;
         }
         AddCheckList(reader.ChangeReader().WS()->ModelCheckList(), messages);
+        const std::string cycle = KROStepFindAspectCycle(reader.ChangeReader().WS());
+        if (!cycle.empty()) {
+          AddMessage(messages, KROStepMessage::Severity::Error,
+                     path + ": shape aspects relate to each other in a cycle (" + cycle +
+                         "); OCCT cannot transfer such a file");
+          return nullptr;
+        }
         if (!reader.Transfer(impl->doc)) {
           AddMessage(messages, KROStepMessage::Severity::Error,
                      path + ": OCCT read the file but could not transfer its shapes");
           return nullptr;
         }
+        // While the work session still holds the file's model and the transfer's results.
+        const auto recoverStart = std::chrono::steady_clock::now();
+        try {
+          KROStepReadFileFacts(reader.ChangeReader().WS(), impl->facts);
+        } catch (const Standard_Failure& f) {
+          impl->facts = KROStepFileFacts();
+          AddMessage(messages, KROStepMessage::Severity::Warning,
+                     path + ": recovery from the file's entities skipped (" + FailureText(f) + ")");
+        }
+        impl->recoverSeconds = Seconds(recoverStart);
       } catch (const Standard_Failure& f) {
         AddMessage(messages, KROStepMessage::Severity::Error,
                    path + ": OCCT failed while reading (" + FailureText(f) + ")");
@@ -620,7 +659,12 @@ KROStepImportResult KROStepDocument::Build() const {
     {
       KROStepOcctScope scope(pmi.messages);
       try {
-        KROStepWalker(impl_->doc, pmi).Walk();
+        KROStepWalker walker(impl_->doc, pmi);
+        walker.Walk();
+        const auto recoverStart = std::chrono::steady_clock::now();
+        KROStepRecover(
+            impl_->facts, [&](const TopoDS_Shape& s) { return walker.TagOfShape(s); }, pmi);
+        result.recoverSeconds = impl_->recoverSeconds + Seconds(recoverStart);
       } catch (const Standard_Failure& f) {
         AddMessage(pmi.messages, KROStepMessage::Severity::Error,
                    "OCCT failed while walking the document (" + FailureText(f) + ")");
