@@ -1,7 +1,7 @@
 // Importing the NIST parts: OCCT's read and transfer, the whole import with its recovery, the
-// light-model build from what OCCT read,
-// and the tag query for every face of the part (first and cached) beside OCCT's own per-face
-// lookup (FindSubShape, then its dimension, tolerance and datum references).
+// light-model build from what OCCT read, and the tag query for every face of the part (first and
+// cached) beside OCCT's own per-face lookup (FindSubShape, then its dimension, tolerance and
+// datum references).
 #include "KROComPtr.h"
 #include "KROITPSLightSetServices.h"
 #include "KROStepImport.h"

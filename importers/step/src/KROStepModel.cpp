@@ -132,9 +132,13 @@ private:
       light->SetType(o.type);
       light->SetName(Utf16(o.name).c_str());
       // A recovered annotation has no OCCT label: the file's entity id stands in.
-      const std::string uuid = !o.labels.empty() ? o.labels.front()
-                               : o.fileEntity    ? "#" + std::to_string(o.fileEntity)
-                                                 : std::string();
+      std::string uuid;
+      if (!o.labels.empty()) {
+        uuid = o.labels.front();
+      } else if (o.fileEntity != 0) {
+        uuid.assign(1, '#'); // appended, not concatenated: GCC 12 misreads "#" + s as overlapping
+        uuid += std::to_string(o.fileEntity);
+      }
       light->SetUUId(Utf16(uuid).c_str());
       tps->SetValue(o.value);
       tps->SetAttributes(Utf16(o.text).c_str());
