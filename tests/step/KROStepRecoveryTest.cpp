@@ -348,6 +348,17 @@ TEST_F(KROStepRecoveryTest, MalformedRecordsAreSkipped) {
        {{"#20483=AXIS2_PLACEMENT_3D('View Reference',#20480,#20481,#20482);",
          "#20483=AXIS2_PLACEMENT_3D('View Reference',#20480,#20481,#20481);"}}},
   };
+  // Two locations between the same features, in opposite directions, are no cycle.
+  const std::string both =
+      Edited(kCTC01,
+             {{"#24=DIMENSIONAL_LOCATION('linear distance',$,#324,#325);",
+               "#24=DIMENSIONAL_LOCATION('linear distance',$,#324,#325);\n"
+               "#999980=DIMENSIONAL_LOCATION('linear distance',$,#325,#324);"}},
+             "locations");
+  const KROStepImportResult twoWays = KROStepImportFile(both);
+  fs::remove(both);
+  ASSERT_TRUE(twoWays.ok);
+  EXPECT_EQ(twoWays.annotations.size(), clean.annotations.size() + 1);
   int index = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -709,29 +709,35 @@ public:
   }
 
 private:
-  // Pass 1 asks for the same name; pass 2 lets a leftover match under another name (OCCT may
-  // name an unnamed entity itself). Only what neither pass matches is recovered.
+  // Passes, each over the file tolerances still unmatched: 1 asks for the same name and value;
+  // 2 for the value under any name (OCCT names an unnamed entity itself); 3 for the same name
+  // under any value and 4 for the same faces (where OCCT converted a value otherwise). A file
+  // tolerance is recovered only when no pass finds an XCAF tolerance left for it.
   void MatchTolerances() {
     std::vector<bool> done(facts_.tolerances.size(), false);
-    for (int pass = 1; pass <= 2; ++pass)
+    for (int pass = 1; pass <= 4; ++pass)
       for (std::size_t i = 0; i < facts_.tolerances.size(); ++i)
-        if (!done[i]) done[i] = Match(facts_.tolerances[i], pass == 1);
+        if (!done[i]) done[i] = Match(facts_.tolerances[i], pass);
     for (std::size_t i = 0; i < facts_.tolerances.size(); ++i)
       if (!done[i]) RecoverTolerance(facts_.tolerances[i]);
   }
 
-  bool Match(const KROStepFileTolerance& t, bool sameName) {
+  bool Match(const KROStepFileTolerance& t, int pass) {
     const std::uint16_t type = KROStepToleranceType(t.type);
     const bool lost = !t.magnitudeProblem.empty() || !t.value;
     const std::vector<int> tags = TagsOf(t.shapes, tagOf_, nullptr);
+    if (pass == 4 && tags.empty()) return false;
     int best = -1;
     for (std::size_t i = 0; i < pmi_.objects.size(); ++i) {
       const KROStepObject& o = pmi_.objects[i];
-      if (o.kind != KROStepAnnotation::Kind::Tolerance || o.fileEntity != 0) continue;
-      if (o.type != type || (sameName && o.name != t.name)) continue;
-      if (lost ? o.value != 0 : !SameValue(o.value, *t.value)) continue;
+      if (o.kind != KROStepAnnotation::Kind::Tolerance || o.fileEntity != 0 || o.type != type)
+        continue;
+      if ((pass == 1 || pass == 3) && o.name != t.name) continue;
+      if (pass <= 2 && (lost ? o.value != 0 : !SameValue(o.value, *t.value))) continue;
+      const bool sameFaces = ObjectTags(pmi_, o) == tags;
+      if (pass == 4 && !sameFaces) continue;
       if (best < 0) best = static_cast<int>(i);
-      if (ObjectTags(pmi_, o) == tags) {
+      if (sameFaces) {
         best = static_cast<int>(i);
         break;
       }
@@ -740,7 +746,7 @@ private:
     objectOfEntity_[t.entity] = best;
     KROStepObject& o = pmi_.objects[static_cast<std::size_t>(best)];
     o.fileEntity = t.entity;
-    if (!t.magnitudeProblem.empty() && t.value && *t.value != 0) {
+    if (!t.magnitudeProblem.empty() && t.value && *t.value != 0 && o.value == 0) {
       o.value = *t.value;
       o.recovered = "magnitude";
       o.recoveryReason = t.magnitudeProblem;
@@ -901,7 +907,10 @@ std::string KROStepFindAspectCycle(const Handle(XSControl_WorkSession) & ws) {
   std::map<int, std::vector<int>> next;
   for (int i = 1; i <= model->NbEntities(); ++i) {
     auto rel = Handle(StepRepr_ShapeAspectRelationship)::DownCast(model->Value(i));
-    if (rel.IsNull() || rel->RelatingShapeAspect().IsNull() || rel->RelatedShapeAspect().IsNull())
+    // A dimensional location relates two features it measures between; two of them in opposite
+    // directions are no cycle of composition, and OCCT's transfer does not follow them.
+    if (rel.IsNull() || rel->IsKind(STANDARD_TYPE(StepShape_DimensionalLocation)) ||
+        rel->RelatingShapeAspect().IsNull() || rel->RelatedShapeAspect().IsNull())
       continue;
     next[model->Number(rel->RelatingShapeAspect())].push_back(
         model->Number(rel->RelatedShapeAspect()));

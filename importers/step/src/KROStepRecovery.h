@@ -8,10 +8,12 @@
 /// the file is not parsed a second time.
 ///
 /// Matching rule (XCAF object ↔ file entity), since OCCT keeps no public link between the two:
-///   - a tolerance matches an XCAF tolerance of the same tolerance type and the same name whose
-///     value equals the file's magnitude (relative 1e-9, in the document's unit), or whose value
-///     is 0 when OCCT could not read the magnitude; among several, the one applying to the same
-///     faces and edges wins, then the first in OCCT's order. Each XCAF tolerance matches once.
+///   - a tolerance matches an XCAF tolerance of the same tolerance type: first one of the same
+///     name whose value equals the file's magnitude (relative 1e-9, in the document's unit), or
+///     is 0 when OCCT could not read the magnitude; then one of any name with that value; then
+///     one of the same name; then one on the same faces. Within a pass, the one applying to the
+///     same faces and edges wins, then the first in OCCT's order. Each XCAF tolerance matches
+///     once.
 ///   - a dimension a saved view shows matches the first dimension not yet listed that applies to
 ///     the same faces and edges; one that applies to none (OCCT placed it nowhere) matches by
 ///     its nominal value among those that apply to none.
