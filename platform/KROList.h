@@ -13,6 +13,11 @@
 /// The field layout is shared with the visualization library, which may hand out lists that keep
 /// free slots ("head room") in front of item 0: every operation preserves them and the block is
 /// always freed from `items - headRoom`.
+///
+/// The template is named `list` at global scope because the interfaces use that name. A host
+/// translation unit that writes `using namespace std;` and includes `<list>` makes an unqualified
+/// `list` ambiguous: write `::list<KROBaseUnknown>` for this one and `std::list<T>` for the
+/// standard one (or drop the using-directive).
 #pragma once
 
 #include <cstddef>
@@ -26,13 +31,13 @@ template <class T> class list {
 public:
   list() = default;
 
-  /// A list that keeps `headRoom` free slots in front of item 0, as lists coming from the
+  /// A list that keeps `slotsInFront` free slots in front of item 0, as lists coming from the
   /// visualization library may. If the block cannot be allocated the list stays empty.
-  explicit list(int headRoom) {
-    if (headRoom <= 0) return;
-    T** block = Allocate(BlockBytes(headRoom, 0, 0));
+  explicit list(int slotsInFront) {
+    if (slotsInFront <= 0) return;
+    T** block = Allocate(BlockBytes(slotsInFront, 0, 0));
     if (!block) return;
-    this->headRoom = headRoom;
+    headRoom = slotsInFront;
     items = block + headRoom;
   }
 
