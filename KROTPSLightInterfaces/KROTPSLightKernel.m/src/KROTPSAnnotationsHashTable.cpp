@@ -100,8 +100,10 @@ void KROTPSAnnotationsHashTable::Destroy(KROSysSimpleHashTable* table) {
 KROTPSAnnotationEntry* KROTPSAnnotationsHashTable::Find(const KROSysSimpleHashTable* table,
                                                         int tag) {
   if (!table) return nullptr;
-  KROTPSAnnotationEntry probe(tag);
-  return static_cast<KROTPSAnnotationEntry*>(table->Locate(&probe));
+  // Only the tag of a probe is read: a probe without a list spares an allocation per lookup.
+  const KROTPSAnnotationEntry probe(tag, nullptr);
+  return static_cast<KROTPSAnnotationEntry*>(
+      table->Locate(const_cast<KROTPSAnnotationEntry*>(&probe)));
 }
 
 int KROTPSAnnotationsHashTable::Insert(KROSysSimpleHashTable* table, int tag,

@@ -12,6 +12,17 @@
 #include "KROWeakRef.h"
 
 #include <new>
+#include <typeinfo>
+
+/// `item` as an object of exactly the library's class `C` that is not being destroyed, else null.
+/// The library's own loops over its lists read such objects directly: querying them would build
+/// a tie only to forward the one call to these very members and free it again. Anything else -
+/// a derived class, a host's own component - may answer differently and is still asked through
+/// its interfaces.
+template <class C> C* KROExactly(KROBaseUnknown* item) {
+  if (!item || typeid(*item) != typeid(C) || item->IsBeingDestroyed()) return nullptr;
+  return static_cast<C*>(item);
+}
 
 /// Hands out a copy of `text` as a new[] array the caller frees with delete[].
 inline HRESULT KROCopyTextOut(const KROUnicodeString& text, KROWChar** out) {

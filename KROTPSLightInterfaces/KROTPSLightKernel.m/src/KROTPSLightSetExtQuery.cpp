@@ -8,6 +8,8 @@
 #include "KROITPSLight.h"
 #include "KROITPSLightSet.h"
 #include "KROTPSAnnotationsHashTable.h"
+#include "KROTPSLightHelpers.h"
+#include "KROTPSLightTPS.h"
 
 #include <new>
 #include <span>
@@ -46,6 +48,10 @@ HRESULT KROTPSLightSetExt::RetrieveLightTPSsType(unsigned short type, list<KROBa
   const int count = annotations->Size();
   for (int i = 0; i < count; ++i) {
     KROBaseUnknown* item = annotations->At(i);
+    if (const KROTPSLightTPS* own = KROExactly<KROTPSLightTPS>(item)) {
+      if (own->TypeCode() == type) out->Append(item);
+      continue;
+    }
     KROComPtr<KROITPSLight> light;
     if (!item || FAILED(item->QueryInterface(IID_KROITPSLight, light.Put())) || !light) continue;
     unsigned short itemType = 0;

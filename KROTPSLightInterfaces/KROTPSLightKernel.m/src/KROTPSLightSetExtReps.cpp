@@ -15,10 +15,15 @@
 #include "KROITPSLightSet.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
+#include "KROTPSLightCG.h"
+#include "KROTPSLightCapture.h"
+#include "KROTPSLightHelpers.h"
 #include "KROTPSLightTPS.h"
+#include "KROTPSLightView.h"
 #include "KROVZBDocument.h"
 #include "KROVizBaseCodeExtension.h"
 
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <new>
@@ -100,9 +105,8 @@ KRORep* ReadIndexedRep(KROVZBContainer* container, int index,
     return nullptr;
   const std::unique_ptr<char[]> name(reader->ReadClassName());
   if (!name) return nullptr;
-  const KROUnicodeString className(name.get());
   for (const char* candidate : accepted)
-    if (className == candidate) return ReadRepOf(*reader, name.get());
+    if (std::strcmp(name.get(), candidate) == 0) return ReadRepOf(*reader, name.get());
   return nullptr;
 }
 
@@ -131,7 +135,7 @@ list<KROBaseUnknown>* ModelListOfKind(KROITPSLightSet* set, int kind) {
 /// on. An object that only stores the pointer (a TTRS, or a light object whose wrapper bag could
 /// not be allocated) leaves it held by no bag: no one would ever destroy it, so the object is
 /// cleared again and the rep destroyed here, exactly once, with no pointer left to it.
-void Bind(KROITPSLight& light, KRORep* rep) {
+template <class Light> void Bind(Light& light, KRORep* rep) {
   light.SetRep(rep);
   if (!rep || rep->HolderCount() > 0) return;
   light.SetRep(nullptr);
@@ -145,6 +149,15 @@ KROITPSLight* LightAt(const list<KROBaseUnknown>& items, int i) {
   if (!item || FAILED(item->QueryInterface(IID_KROITPSLight, reinterpret_cast<void**>(&light))))
     return nullptr;
   return light;
+}
+
+/// Item `i` when it is exactly one of the light classes the generate calls bind, else null.
+KROTPSLightAdapt* OwnLightAt(const list<KROBaseUnknown>& items, int i) {
+  KROBaseUnknown* item = items.At(i);
+  if (KROTPSLightAdapt* own = KROExactly<KROTPSLightTPS>(item)) return own;
+  if (KROTPSLightAdapt* own = KROExactly<KROTPSLightView>(item)) return own;
+  if (KROTPSLightAdapt* own = KROExactly<KROTPSLightCG>(item)) return own;
+  return KROExactly<KROTPSLightCapture>(item);
 }
 
 } // namespace
@@ -167,7 +180,7 @@ HRESULT KROTPSLightSetExt::GetLightRep(KROVZBContainer* container, list<KRORep>*
     // fail the same way: a count larger than the stream ends here instead of spinning on.
     const std::unique_ptr<char[]> name(reader->ReadClassName());
     if (!name) break;
-    if (!(KROUnicodeString(name.get()) == KRO3DBagRep::kClassName)) continue;
+    if (std::strcmp(name.get(), KRO3DBagRep::kClassName) != 0) continue;
     KRORep* rep = ReadRepOf(*reader, name.get());
     if (rep && !(*reps)->Append(rep)) Discard(rep);
   }
@@ -183,6 +196,10 @@ HRESULT KROTPSLightSetExt::AssocAllRepWithModel(KROITPSLightSet* set, list<KRORe
   const int count = reps->Size();
   for (int i = 0; i < count; ++i) {
     KRORep* rep = reps->At(i);
+    if (KROTPSLightAdapt* own = paired ? OwnLightAt(*models, i) : nullptr) {
+      Bind(*own, rep);
+      continue;
+    }
     KROITPSLight* light = paired ? LightAt(*models, i) : nullptr;
     if (!light) {
       Discard(rep); // rep i is offered to item i only: no one else will take it

@@ -6,6 +6,7 @@
 #include "KROITPSLightModel.h"
 #include "KROITPSLightTTRS.h"
 #include "KRORawColl.h"
+#include "KROTPSLightHelpers.h"
 #include "KROTPSLightTPS.h"
 #include "KROTPSLightTTRS.h"
 
@@ -27,6 +28,15 @@ void ForEachPathEnd(const Objects& ttrs, Keep keep, Visit visit) {
   const int count = ttrs.Size();
   for (int i = 0; i < count; ++i) {
     KROBaseUnknown* item = ttrs.At(i);
+    if (const KROTPSLightTTRS* own = KROExactly<KROTPSLightTTRS>(item)) {
+      const KRORawCollPV& ownPaths = own->GeomPaths();
+      for (int p = 1; p <= ownPaths.Size(); ++p) {
+        const auto* path = static_cast<const KRORawCollint*>(ownPaths[p]);
+        if (path && path->Size() >= 1 && keep((*path)[path->Size()]))
+          visit((*path)[path->Size()], own->Index());
+      }
+      continue;
+    }
     KROComPtr<KROITPSLightTTRS> one;
     if (!item || FAILED(item->QueryInterface(IID_KROITPSLightTTRS, one.Put())) || !one) continue;
     if (FAILED(one->GetGeomPathId(&paths))) continue;
@@ -55,6 +65,12 @@ template <class Visit> bool ForEachLinkId(const Objects& annotations, Visit visi
   const int count = annotations.Size();
   for (int i = 0; i < count; ++i) {
     KROBaseUnknown* item = annotations.At(i);
+    if (const KROTPSLightTPS* own = KROExactly<KROTPSLightTPS>(item)) {
+      const KRORawCollint* ids = own->TTRSLinkIds();
+      for (int m = 1; ids && m <= ids->Size(); ++m)
+        if (!visit(item, (*ids)[m])) return false;
+      continue;
+    }
     KROComPtr<KROITPSLightModel> model;
     if (!item || FAILED(item->QueryInterface(IID_KROITPSLightModel, model.Put())) || !model)
       continue;
