@@ -306,16 +306,15 @@ int Run(const wl::Args& args) {
   t1 = wl::nowNs();
   wl::phase("select", t1 - t0, double(m.N));
 
-  // One answer list per round, appended to by every query (as the limit reuses its vector).
+  // Each answer in a list of its own, which the caller frees (the limit clears one vector).
   for (const char* round : {"tags_all", "tags_cached"}) {
-    Objects* out = new Objects;
     t0 = wl::nowNs();
     for (int tag = 1; tag <= m.F; ++tag) {
-      const int before = out->Size();
-      if (SUCCEEDED(host->services->GetListOfAnnotationsWithZORTag(tag, &out)))
-        sink += static_cast<std::size_t>(out->Size() - before);
+      Objects* out = nullptr;
+      if (SUCCEEDED(host->services->GetListOfAnnotationsWithZORTag(tag, &out)) && out)
+        sink += static_cast<std::size_t>(out->Size());
+      delete out;
     }
-    delete out;
     t1 = wl::nowNs();
     wl::phase(round, t1 - t0, double(m.F));
   }

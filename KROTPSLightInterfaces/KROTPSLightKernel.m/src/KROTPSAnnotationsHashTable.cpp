@@ -23,15 +23,10 @@ KROTPSAnnotationEntry::KROTPSAnnotationEntry(int tag, const list<KROBaseUnknown>
   if (!annotations) return;
   annotations_ = new (std::nothrow) list<KROBaseUnknown>;
   if (!annotations_) return;
-  const int count = annotations->Size();
-  for (int i = 0; i < count; ++i) {
-    KROBaseUnknown* item = annotations->At(i);
-    if (item && !annotations_->Append(item)) {
-      // A partial answer must never be cached as if it were whole.
-      delete annotations_;
-      annotations_ = nullptr;
-      return;
-    }
+  if (!annotations_->AppendNonNull(annotations->Items(), annotations->Size())) {
+    // A partial answer must never be cached as if it were whole.
+    delete annotations_;
+    annotations_ = nullptr;
   }
 }
 

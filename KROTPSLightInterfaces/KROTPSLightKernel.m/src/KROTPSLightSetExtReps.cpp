@@ -242,7 +242,8 @@ HRESULT KROTPSLightSetExt::Get2DRep(KROBaseUnknown* tps, KROVZBContainer* contai
   if (!tps || !container) return E_FAIL;
   // Only an annotation has a 2D rep; the list may hold anything its adders gave it, including a
   // class that only claims the annotation's kind.
-  auto* annotation = dynamic_cast<KROTPSLightTPS*>(tps);
+  KROTPSLightTPS* annotation = KROExactly<KROTPSLightTPS>(tps);
+  if (!annotation) annotation = dynamic_cast<KROTPSLightTPS*>(tps);
   if (!annotation) return E_FAIL;
   int index = 0;
   annotation->GetIndex(&index);

@@ -181,6 +181,7 @@ bool KROTPSTagIndex::Build(const Objects& ttrs, const Objects* annotations,
     std::partial_sum(offsets_.begin(), offsets_.end(), offsets_.begin());
     std::vector<std::size_t> next(offsets_.begin(), offsets_.end() - 1);
     items_.resize(hits.size());
+    cached_.assign(slotOfTag_.size(), false);
     for (const auto& hit : hits)
       items_[next[hit.first]++] = hit.second;
   } catch (...) { // out of memory: the caller falls back or fails
@@ -213,8 +214,27 @@ bool KROTPSTagIndex::Find(int tag, std::span<KROBaseUnknown* const>* answer) con
   return true;
 }
 
+bool KROTPSTagIndex::FindCached(int tag, std::span<KROBaseUnknown* const>* answer) const noexcept {
+  if (!built_ || !answer) return false;
+  const auto found = slotOfTag_.find(tag);
+  if (found == slotOfTag_.end() || !cached_[found->second]) return false;
+  const std::size_t slot = found->second;
+  *answer = std::span<KROBaseUnknown* const>(items_).subspan(offsets_[slot],
+                                                             offsets_[slot + 1] - offsets_[slot]);
+  return true;
+}
+
+void KROTPSTagIndex::NoteCached(int tag) noexcept {
+  if (!built_) return;
+  if (const auto found = slotOfTag_.find(tag); found != slotOfTag_.end())
+    cached_[found->second] = true;
+}
+
+void KROTPSTagIndex::ForgetCached() noexcept { cached_.assign(cached_.size(), false); }
+
 void KROTPSTagIndex::Reset() noexcept {
   std::unordered_map<int, std::size_t>().swap(slotOfTag_);
+  std::vector<bool>().swap(cached_);
   std::vector<std::size_t>().swap(offsets_);
   std::vector<KROBaseUnknown*>().swap(items_);
   std::vector<KROBaseUnknown*>().swap(ttrsItems_);
