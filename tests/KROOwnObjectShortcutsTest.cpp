@@ -165,6 +165,28 @@ TEST_F(ForeignItems, BindingGoesThroughTheInterfacesOfEveryOtherClass) {
   EXPECT_EQ(KRORep::LiveCount(), reps + 8);
 }
 
+TEST_F(ForeignItems, ClassNamesOfAnyLengthAreReadAndSkipped) {
+  // Names are read in place up to 63 bytes and into an array beyond: both sides of the edge.
+  for (std::size_t length : {std::size_t(63), std::size_t(64), std::size_t(300)}) {
+    SCOPED_TRACE(length);
+    set_->FlushData();
+    KROTPSLightTPS* own = Tps(2);
+    const std::string unknown(length, 'Q');
+    Use(KRODocumentBuilder()
+            .SetStream("V4V5_FDT/KROTPSTPSCont",
+                       KROSequential({{unknown}, {"KRO3DBagRep", "a"}, {unknown}}))
+            .SetStream("V4V5_FDT/KROTPSTPS2DCont", KROIndexed({{"KRO2DBagRep", "1"}, {unknown}}))
+            .Build());
+    ASSERT_EQ(services_->GenerateAllReps(), S_OK);
+    ASSERT_EQ(services_->GenerateAll2DReps(), S_OK);
+    EXPECT_EQ(LabelOf(own), "a");
+    EXPECT_EQ(Label2DOf(own), "-") << "entry 2 is of no 2D class";
+    own->SetIndex(1);
+    ASSERT_EQ(services_->GenerateAll2DReps(), S_OK);
+    EXPECT_EQ(Label2DOf(own), "1");
+  }
+}
+
 // ---- answers read from the tag index in place of the table ---------------------------------------
 
 class IndexedAnswers : public KROSetQueryTest {

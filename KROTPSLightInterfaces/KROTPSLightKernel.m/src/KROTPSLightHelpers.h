@@ -102,39 +102,39 @@ inline HRESULT KROListRemove(list<KROBaseUnknown>* own, KROBaseUnknown* item) {
   return S_OK;
 }
 
-/// A collection of TTRS link ids made on the first add; handed out as copies.
+/// A collection of TTRS link ids, present from the first add on; handed out as copies. Held in
+/// place: an annotation has one, usually of two ids.
 class KROLinkIds {
 public:
   KROLinkIds() = default;
   KROLinkIds(const KROLinkIds&) = delete;
   KROLinkIds& operator=(const KROLinkIds&) = delete;
-  ~KROLinkIds() { delete ids_; }
 
   HRESULT Add(int id) {
-    if (!ids_) ids_ = new (std::nothrow) KRORawCollint();
-    if (!ids_) return E_FAIL;
-    return ids_->Append(id) ? S_OK : E_FAIL;
+    present_ = true;
+    return ids_.Append(id) ? S_OK : E_FAIL;
   }
   /// E_FAIL with `out` untouched when no id was ever added; E_FAIL with null when the copy
   /// cannot be made.
   HRESULT CopyOut(KRORawCollint** out) const {
-    if (!out || !ids_) return E_FAIL;
-    *out = new (std::nothrow) KRORawCollint(*ids_);
-    if (*out && (*out)->Size() != ids_->Size()) {
+    if (!out || !present_) return E_FAIL;
+    *out = new (std::nothrow) KRORawCollint(ids_);
+    if (*out && (*out)->Size() != ids_.Size()) {
       delete *out;
       *out = nullptr;
     }
     return *out ? S_OK : E_FAIL;
   }
-  const KRORawCollint* Get() const { return ids_; }
+  const KRORawCollint* Get() const { return present_ ? &ids_ : nullptr; }
   /// Frees the collection now (destructors that must free it before other members).
   void Clear() {
-    delete ids_;
-    ids_ = nullptr;
+    ids_ = KRORawCollint();
+    present_ = false;
   }
 
 private:
-  KRORawCollint* ids_ = nullptr;
+  KRORawCollint ids_;
+  bool present_ = false;
 };
 
 /// Binds `rep` inside a new group rep of type Bag that the caller owns, then destroys the previous

@@ -66,6 +66,35 @@ private:
   KROVZBContainer* root_ = nullptr;
 };
 
+/// A class name read as KROStreamer::ReadClassName reads it, kept in place when it is short, as
+/// the names of rep classes are: one allocation less per rep read.
+class StreamedName {
+public:
+  /// The zero-terminated name, valid until the next Read; null, with the reader's position
+  /// restored, when the length is negative or beyond the bytes left.
+  const char* Read(KROStreamer& reader) {
+    const unsigned int start = reader.GetCurrentPosition();
+    int length = 0;
+    if (FAILED(reader.ReadInt(length))) return nullptr;
+    char* to = inPlace_;
+    if (length >= 0 && static_cast<unsigned int>(length) >= sizeof inPlace_ &&
+        static_cast<unsigned int>(length) <= reader.GetRemaining()) {
+      spilled_.reset(new (std::nothrow) char[std::size_t(length) + 1]);
+      to = spilled_.get();
+    }
+    if (length < 0 || !to || FAILED(reader.ReadBytes(to, static_cast<unsigned int>(length)))) {
+      reader.SetCurrentPosition(start);
+      return nullptr;
+    }
+    to[length] = '\0';
+    return to;
+  }
+
+private:
+  char inPlace_[64];
+  std::unique_ptr<char[]> spilled_;
+};
+
 /// Frees a rep that nothing holds; a rep some bag holds is left to that bag (Destroy would
 /// empty it).
 void Discard(KRORep* rep) {
@@ -103,10 +132,11 @@ KRORep* ReadIndexedRep(KROVZBContainer* container, int index,
   if (FAILED(reader->ReadInt(position)) || position < 0 ||
       FAILED(reader->SetCurrentPosition(static_cast<unsigned int>(position))))
     return nullptr;
-  const std::unique_ptr<char[]> name(reader->ReadClassName());
+  StreamedName streamed;
+  const char* name = streamed.Read(*reader);
   if (!name) return nullptr;
   for (const char* candidate : accepted)
-    if (std::strcmp(name.get(), candidate) == 0) return ReadRepOf(*reader, name.get());
+    if (std::strcmp(name, candidate) == 0) return ReadRepOf(*reader, name);
   return nullptr;
 }
 
@@ -175,13 +205,14 @@ HRESULT KROTPSLightSetExt::GetLightRep(KROVZBContainer* container, list<KRORep>*
   reader->SetCurrentPosition(0);
   int count = 0;
   reader->ReadInt(count);
+  StreamedName streamed;
   for (int i = 0; i < count; ++i) {
     // A name that does not read leaves the reader where it was, so every later entry would
     // fail the same way: a count larger than the stream ends here instead of spinning on.
-    const std::unique_ptr<char[]> name(reader->ReadClassName());
+    const char* name = streamed.Read(*reader);
     if (!name) break;
-    if (std::strcmp(name.get(), KRO3DBagRep::kClassName) != 0) continue;
-    KRORep* rep = ReadRepOf(*reader, name.get());
+    if (std::strcmp(name, KRO3DBagRep::kClassName) != 0) continue;
+    KRORep* rep = ReadRepOf(*reader, name);
     if (rep && !(*reps)->Append(rep)) Discard(rep);
   }
   return S_OK;
