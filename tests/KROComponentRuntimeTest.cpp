@@ -276,8 +276,8 @@ TEST_F(ComponentRuntime, WeakReferenceResolvesWhileAliveAndIsEmptyOnceDestructio
   EXPECT_EQ(empty.GetComponent(), nullptr);
 }
 
-// A component gives its runtime block back when its last tie goes; whatever is asked next must
-// find it as it was.
+// Ties made and dropped one after another, by any interface of the component, leave it as it was:
+// one identity, balanced references, a weak reference made once no tie is left.
 TEST_F(ComponentRuntime, TiesThatComeAndGoLeaveTheComponentAsItWas) {
   auto* w = new TestWidget();
   for (int round = 0; round < 3; ++round) {

@@ -69,14 +69,6 @@ void Tie_Destruct(KROBaseUnknown* tie, KROTieState& state) {
         break;
       }
     }
-    // A component whose last tie goes and that keeps nothing else there gives the block back:
-    // most components are asked for an interface for a moment only, and a model holds many.
-    // Not during destruction, which still walks the block.
-    KROComponentExtras*& extras = home->extras_;
-    if (ties.empty() && extras->extensions.empty() && !extras->weak && !home->destroying_) {
-      delete extras;
-      extras = nullptr;
-    }
   }
   KROBaseUnknown* impl = state.impl;
   state = KROTieState{};
