@@ -276,36 +276,6 @@ TEST_F(ComponentRuntime, WeakReferenceResolvesWhileAliveAndIsEmptyOnceDestructio
   EXPECT_EQ(empty.GetComponent(), nullptr);
 }
 
-// Ties made and dropped one after another, by any interface of the component, leave it as it was:
-// one identity, balanced references, a weak reference made once no tie is left.
-TEST_F(ComponentRuntime, TiesThatComeAndGoLeaveTheComponentAsItWas) {
-  auto* w = new TestWidget();
-  for (int round = 0; round < 3; ++round) {
-    KROComPtr<ITestAlpha> a;
-    ASSERT_EQ(w->QueryInterface(IID_ITestAlpha, a.Put()), S_OK);
-    EXPECT_EQ(BaseOf(a.Get()), w);
-    EXPECT_EQ(RefCount(w), 2u);
-    auto b = a.As<ITestBeta>();
-    a.Reset();
-    KROComPtr<ITestAlpha> again;
-    ASSERT_EQ(b->QueryInterface(IID_ITestAlpha, again.Put()), S_OK);
-    EXPECT_EQ(again->Alpha(), 1);
-    EXPECT_EQ(RefCount(w), 3u);
-  }
-  EXPECT_EQ(RefCount(w), 1u);
-  KROBaseUnknown_WR weak(w); // made once no tie is left
-  {
-    auto a = KROComPtr<TestWidget>::Attach(w).As<ITestAlpha>();
-    w->AddRef();
-    a.Reset();
-    KROBaseUnknown* c = weak.GetComponent();
-    EXPECT_EQ(c, w) << "a weak reference survives the last tie";
-    if (c) c->Release();
-  }
-  w->Release();
-  EXPECT_TRUE(!weak);
-}
-
 TEST_F(ComponentRuntime, ComponentComparisonAndCopies) {
   auto* w1 = new TestWidget();
   auto* w2 = new TestWidget(*w1); // a copy is a new component
