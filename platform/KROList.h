@@ -69,6 +69,32 @@ public:
     return true;
   }
 
+  /// Appends the non-null entries of `source[0 .. n)` in order, as that many `Append` calls
+  /// would, block sizes included, but growing the block at most once. Returns false, with the
+  /// list unchanged, when the block could not grow.
+  bool AppendNonNull(T* const* source, int n) {
+    int added = 0;
+    for (int i = 0; i < n; ++i)
+      added += source[i] != nullptr;
+    if (added > reserve) {
+      if (added > std::numeric_limits<int>::max() - count) return false;
+      // The slots repeated appends would end with: the block doubles each time it is full.
+      long long slots = static_cast<long long>(count) + reserve;
+      while (slots < static_cast<long long>(count) + added)
+        slots += GrowthReserve(static_cast<int>(slots));
+      T** block = Allocate(BlockBytes(headRoom, slots, 0));
+      if (!block) return false;
+      if (count > 0) std::memcpy(block + headRoom, items, sizeof(T*) * std::size_t(count));
+      if (items) ::operator delete[](items - headRoom);
+      items = block + headRoom;
+      reserve = static_cast<int>(slots - count);
+    }
+    for (int i = 0; i < n; ++i)
+      if (source[i]) items[count++] = source[i];
+    reserve -= added;
+    return true;
+  }
+
   /// Removes the last occurrence of `item`. The block never shrinks; the cursor moves back by one
   /// when the removed position lies before it (a miss counts as position `count`).
   bool Remove(T* item) {

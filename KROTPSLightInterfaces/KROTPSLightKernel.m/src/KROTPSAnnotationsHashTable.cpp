@@ -23,15 +23,10 @@ KROTPSAnnotationEntry::KROTPSAnnotationEntry(int tag, const list<KROBaseUnknown>
   if (!annotations) return;
   annotations_ = new (std::nothrow) list<KROBaseUnknown>;
   if (!annotations_) return;
-  const int count = annotations->Size();
-  for (int i = 0; i < count; ++i) {
-    KROBaseUnknown* item = annotations->At(i);
-    if (item && !annotations_->Append(item)) {
-      // A partial answer must never be cached as if it were whole.
-      delete annotations_;
-      annotations_ = nullptr;
-      return;
-    }
+  if (!annotations_->AppendNonNull(annotations->Items(), annotations->Size())) {
+    // A partial answer must never be cached as if it were whole.
+    delete annotations_;
+    annotations_ = nullptr;
   }
 }
 
@@ -100,8 +95,10 @@ void KROTPSAnnotationsHashTable::Destroy(KROSysSimpleHashTable* table) {
 KROTPSAnnotationEntry* KROTPSAnnotationsHashTable::Find(const KROSysSimpleHashTable* table,
                                                         int tag) {
   if (!table) return nullptr;
-  KROTPSAnnotationEntry probe(tag);
-  return static_cast<KROTPSAnnotationEntry*>(table->Locate(&probe));
+  // Only the tag of a probe is read: a probe without a list spares an allocation per lookup.
+  const KROTPSAnnotationEntry probe(tag, nullptr);
+  return static_cast<KROTPSAnnotationEntry*>(
+      table->Locate(const_cast<KROTPSAnnotationEntry*>(&probe)));
 }
 
 int KROTPSAnnotationsHashTable::Insert(KROSysSimpleHashTable* table, int tag,

@@ -44,6 +44,9 @@ public:
   virtual HRESULT GetLightSet(KROITPSLightSet** set);
   virtual HRESULT SetLightSet(KROITPSLightSet* set);
 
+  /// What GetType writes, for the library's own loops (KROExactly).
+  unsigned short TypeCode() const { return type_; }
+
 protected:
   unsigned short type_ = 0;
   KROUnicodeString name_;

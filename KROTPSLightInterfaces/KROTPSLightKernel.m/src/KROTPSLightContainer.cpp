@@ -42,12 +42,8 @@ template <class Object, class Itf> HRESULT CreateInSet(Itf** out, KROITPSLightSe
     object->Release();
     return rc;
   }
-  KROITPSLight* light = nullptr;
-  if (SUCCEEDED((*out)->QueryInterface(IID_KROITPSLight, reinterpret_cast<void**>(&light))) &&
-      light) {
-    light->SetLightSet(set);
-    light->Release();
-  }
+  // What the object's KROITPSLight would forward to, without a tie made for the one call.
+  object->SetLightSet(set);
   // A set that does not take the object leaves the creation reference with nobody; the
   // interface in `out` keeps the object alive for the caller.
   if (FAILED((set->*add)(object))) object->Release();

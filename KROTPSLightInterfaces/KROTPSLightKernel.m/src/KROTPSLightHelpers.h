@@ -12,6 +12,17 @@
 #include "KROWeakRef.h"
 
 #include <new>
+#include <typeinfo>
+
+/// `item` as an object of exactly the library's class `C` that is not being destroyed, else null.
+/// The library's own loops over its lists read such objects directly: querying them would build
+/// a tie only to forward the one call to these very members and free it again. Anything else -
+/// a derived class, a host's own component - may answer differently and is still asked through
+/// its interfaces.
+template <class C> C* KROExactly(KROBaseUnknown* item) {
+  if (!item || typeid(*item) != typeid(C) || item->IsBeingDestroyed()) return nullptr;
+  return static_cast<C*>(item);
+}
 
 /// Hands out a copy of `text` as a new[] array the caller frees with delete[].
 inline HRESULT KROCopyTextOut(const KROUnicodeString& text, KROWChar** out) {
@@ -91,39 +102,39 @@ inline HRESULT KROListRemove(list<KROBaseUnknown>* own, KROBaseUnknown* item) {
   return S_OK;
 }
 
-/// A collection of TTRS link ids made on the first add; handed out as copies.
+/// A collection of TTRS link ids, present from the first add on; handed out as copies. Held in
+/// place: an annotation has one, usually of two ids.
 class KROLinkIds {
 public:
   KROLinkIds() = default;
   KROLinkIds(const KROLinkIds&) = delete;
   KROLinkIds& operator=(const KROLinkIds&) = delete;
-  ~KROLinkIds() { delete ids_; }
 
   HRESULT Add(int id) {
-    if (!ids_) ids_ = new (std::nothrow) KRORawCollint();
-    if (!ids_) return E_FAIL;
-    return ids_->Append(id) ? S_OK : E_FAIL;
+    present_ = true;
+    return ids_.Append(id) ? S_OK : E_FAIL;
   }
   /// E_FAIL with `out` untouched when no id was ever added; E_FAIL with null when the copy
   /// cannot be made.
   HRESULT CopyOut(KRORawCollint** out) const {
-    if (!out || !ids_) return E_FAIL;
-    *out = new (std::nothrow) KRORawCollint(*ids_);
-    if (*out && (*out)->Size() != ids_->Size()) {
+    if (!out || !present_) return E_FAIL;
+    *out = new (std::nothrow) KRORawCollint(ids_);
+    if (*out && (*out)->Size() != ids_.Size()) {
       delete *out;
       *out = nullptr;
     }
     return *out ? S_OK : E_FAIL;
   }
-  const KRORawCollint* Get() const { return ids_; }
+  const KRORawCollint* Get() const { return present_ ? &ids_ : nullptr; }
   /// Frees the collection now (destructors that must free it before other members).
   void Clear() {
-    delete ids_;
-    ids_ = nullptr;
+    ids_ = KRORawCollint();
+    present_ = false;
   }
 
 private:
-  KRORawCollint* ids_ = nullptr;
+  KRORawCollint ids_;
+  bool present_ = false;
 };
 
 /// Binds `rep` inside a new group rep of type Bag that the caller owns, then destroys the previous

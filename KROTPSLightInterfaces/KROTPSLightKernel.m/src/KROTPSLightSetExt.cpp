@@ -67,6 +67,7 @@ void KROTPSLightSetExt::DisposeLists() {
 }
 
 void KROTPSLightSetExt::ClearAnnotationCache() {
+  tagIndex_.ForgetCached();
   KROTPSAnnotationsHashTable::Clear(annotationTable_);
 }
 
@@ -179,6 +180,7 @@ HRESULT KROTPSLightSetExt::FlushData() {
   KROTPSModelChanged();
   RemoveAllChildren();
   DisposeLists();
+  tagIndex_.ForgetCached();
   KROTPSAnnotationsHashTable::Destroy(annotationTable_);
   annotationTable_ = nullptr;
   ReleaseRefProduct();

@@ -8,6 +8,8 @@
 #include "KROITPSLight.h"
 #include "KROITPSLightSet.h"
 #include "KROTPSAnnotationsHashTable.h"
+#include "KROTPSLightHelpers.h"
+#include "KROTPSLightTPS.h"
 
 #include <new>
 #include <span>
@@ -22,9 +24,7 @@ ObjectList* OutList(ObjectList** out) {
 }
 
 bool AppendAll(ObjectList& to, std::span<KROBaseUnknown* const> items) {
-  for (KROBaseUnknown* item : items)
-    if (item && !to.Append(item)) return false;
-  return true;
+  return to.AppendNonNull(items.data(), static_cast<int>(items.size()));
 }
 
 KROComPtr<KROITPSLightSet> SetOf(const KROBaseUnknown* extension) {
@@ -46,6 +46,10 @@ HRESULT KROTPSLightSetExt::RetrieveLightTPSsType(unsigned short type, list<KROBa
   const int count = annotations->Size();
   for (int i = 0; i < count; ++i) {
     KROBaseUnknown* item = annotations->At(i);
+    if (const KROTPSLightTPS* own = KROExactly<KROTPSLightTPS>(item)) {
+      if (own->TypeCode() == type) out->Append(item);
+      continue;
+    }
     KROComPtr<KROITPSLight> light;
     if (!item || FAILED(item->QueryInterface(IID_KROITPSLight, light.Put())) || !light) continue;
     unsigned short itemType = 0;
@@ -62,6 +66,15 @@ HRESULT KROTPSLightSetExt::RetrieveLightTPSsSuperType(unsigned short, list<KROBa
 HRESULT KROTPSLightSetExt::GetListOfAnnotationsWithZORTag(int tag,
                                                           list<KROBaseUnknown>** tpss) const {
   if (!tpss || !annotationTable_) return E_FAIL;
+  // The table's entry of a tag it took from the index of every tag, while that index still
+  // serves the set's lists, holds the index's very answer: read it there, without the table's
+  // probe and the entry's scattered list.
+  std::span<KROBaseUnknown* const> answer;
+  if (ttrsList_ && tagIndex_.Serves(KROTPSModelGeneration(), *ttrsList_, tpsList_) &&
+      tagIndex_.FindCached(tag, &answer)) {
+    ObjectList* out = OutList(tpss);
+    return out && AppendAll(*out, answer) ? S_OK : E_FAIL;
+  }
   if (const KROTPSAnnotationEntry* entry =
           KROTPSAnnotationsHashTable::Find(annotationTable_, tag)) {
     ObjectList* cached = nullptr;
@@ -90,7 +103,6 @@ HRESULT KROTPSLightSetExt::GetListOfAnnotationsWithZORTag(int tag,
     if (!single.Build(*ttrs, annotations, now, &tag)) return E_FAIL;
     index = &single;
   }
-  std::span<KROBaseUnknown* const> answer;
   if (!index->Find(tag, &answer)) return E_FAIL;
 
   ObjectList* out = *tpss;
@@ -101,6 +113,8 @@ HRESULT KROTPSLightSetExt::GetListOfAnnotationsWithZORTag(int tag,
   ObjectList ownAnswer;
   ObjectList& cachedAnswer = callersList ? ownAnswer : *out;
   if (!AppendAll(cachedAnswer, answer) || (callersList && !AppendAll(*out, answer))) return E_FAIL;
-  KROTPSAnnotationsHashTable::Insert(annotationTable_, tag, &cachedAnswer);
+  if (KROTPSAnnotationsHashTable::Insert(annotationTable_, tag, &cachedAnswer) &&
+      index == &tagIndex_)
+    tagIndex_.NoteCached(tag);
   return S_OK;
 }

@@ -15,10 +15,15 @@
 #include "KROITPSLightSet.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
+#include "KROTPSLightCG.h"
+#include "KROTPSLightCapture.h"
+#include "KROTPSLightHelpers.h"
 #include "KROTPSLightTPS.h"
+#include "KROTPSLightView.h"
 #include "KROVZBDocument.h"
 #include "KROVizBaseCodeExtension.h"
 
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <new>
@@ -61,6 +66,35 @@ private:
   KROVZBContainer* root_ = nullptr;
 };
 
+/// A class name read as KROStreamer::ReadClassName reads it, kept in place when it is short, as
+/// the names of rep classes are: one allocation less per rep read.
+class StreamedName {
+public:
+  /// The zero-terminated name, valid until the next Read; null, with the reader's position
+  /// restored, when the length is negative or beyond the bytes left.
+  const char* Read(KROStreamer& reader) {
+    const unsigned int start = reader.GetCurrentPosition();
+    int length = 0;
+    if (FAILED(reader.ReadInt(length))) return nullptr;
+    char* to = inPlace_;
+    if (length >= 0 && static_cast<unsigned int>(length) >= sizeof inPlace_ &&
+        static_cast<unsigned int>(length) <= reader.GetRemaining()) {
+      spilled_.reset(new (std::nothrow) char[std::size_t(length) + 1]);
+      to = spilled_.get();
+    }
+    if (length < 0 || !to || FAILED(reader.ReadBytes(to, static_cast<unsigned int>(length)))) {
+      reader.SetCurrentPosition(start);
+      return nullptr;
+    }
+    to[length] = '\0';
+    return to;
+  }
+
+private:
+  char inPlace_[64];
+  std::unique_ptr<char[]> spilled_;
+};
+
 /// Frees a rep that nothing holds; a rep some bag holds is left to that bag (Destroy would
 /// empty it).
 void Discard(KRORep* rep) {
@@ -98,11 +132,11 @@ KRORep* ReadIndexedRep(KROVZBContainer* container, int index,
   if (FAILED(reader->ReadInt(position)) || position < 0 ||
       FAILED(reader->SetCurrentPosition(static_cast<unsigned int>(position))))
     return nullptr;
-  const std::unique_ptr<char[]> name(reader->ReadClassName());
+  StreamedName streamed;
+  const char* name = streamed.Read(*reader);
   if (!name) return nullptr;
-  const KROUnicodeString className(name.get());
   for (const char* candidate : accepted)
-    if (className == candidate) return ReadRepOf(*reader, name.get());
+    if (std::strcmp(name, candidate) == 0) return ReadRepOf(*reader, name);
   return nullptr;
 }
 
@@ -131,7 +165,7 @@ list<KROBaseUnknown>* ModelListOfKind(KROITPSLightSet* set, int kind) {
 /// on. An object that only stores the pointer (a TTRS, or a light object whose wrapper bag could
 /// not be allocated) leaves it held by no bag: no one would ever destroy it, so the object is
 /// cleared again and the rep destroyed here, exactly once, with no pointer left to it.
-void Bind(KROITPSLight& light, KRORep* rep) {
+template <class Light> void Bind(Light& light, KRORep* rep) {
   light.SetRep(rep);
   if (!rep || rep->HolderCount() > 0) return;
   light.SetRep(nullptr);
@@ -145,6 +179,15 @@ KROITPSLight* LightAt(const list<KROBaseUnknown>& items, int i) {
   if (!item || FAILED(item->QueryInterface(IID_KROITPSLight, reinterpret_cast<void**>(&light))))
     return nullptr;
   return light;
+}
+
+/// Item `i` when it is exactly one of the light classes the generate calls bind, else null.
+KROTPSLightAdapt* OwnLightAt(const list<KROBaseUnknown>& items, int i) {
+  KROBaseUnknown* item = items.At(i);
+  if (KROTPSLightAdapt* own = KROExactly<KROTPSLightTPS>(item)) return own;
+  if (KROTPSLightAdapt* own = KROExactly<KROTPSLightView>(item)) return own;
+  if (KROTPSLightAdapt* own = KROExactly<KROTPSLightCG>(item)) return own;
+  return KROExactly<KROTPSLightCapture>(item);
 }
 
 } // namespace
@@ -162,13 +205,14 @@ HRESULT KROTPSLightSetExt::GetLightRep(KROVZBContainer* container, list<KRORep>*
   reader->SetCurrentPosition(0);
   int count = 0;
   reader->ReadInt(count);
+  StreamedName streamed;
   for (int i = 0; i < count; ++i) {
     // A name that does not read leaves the reader where it was, so every later entry would
     // fail the same way: a count larger than the stream ends here instead of spinning on.
-    const std::unique_ptr<char[]> name(reader->ReadClassName());
+    const char* name = streamed.Read(*reader);
     if (!name) break;
-    if (!(KROUnicodeString(name.get()) == KRO3DBagRep::kClassName)) continue;
-    KRORep* rep = ReadRepOf(*reader, name.get());
+    if (std::strcmp(name, KRO3DBagRep::kClassName) != 0) continue;
+    KRORep* rep = ReadRepOf(*reader, name);
     if (rep && !(*reps)->Append(rep)) Discard(rep);
   }
   return S_OK;
@@ -183,6 +227,10 @@ HRESULT KROTPSLightSetExt::AssocAllRepWithModel(KROITPSLightSet* set, list<KRORe
   const int count = reps->Size();
   for (int i = 0; i < count; ++i) {
     KRORep* rep = reps->At(i);
+    if (KROTPSLightAdapt* own = paired ? OwnLightAt(*models, i) : nullptr) {
+      Bind(*own, rep);
+      continue;
+    }
     KROITPSLight* light = paired ? LightAt(*models, i) : nullptr;
     if (!light) {
       Discard(rep); // rep i is offered to item i only: no one else will take it
@@ -225,7 +273,8 @@ HRESULT KROTPSLightSetExt::Get2DRep(KROBaseUnknown* tps, KROVZBContainer* contai
   if (!tps || !container) return E_FAIL;
   // Only an annotation has a 2D rep; the list may hold anything its adders gave it, including a
   // class that only claims the annotation's kind.
-  auto* annotation = dynamic_cast<KROTPSLightTPS*>(tps);
+  KROTPSLightTPS* annotation = KROExactly<KROTPSLightTPS>(tps);
+  if (!annotation) annotation = dynamic_cast<KROTPSLightTPS*>(tps);
   if (!annotation) return E_FAIL;
   int index = 0;
   annotation->GetIndex(&index);

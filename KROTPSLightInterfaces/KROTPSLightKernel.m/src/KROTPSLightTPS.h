@@ -77,6 +77,8 @@ public:
   /// No view link, or its view is gone.
   bool HoldsNoViewLink() const { return !viewLink_; }
   bool HoldsNoRefFrameLink() const { return refFrameLinkId_ == 0; }
+  /// The TTRS link ids themselves (GetTTRSLinkIds hands out copies); null while none was added.
+  const KRORawCollint* TTRSLinkIds() const { return ttrsLinkIds_.Get(); }
 
 private:
   double value_ = 0.0;

@@ -54,6 +54,11 @@ public:
   /// cannot be allocated.
   virtual HRESULT GetGeomPathId(KRORawCollPV* paths);
 
+  /// The paths themselves (KRORawCollint* entries, owned) and the index, for the library's own
+  /// loops (KROExactly); GetGeomPathId copies the collection.
+  const KRORawCollPV& GeomPaths() const { return paths_; }
+  int Index() const { return index_; }
+
 private:
   KROUnicodeString name_;
   KRORep* rep_ = nullptr; // borrowed

@@ -6,6 +6,7 @@
 #include "KROITPSLightModel.h"
 #include "KROITPSLightTTRS.h"
 #include "KRORawColl.h"
+#include "KROTPSLightHelpers.h"
 #include "KROTPSLightTPS.h"
 #include "KROTPSLightTTRS.h"
 
@@ -27,6 +28,15 @@ void ForEachPathEnd(const Objects& ttrs, Keep keep, Visit visit) {
   const int count = ttrs.Size();
   for (int i = 0; i < count; ++i) {
     KROBaseUnknown* item = ttrs.At(i);
+    if (const KROTPSLightTTRS* own = KROExactly<KROTPSLightTTRS>(item)) {
+      const KRORawCollPV& ownPaths = own->GeomPaths();
+      for (int p = 1; p <= ownPaths.Size(); ++p) {
+        const auto* path = static_cast<const KRORawCollint*>(ownPaths[p]);
+        if (path && path->Size() >= 1 && keep((*path)[path->Size()]))
+          visit((*path)[path->Size()], own->Index());
+      }
+      continue;
+    }
     KROComPtr<KROITPSLightTTRS> one;
     if (!item || FAILED(item->QueryInterface(IID_KROITPSLightTTRS, one.Put())) || !one) continue;
     if (FAILED(one->GetGeomPathId(&paths))) continue;
@@ -55,6 +65,12 @@ template <class Visit> bool ForEachLinkId(const Objects& annotations, Visit visi
   const int count = annotations.Size();
   for (int i = 0; i < count; ++i) {
     KROBaseUnknown* item = annotations.At(i);
+    if (const KROTPSLightTPS* own = KROExactly<KROTPSLightTPS>(item)) {
+      const KRORawCollint* ids = own->TTRSLinkIds();
+      for (int m = 1; ids && m <= ids->Size(); ++m)
+        if (!visit(item, (*ids)[m])) return false;
+      continue;
+    }
     KROComPtr<KROITPSLightModel> model;
     if (!item || FAILED(item->QueryInterface(IID_KROITPSLightModel, model.Put())) || !model)
       continue;
@@ -165,6 +181,7 @@ bool KROTPSTagIndex::Build(const Objects& ttrs, const Objects* annotations,
     std::partial_sum(offsets_.begin(), offsets_.end(), offsets_.begin());
     std::vector<std::size_t> next(offsets_.begin(), offsets_.end() - 1);
     items_.resize(hits.size());
+    cached_.assign(slotOfTag_.size(), false);
     for (const auto& hit : hits)
       items_[next[hit.first]++] = hit.second;
   } catch (...) { // out of memory: the caller falls back or fails
@@ -197,8 +214,27 @@ bool KROTPSTagIndex::Find(int tag, std::span<KROBaseUnknown* const>* answer) con
   return true;
 }
 
+bool KROTPSTagIndex::FindCached(int tag, std::span<KROBaseUnknown* const>* answer) const noexcept {
+  if (!built_ || !answer) return false;
+  const auto found = slotOfTag_.find(tag);
+  if (found == slotOfTag_.end() || !cached_[found->second]) return false;
+  const std::size_t slot = found->second;
+  *answer = std::span<KROBaseUnknown* const>(items_).subspan(offsets_[slot],
+                                                             offsets_[slot + 1] - offsets_[slot]);
+  return true;
+}
+
+void KROTPSTagIndex::NoteCached(int tag) noexcept {
+  if (!built_) return;
+  if (const auto found = slotOfTag_.find(tag); found != slotOfTag_.end())
+    cached_[found->second] = true;
+}
+
+void KROTPSTagIndex::ForgetCached() noexcept { cached_.assign(cached_.size(), false); }
+
 void KROTPSTagIndex::Reset() noexcept {
   std::unordered_map<int, std::size_t>().swap(slotOfTag_);
+  std::vector<bool>().swap(cached_);
   std::vector<std::size_t>().swap(offsets_);
   std::vector<KROBaseUnknown*>().swap(items_);
   std::vector<KROBaseUnknown*>().swap(ttrsItems_);

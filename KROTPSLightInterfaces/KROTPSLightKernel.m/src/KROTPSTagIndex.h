@@ -49,6 +49,13 @@ public:
   /// False when no path ends with `tag`; otherwise its answer, possibly empty, valid until the
   /// next Build or Reset.
   bool Find(int tag, std::span<KROBaseUnknown* const>* answer) const noexcept;
+  /// Like Find, but only for a tag whose answer the set's table took from this very index
+  /// (NoteCached) and has kept since (ForgetCached): the table's entry then holds these items.
+  bool FindCached(int tag, std::span<KROBaseUnknown* const>* answer) const noexcept;
+  /// Records that the set's table took an entry made from this index's answer of `tag`.
+  void NoteCached(int tag) noexcept;
+  /// Records that the set's table was emptied.
+  void ForgetCached() noexcept;
   /// Whether the set had an annotation list when the index was built.
   bool HasAnnotationList() const noexcept { return hasAnnotationList_; }
   /// Frees the content.
@@ -62,6 +69,7 @@ private:
   std::unordered_map<int, std::size_t> slotOfTag_;
   std::vector<std::size_t> offsets_; // answer of slot s: items_[offsets_[s], offsets_[s + 1])
   std::vector<KROBaseUnknown*> items_;
+  std::vector<bool> cached_; // per slot: the set's table holds this answer (NoteCached)
   // What an index of every tag was built from, to tell a list changed behind the set's back.
   const list<KROBaseUnknown>* ttrsList_ = nullptr;
   const list<KROBaseUnknown>* tpsList_ = nullptr;
