@@ -27,10 +27,13 @@
 #include "KROTPSLightContainer.h"
 #include "KROVZBDocument.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -616,22 +619,50 @@ int RunBuiltIn() {
 }
 
 int RunWithFile(const char* path) {
+  // Say why a file cannot be used: the system's reason when it does not open, else that its
+  // bytes are not a document file.
+  if (std::FILE* f = std::fopen(path, "rb")) {
+    std::fclose(f);
+  } else {
+    std::fprintf(stderr, "error: cannot open document file '%s': %s\n", path, std::strerror(errno));
+    return 1;
+  }
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    std::fprintf(stderr, "error: '%s' is a directory, not a document file\n", path);
+    return 1;
+  }
   KROVZBDocumentComponent* doc = nullptr;
   if (FAILED(KROLoadDocument(path, &doc)) || !doc) {
-    std::fprintf(stderr, "error: cannot read document file '%s'\n", path);
+    std::fprintf(stderr,
+                 "error: '%s' is not a document file (no document header, or its containers "
+                 "are cut short or malformed)\n",
+                 path);
     return 1;
   }
   auto* product = new BracketProduct();
+  int bound = -1;
   {
     Model m;
     if (BuildModel(m, product)) {
       BindCounts n = Bind(m, doc, false);
-      std::printf("\n%s bound %d reps to the built-in model\n", path,
-                  n.annotations + n.annotations2D + n.views + n.cgs + n.captures);
+      bound = n.annotations + n.annotations2D + n.views + n.cgs + n.captures;
+      std::printf("\n%s bound %d reps to the built-in model\n", path, bound);
     }
   }
   product->Release();
   doc->Release();
+  if (bound < 0) {
+    std::fprintf(stderr, "error: the factory is not available\n");
+    return 1;
+  }
+  if (bound == 0) {
+    std::fprintf(stderr,
+                 "error: '%s' bound no rep: it has no container under V4V5_FDT whose reps "
+                 "pair with the built-in model\n",
+                 path);
+    return 1;
+  }
   return 0;
 }
 
