@@ -1,0 +1,263 @@
+// The renderer: where points land, what the pictures hold when read back, and what it takes from
+// a light model.
+#include "KRORender.h"
+#include "KROComPtr.h"
+#include "KROITPSLight.h"
+#include "KROITPSLightCapture.h"
+#include "KROITPSLightModel.h"
+#include "KROITPSLightModelFactory.h"
+#include "KROITPSLightSet.h"
+#include "KROITPSLightView.h"
+#include "KROPolylineRep.h"
+#include "KROTPSLightContainer.h"
+#include "KROTestSupport.h"
+
+#include <cairo.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <regex>
+
+namespace {
+
+/// A 10 x 5 x 2 box: 12 triangles wound outwards, its 12 edges.
+KRORenderScene Box() {
+  const KRORenderVec c[8] = {{0, 0, 0}, {10, 0, 0}, {10, 5, 0}, {0, 5, 0},
+                             {0, 0, 2}, {10, 0, 2}, {10, 5, 2}, {0, 5, 2}};
+  const int quads[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
+                           {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
+  KRORenderScene s;
+  for (int f = 0; f < 6; ++f) {
+    const int* q = quads[f];
+    s.faces.push_back({f + 1, {c[q[0]], c[q[1]], c[q[2]], c[q[0]], c[q[2]], c[q[3]]}});
+  }
+  const int edges[12][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6},
+                            {6, 7}, {7, 4}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
+  for (int e = 0; e < 12; ++e)
+    s.edges.push_back({7 + e, {c[edges[e][0]], c[edges[e][1]]}});
+  return s;
+}
+
+KRORenderCamera TopView() { return {{5, 2.5, 100}, {0, 0, -1}, {0, 1, 0}}; }
+
+struct Image {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+  bool Ink(int x, int y) const {
+    return (pixels[std::size_t(y * width + x)] & 0xFFFFFF) != 0xFFFFFF;
+  }
+};
+
+/// The PNG decoded by cairo: the reader we trust, not a second one of our own.
+Image Decode(const std::string& png) {
+  struct Cursor {
+    const std::string* bytes;
+    std::size_t at;
+  } cursor{&png, 0};
+  auto read = [](void* closure, unsigned char* data, unsigned int length) {
+    auto* c = static_cast<Cursor*>(closure);
+    if (c->bytes->size() - c->at < length) return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(data, c->bytes->data() + c->at, length);
+    c->at += length;
+    return CAIRO_STATUS_SUCCESS;
+  };
+  cairo_surface_t* s = cairo_image_surface_create_from_png_stream(read, &cursor);
+  Image image;
+  if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+    image.width = cairo_image_surface_get_width(s);
+    image.height = cairo_image_surface_get_height(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x) {
+        std::uint32_t p;
+        std::memcpy(&p, data + y * stride + 4 * x, 4);
+        image.pixels.push_back(p);
+      }
+  }
+  cairo_surface_destroy(s);
+  return image;
+}
+
+/// The SVG's drawn paths (cairo writes glyphs and clips into <defs>, drawing into the surface
+/// group). A regular expression is enough for the one writer we read.
+int Paths(const std::string& svg) {
+  const std::size_t body = svg.find("<g id=\"surface");
+  const std::string drawn = body == std::string::npos ? svg : svg.substr(body);
+  const std::regex path("<path ");
+  return static_cast<int>(std::distance(std::sregex_iterator(drawn.begin(), drawn.end(), path),
+                                        std::sregex_iterator()));
+}
+
+class KRORenderTest : public KROTest {};
+
+} // namespace
+
+TEST_F(KRORenderTest, ACameraPutsKnownPointsWhereItLooks) {
+  KRORenderOptions options;
+  options.width = 200;
+  options.height = 100;
+  options.camera = TopView(); // looking down z, y up: x to the right, y up the picture
+  const KRORenderProjection p(Box(), options);
+  // The box spans 10 x 5: fitted inside a margin of 5 pixels, 18 pixels a unit.
+  EXPECT_NEAR(p.Project({0, 0, 0})[0], 10, 1e-9);
+  EXPECT_NEAR(p.Project({0, 0, 0})[1], 95, 1e-9);
+  EXPECT_NEAR(p.Project({10, 5, 2})[0], 190, 1e-9);
+  EXPECT_NEAR(p.Project({10, 5, 2})[1], 5, 1e-9);
+  EXPECT_LT(p.Project({0, 0, 2})[2], p.Project({0, 0, 0})[2]) << "the top is nearer";
+
+  // Seen from +x with z up, model y runs to the right of the picture, z up it.
+  options.camera = KRORenderCamera{{100, 0, 0}, {-1, 0, 0}, {0, 0, 1}};
+  const KRORenderProjection side(Box(), options);
+  EXPECT_LT(side.Project({0, 0, 0})[0], side.Project({0, 5, 0})[0]);
+  EXPECT_GT(side.Project({0, 0, 0})[1], side.Project({0, 0, 2})[1]);
+
+  // The same point, drawn as a marker, is inked there in the PNG.
+  KRORenderScene scene = Box();
+  scene.faces.clear();
+  scene.edges.clear();
+  scene.annotations.push_back(
+      {1, KRORenderAnnotation::Kind::Datum, {}, KRORenderVec{10, 5, 2}, {}});
+  scene.annotations.push_back({2, KRORenderAnnotation::Kind::Datum, {}, KRORenderVec{0, 0, 0}, {}});
+  options.camera = TopView();
+  KRORenderOutput png;
+  ASSERT_TRUE(KRORenderPNG(scene, options, png)) << png.error;
+  const Image image = Decode(png.bytes);
+  EXPECT_TRUE(image.Ink(190, 5));
+  EXPECT_TRUE(image.Ink(10, 95));
+  EXPECT_FALSE(image.Ink(100, 50));
+}
+
+TEST_F(KRORenderTest, UnusableCamerasFallBackToTheDefaultWithAWarning) {
+  KRORenderOptions fallback;
+  KRORenderOutput expected;
+  ASSERT_TRUE(KRORenderPNG(Box(), fallback, expected));
+  EXPECT_TRUE(expected.warnings.empty());
+  for (const KRORenderCamera& bad : {KRORenderCamera{{0, 0, 0}, {0, 0, 0}, {0, 0, 1}},
+                                     KRORenderCamera{{0, 0, 0}, {1, 1, 1}, {0, 0, 0}},
+                                     KRORenderCamera{{0, 0, 0}, {0, 0, -2}, {0, 0, 1}},
+                                     KRORenderCamera{{0, 0, 0}, {std::nan(""), 0, 0}, {0, 0, 1}}}) {
+    KRORenderOptions options;
+    options.camera = bad;
+    KRORenderOutput out;
+    ASSERT_TRUE(KRORenderPNG(Box(), options, out));
+    EXPECT_EQ(out.warnings.size(), 1u);
+    EXPECT_TRUE(out.bytes == expected.bytes) << "not the default camera's picture";
+  }
+}
+
+TEST_F(KRORenderTest, PicturesHoldWhatWasDrawnAndNothingElse) {
+  KRORenderScene scene = Box();
+  scene.annotations.push_back({1,
+                               KRORenderAnnotation::Kind::Dimension,
+                               {{{0, -1, 0}, {10, -1, 0}}, {{0, -1, 0}, {0, -2, 0}}},
+                               std::nullopt,
+                               {1}});
+  scene.annotations.push_back(
+      {2, KRORenderAnnotation::Kind::Tolerance, {}, KRORenderVec{5, 2, 2}, {2}});
+  scene.annotations.push_back({3, KRORenderAnnotation::Kind::Datum, {}, std::nullopt, {}});
+  KRORenderOptions options;
+  options.width = 320;
+  options.height = 200;
+
+  KRORenderOutput svg;
+  ASSERT_TRUE(KRORenderSVG(scene, options, svg)) << svg.error;
+  // Edges in one path, one per annotation polyline, one marker; annotation 3 has nothing to draw.
+  ASSERT_EQ(svg.items.size(), 4u);
+  EXPECT_EQ(Paths(svg.bytes), 4);
+  EXPECT_EQ(svg.items[0].kind, KRORenderItem::Kind::Edges);
+  EXPECT_EQ(svg.items[1].id, 1);
+  EXPECT_EQ(svg.items[2].id, 1);
+  EXPECT_EQ(svg.items[3].kind, KRORenderItem::Kind::Marker);
+
+  // Shaded, highlighted, filtered: the visible faces come first, the highlighted one last.
+  options.shadeAllFaces = true;
+  options.highlight = 1;
+  options.onlyAnnotations = std::set<int>{1};
+  ASSERT_TRUE(KRORenderSVG(scene, options, svg));
+  EXPECT_EQ(Paths(svg.bytes), static_cast<int>(svg.items.size()));
+  std::set<int> faces;
+  for (const KRORenderItem& item : svg.items)
+    if (item.kind == KRORenderItem::Kind::Face) faces.insert(item.id);
+  // From (1, 1, 1): the faces at z = 2, x = 10 and y = 5.
+  EXPECT_EQ(faces, (std::set<int>{2, 4, 5})) << "only the faces turned to the camera";
+  EXPECT_EQ(svg.items.back().kind, KRORenderItem::Kind::Annotation);
+
+  KRORenderOutput png;
+  ASSERT_TRUE(KRORenderPNG(scene, options, png)) << png.error;
+  const Image image = Decode(png.bytes);
+  ASSERT_EQ(image.width, 320);
+  ASSERT_EQ(image.height, 200);
+  const auto& b = png.partBox;
+  int inside = 0, outside = 0;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) {
+      if (!image.Ink(x, y)) continue;
+      (x >= b[0] - 2 && x <= b[2] + 2 && y >= b[1] - 2 && y <= b[3] + 2 ? inside : outside)++;
+    }
+  EXPECT_GT(inside, (b[2] - b[0]) * (b[3] - b[1]) / 2) << "the shaded box fills its outline";
+  EXPECT_GT(outside, 0) << "the dimension lies below the part";
+}
+
+TEST_F(KRORenderTest, EmptyScenesRenderAndBadSizesAreRefused) {
+  KRORenderOutput out;
+  EXPECT_TRUE(KRORenderPNG(KRORenderScene(), KRORenderOptions(), out));
+  EXPECT_TRUE(out.items.empty());
+  for (auto [w, h] : {std::pair{0, 10}, {10, -1}, {kKRORenderMaxSide + 1, 10}}) {
+    KRORenderOptions options;
+    options.width = w;
+    options.height = h;
+    EXPECT_FALSE(KRORenderPNG(Box(), options, out));
+    EXPECT_FALSE(out.error.empty());
+    EXPECT_TRUE(out.bytes.empty());
+  }
+}
+
+TEST_F(KRORenderTest, AnnotationsComeFromTheRepsOfTheModel) {
+  KROComPtr<KROITPSLightModelFactory> factory;
+  auto* container = new KROTPSLightContainer();
+  container->QueryInterface(IID_KROITPSLightModelFactory, factory.Put());
+  container->Release();
+  KROComPtr<KROITPSLightSet> set;
+  ASSERT_EQ(factory->CreateLightSet(set.PutTyped(), nullptr), S_OK);
+  KROComPtr<KROITPSLightModel> drawn, marked;
+  factory->CreateLightModel(drawn.PutTyped(), set.Get());
+  factory->CreateLightModel(marked.PutTyped(), set.Get());
+  drawn.As<KROITPSLight>()->SetType(24); // a location tolerance
+  marked.As<KROITPSLight>()->SetType(6); // a datum target
+
+  // The graphic sits one bag down, as the document gives it.
+  auto* bag = new (nullptr, nullptr, 0) KRO3DBagRep();
+  auto* inner = new (nullptr, nullptr, 0) KRO3DBagRep();
+  auto* lines = new (nullptr, nullptr, 0) KRO3DPolylineRep();
+  lines->SetPolylines({{{0, 0, 0}, {1, 0, 0}}, {{4, 4, 4}}, {{0, 1, 0}, {0, 2, 0}, {0, 3, 0}}});
+  inner->AddChild(*lines);
+  bag->AddChild(*inner);
+  drawn.As<KROITPSLight>()->SetRep(bag);
+
+  KROComPtr<KROITPSLightView> view;
+  factory->CreateLightView(view.PutTyped(), set.Get());
+  view->SetPlaneOrigin(7, 8, 9);
+  marked->SetLightView(view.Get());
+
+  const std::vector<KRORenderAnnotation> a = KRORenderAnnotationsOf(set.Get());
+  ASSERT_EQ(a.size(), 2u);
+  EXPECT_EQ(a[0].id, 1);
+  EXPECT_EQ(a[0].kind, KRORenderAnnotation::Kind::Tolerance);
+  ASSERT_EQ(a[0].lines.size(), 2u) << "a single point is no line";
+  EXPECT_EQ(a[0].lines[1].size(), 3u);
+  EXPECT_FALSE(a[0].marker);
+  EXPECT_EQ(a[1].kind, KRORenderAnnotation::Kind::DatumTarget);
+  EXPECT_TRUE(a[1].lines.empty());
+  EXPECT_EQ(a[1].marker, (KRORenderVec{7, 8, 9}));
+
+  KROComPtr<KROITPSLightCapture> capture;
+  factory->CreateLightCapture(capture.PutTyped(), set.Get());
+  capture->SetDirection(0, -1, 0);
+  capture->SetZenith(0, 0, 1);
+  const KRORenderCamera camera = KRORenderCameraOf(capture.Get());
+  EXPECT_EQ(camera.direction, (KRORenderVec{0, -1, 0}));
+  EXPECT_EQ(camera.zenith, (KRORenderVec{0, 0, 1}));
+  EXPECT_TRUE(KRORenderAnnotationsOf(nullptr).empty());
+}
