@@ -1,0 +1,385 @@
+// KROStepPicturesTest.cpp - pictures of imported parts, read back: kro-pmi's SVG, PNG and page
+// (the page in a real browser), and the capture thumbnails the importer draws.
+#include "KROStepTestSupport.h"
+#include "KROTestSupport.h"
+
+#include "KROITPSLightCapture.h"
+#include "KROITPSLightModel.h"
+#include "KROITPSLightView.h"
+#include "KROStepRenderScene.h"
+
+#include <cairo.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string_view>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+/// Runs a command line; its exit status, stdout in `out`, stderr in `err`.
+int RunCommand(const std::string& command, std::string* out = nullptr, std::string* err = nullptr) {
+  const fs::path o = fs::path(::testing::TempDir()) / ("kro-run-out-" + std::to_string(::getpid()));
+  const fs::path e = fs::path(::testing::TempDir()) / ("kro-run-err-" + std::to_string(::getpid()));
+  const int raw = std::system((command + " >'" + o.string() + "' 2>'" + e.string() + "'").c_str());
+  if (out) *out = Slurp(o);
+  if (err) *err = Slurp(e);
+  fs::remove(o);
+  fs::remove(e);
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+int KroPmi(const std::string& args, std::string* err = nullptr) {
+  return RunCommand(std::string("'") + KRO_PMI_PATH + "' " + args, nullptr, err);
+}
+
+struct Image {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+  bool Ink(int x, int y) const {
+    return (pixels[std::size_t(y * width + x)] & 0xFFFFFF) != 0xFFFFFF;
+  }
+};
+
+/// A PNG decoded by cairo.
+Image Decode(const std::string& png) {
+  struct Cursor {
+    const std::string* bytes;
+    std::size_t at;
+  } cursor{&png, 0};
+  auto read = [](void* closure, unsigned char* data, unsigned int length) {
+    auto* c = static_cast<Cursor*>(closure);
+    if (c->bytes->size() - c->at < length) return CAIRO_STATUS_READ_ERROR;
+    std::memcpy(data, c->bytes->data() + c->at, length);
+    c->at += length;
+    return CAIRO_STATUS_SUCCESS;
+  };
+  cairo_surface_t* s = cairo_image_surface_create_from_png_stream(read, &cursor);
+  Image image;
+  if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
+    image.width = cairo_image_surface_get_width(s);
+    image.height = cairo_image_surface_get_height(s);
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x) {
+        std::uint32_t p;
+        std::memcpy(
+            &p, cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s) + 4 * x, 4);
+        image.pixels.push_back(p);
+      }
+  }
+  cairo_surface_destroy(s);
+  return image;
+}
+
+/// Every tag of an XML or HTML text, "<...>" without the brackets, in order. Scanned by hand:
+/// std::regex recurses per character and overflows the stack on path data this long.
+std::vector<std::string_view> Tags(const std::string& text) {
+  std::vector<std::string_view> tags;
+  for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
+    const std::size_t end = text.find('>', at);
+    if (end == std::string::npos) break;
+    tags.emplace_back(text.data() + at + 1, end - at - 1);
+    at = end;
+  }
+  return tags;
+}
+
+std::string_view Name(std::string_view tag) {
+  std::size_t n = tag.front() == '/' ? 1 : 0;
+  while (n < tag.size() && !std::isspace(static_cast<unsigned char>(tag[n])) && tag[n] != '/')
+    ++n;
+  return tag.substr(tag.front() == '/' ? 1 : 0, n - (tag.front() == '/' ? 1 : 0));
+}
+
+/// The value of attribute `name` in a tag; empty when it has none.
+std::string Attribute(std::string_view tag, const std::string& name) {
+  const std::size_t at = tag.find(" " + name + "=\"");
+  if (at == std::string_view::npos) return {};
+  const std::size_t begin = at + name.size() + 3;
+  return std::string(tag.substr(begin, tag.find('"', begin) - begin));
+}
+
+/// True when every element opened is closed in order: the shape of XML cairo writes (no
+/// comments, no CDATA), checked without pulling in an XML library for one test.
+bool WellFormed(const std::string& xml) {
+  std::vector<std::string_view> open;
+  for (std::string_view tag : Tags(xml)) {
+    if (tag.empty() || tag.front() == '?') continue;
+    if (tag.front() == '/') {
+      if (open.empty() || open.back() != Name(tag)) return false;
+      open.pop_back();
+    } else if (tag.back() != '/') {
+      open.push_back(Name(tag));
+    }
+  }
+  return open.empty();
+}
+
+/// The drawn paths of a cairo SVG: stroked ones and filled ones.
+struct Paths {
+  int stroked = 0, filled = 0;
+};
+Paths PathsOf(const std::string& svg) {
+  Paths p;
+  for (std::string_view tag : Tags(svg))
+    if (Name(tag) == "path")
+      (Attribute(tag, "style").find("fill:none") != std::string::npos ? p.stroked : p.filled)++;
+  return p;
+}
+
+/// Curves OCCT reads in the presentations of every label of the annotation.
+int OcctCurves(const std::map<std::string, int>& curves, const KROStepAnnotation& a) {
+  int n = 0;
+  for (const std::string& l : a.labels)
+    if (auto it = curves.find(l); it != curves.end()) n += it->second;
+  return n;
+}
+
+class KROStepPicturesTest : public KROTest {
+protected:
+  void SetUp() override {
+    KROTest::SetUp();
+    dir_ = fs::path(::testing::TempDir()) /
+           ("kro-pictures-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+    KROTest::TearDown();
+  }
+  std::string Out(const std::string& name) const { return (dir_ / name).string(); }
+  fs::path dir_;
+};
+
+} // namespace
+
+TEST_F(KROStepPicturesTest, TheSvgHoldsOnePathPerPresentationCurve) {
+  const std::map<std::string, int> curves = KROStepOcctPresentationCurves(KROStepData(kCTC04));
+  KROStepImportResult r = KROStepImportFile(KROStepData(kCTC04));
+  ASSERT_TRUE(r.ok);
+  // Without graphic an annotation is a marker: at its plane's origin, else on its faces.
+  int expected = 0, markers = 0;
+  for (const KROStepAnnotation& a : r.annotations) {
+    const int n = OcctCurves(curves, a);
+    expected += n;
+    KROComPtr<KROBaseUnknown> object;
+    r.set.As<KROITPSIdBroker>()->GetObjectFromId(a.id, 1, object.PutTyped());
+    KROComPtr<KROITPSLightView> view;
+    object.As<KROITPSLightModel>()->GetLightView(view.PutTyped());
+    markers += n == 0 && (view || !a.tags.empty()) ? 1 : 0;
+  }
+  ASSERT_GT(expected, 100);
+
+  ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --svg '" + Out("part.svg") + "'"), 0);
+  const std::string svg = Slurp(Out("part.svg"));
+  ASSERT_TRUE(WellFormed(svg));
+  const Paths p = PathsOf(svg);
+  EXPECT_EQ(p.stroked, 1 + expected + markers) << "the edges, each curve, each marker";
+  EXPECT_EQ(p.filled, 0) << "no face is shaded unless asked";
+
+  // --face shades that face and keeps only the annotations the tag query answers for it.
+  const KROStepAnnotation* onFace = nullptr;
+  for (const KROStepAnnotation& a : r.annotations)
+    if (OcctCurves(curves, a) > 0 && !a.tags.empty() &&
+        r.FindTag(a.tags.front())->kind == KROStepTag::Kind::Face)
+      onFace = onFace ? onFace : &a;
+  ASSERT_NE(onFace, nullptr);
+  const int face = onFace->tags.front();
+  int touching = 0;
+  for (int id : KROStepTouching(r, face)) {
+    const int n = OcctCurves(curves, r.annotations[static_cast<std::size_t>(id - 1)]);
+    touching += n > 0 ? n : 1;
+  }
+  ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --face " + std::to_string(face) + " --svg '" +
+                   Out("face.svg") + "'"),
+            0);
+  const Paths f = PathsOf(Slurp(Out("face.svg")));
+  EXPECT_EQ(f.stroked, 1 + touching);
+  EXPECT_GT(f.filled, 0);
+}
+
+TEST_F(KROStepPicturesTest, ThePngHasItsSizeAndThePartInsideItsProjectedBox) {
+  ASSERT_EQ(KroPmi(KROStepData(kCTC01) + " --size 320x240 --png '" + Out("part.png") + "'"), 0);
+  const Image image = Decode(Slurp(Out("part.png")));
+  ASSERT_EQ(image.width, 320);
+  ASSERT_EQ(image.height, 240);
+  // Where the part lands, worked out from the same scene and camera.
+  KROStepImportResult r = KROStepImportFile(KROStepData(kCTC01));
+  KRORenderOptions options;
+  options.width = 320;
+  options.height = 240;
+  const KRORenderScene scene = KROStepRenderScene(r);
+  const KRORenderProjection projection(scene, options);
+  double box[4] = {1e9, 1e9, -1e9, -1e9};
+  for (const KRORenderShape& e : scene.edges)
+    for (const KRORenderVec& p : e.points) {
+      const KRORenderVec q = projection.Project(p);
+      box[0] = std::min(box[0], q[0]);
+      box[1] = std::min(box[1], q[1]);
+      box[2] = std::max(box[2], q[0]);
+      box[3] = std::max(box[3], q[1]);
+    }
+  int inside = 0, outside = 0;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x)
+      if (image.Ink(x, y))
+        (x >= box[0] - 2 && x <= box[2] + 2 && y >= box[1] - 2 && y <= box[3] + 2 ? inside
+                                                                                  : outside)++;
+  EXPECT_GT(inside, 2000);
+  EXPECT_LT(outside, inside / 50) << "ink far from the part (markers may overhang a little)";
+}
+
+TEST_F(KROStepPicturesTest, CapturesGetThumbnailsThroughTheirOwnCamera) {
+  KROStepImportResult r = KROStepImportFile(KROStepData(kCTC01));
+  ASSERT_TRUE(r.ok);
+  list<KROBaseUnknown>* captures = nullptr;
+  r.set->GetCaptureList(&captures);
+  ASSERT_EQ(captures->Size(), 1);
+  KROComPtr<KROITPSLightCapture> capture;
+  ASSERT_EQ(captures->At(0)->QueryInterface(IID_KROITPSLightCapture, capture.Put()), S_OK);
+  _SEQUENCE_octet thumbnail;
+  ASSERT_EQ(capture->GetThumbnailData(thumbnail), S_OK);
+  const std::string png(reinterpret_cast<const char*>(thumbnail.data()),
+                        static_cast<std::size_t>(thumbnail.length()));
+  const Image image = Decode(png);
+  ASSERT_EQ(image.width, 256);
+  ASSERT_EQ(image.height, 256);
+
+  KRORenderOptions options;
+  options.width = options.height = 256;
+  options.camera = KRORenderCameraOf(capture.Get());
+  KRORenderOutput own, fallback;
+  ASSERT_TRUE(KRORenderPNG(KROStepRenderScene(r), options, own));
+  EXPECT_TRUE(own.bytes == png) << "not drawn through the capture's camera";
+  options.camera.reset();
+  ASSERT_TRUE(KRORenderPNG(KROStepRenderScene(r), options, fallback));
+  EXPECT_FALSE(fallback.bytes == png);
+
+  // A point on the capture's line of sight lands on one pixel wherever it is along it; the
+  // zenith points up the picture.
+  options.camera = KRORenderCameraOf(capture.Get());
+  const KRORenderProjection projection(KROStepRenderScene(r), options);
+  const KRORenderCamera& c = *options.camera;
+  auto along = [&](double t) {
+    return projection.Project({c.origin[0] + t * c.direction[0], c.origin[1] + t * c.direction[1],
+                               c.origin[2] + t * c.direction[2]});
+  };
+  EXPECT_NEAR(along(0)[0], along(500)[0], 1e-6);
+  EXPECT_NEAR(along(0)[1], along(500)[1], 1e-6);
+  EXPECT_LT(along(0)[2], along(500)[2]);
+  const KRORenderVec up = projection.Project(
+      {c.origin[0] + c.zenith[0], c.origin[1] + c.zenith[1], c.origin[2] + c.zenith[2]});
+  EXPECT_LT(up[1], along(0)[1]);
+  EXPECT_NEAR(up[0], along(0)[0], 1e-6);
+}
+
+TEST_F(KROStepPicturesTest, BadOutputsAndCapturesFailCleanly) {
+  std::string err;
+  const std::string stp = KROStepData(kCTC01);
+  for (const std::string& args :
+       {"--svg '" + Out("missing/dir/part.svg") + "'", "--png '" + dir_.string() + "'",
+        "--html '" + Out("missing/page.html") + "'", "--save '" + Out("missing/doc.krod") + "'",
+        "--capture no-such-view --svg '" + Out("a.svg") + "'",
+        "--capture 2 --svg '" + Out("a.svg") + "'",
+        "--reps '" + stp + "' --svg '" + Out("a.svg") + "'"}) {
+    EXPECT_EQ(KroPmi(stp + " " + args, &err), 2) << args;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_EQ(err.rfind("kro-pmi: ", 0), 0u) << err;
+  }
+  EXPECT_EQ(KroPmi(stp + " --size 0x10 --png '" + Out("a.png") + "'"), 1);
+  EXPECT_EQ(KroPmi(stp + " --size big --png '" + Out("a.png") + "'"), 1);
+  std::vector<std::string> left;
+  for (const auto& e : fs::recursive_directory_iterator(dir_))
+    left.push_back(e.path().string());
+  EXPECT_TRUE(left.empty()) << "a failed write left " << left.front();
+
+  // What --save writes, kro-pmi reads back and draws the same picture from.
+  ASSERT_EQ(KroPmi(stp + " --save '" + Out("doc.krod") + "' --svg '" + Out("a.svg") + "'"), 0);
+  ASSERT_EQ(KroPmi(stp + " --reps '" + Out("doc.krod") + "' --svg '" + Out("b.svg") + "'"), 0);
+  EXPECT_EQ(Slurp(Out("a.svg")), Slurp(Out("b.svg")));
+}
+
+#ifdef KRO_CHROMIUM
+// The page in a real browser: Chromium runs the page's script on `#aN` and the DOM it dumps shows
+// what it highlighted.
+TEST_F(KROStepPicturesTest, ThePageHighlightsTheAnnotationTheFragmentNames) {
+  const std::map<std::string, int> curves = KROStepOcctPresentationCurves(KROStepData(kCTC04));
+  KROStepImportResult r = KROStepImportFile(KROStepData(kCTC04));
+  const KROStepAnnotation* chosen = nullptr;
+  std::set<int> faces;
+  for (const KROStepAnnotation& a : r.annotations) {
+    if (chosen || OcctCurves(curves, a) == 0) continue;
+    for (int t : a.tags)
+      if (r.FindTag(t)->kind == KROStepTag::Kind::Face) faces.insert(t);
+    if (faces.empty()) continue;
+    chosen = &a;
+  }
+  ASSERT_NE(chosen, nullptr);
+  ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --html '" + Out("page.html") + "'"), 0);
+  const std::string page = Slurp(Out("page.html"));
+  for (std::string_view tag : Tags(page))
+    EXPECT_TRUE(Attribute(tag, "src").empty() && Attribute(tag, "href").empty())
+        << "the page fetches nothing: " << tag.substr(0, 60);
+
+  std::string dom;
+  const std::string id = std::to_string(chosen->id);
+  ASSERT_EQ(RunCommand(std::string("timeout 120 '") + KRO_CHROMIUM +
+                           "' --headless --no-sandbox --disable-gpu --user-data-dir='" +
+                           Out("profile") + "' --dump-dom 'file://" + Out("page.html") + "#a" + id +
+                           "'",
+                       &dom),
+            0);
+  ASSERT_NE(dom.find("id=\"row-a" + id + "\""), std::string::npos);
+  bool rowSelected = false;
+  for (std::string_view tag : Tags(dom))
+    if (Name(tag) == "tr" && Attribute(tag, "id") == "row-a" + id)
+      rowSelected = Attribute(tag, "class") == "row sel";
+  EXPECT_TRUE(rowSelected);
+
+  int lit = 0, litFaces = 0, faceRuns = 0;
+  for (std::string_view tag : Tags(dom)) {
+    if (Name(tag) != "path") continue;
+    const bool hl = Attribute(tag, "class") == "hl";
+    const std::string annotation = Attribute(tag, "data-a"), face = Attribute(tag, "data-face");
+    if (!annotation.empty()) {
+      EXPECT_EQ(hl, annotation == id);
+      lit += hl ? 1 : 0;
+    } else if (!face.empty()) {
+      EXPECT_EQ(hl, faces.count(std::stoi(face)) > 0) << "face " << face;
+      litFaces += hl ? 1 : 0;
+      ++faceRuns;
+    } else {
+      EXPECT_FALSE(hl);
+    }
+  }
+  EXPECT_EQ(lit, OcctCurves(curves, *chosen)) << "every curve of the annotation, nothing else";
+  EXPECT_GT(litFaces, 0);
+  EXPECT_GT(faceRuns, litFaces);
+
+  // One picture and one camera button per capture besides the default view.
+  ASSERT_EQ(KroPmi(KROStepData(kCTC01) + " --html '" + Out("captures.html") + "'"), 0);
+  const std::string withCapture = Slurp(Out("captures.html"));
+  auto count = [&](const std::string& what) {
+    int n = 0;
+    for (std::size_t at = withCapture.find(what); at != std::string::npos;
+         at = withCapture.find(what, at + 1))
+      ++n;
+    return n;
+  };
+  EXPECT_EQ(count("<div class=\"picture\">"), 2);
+  EXPECT_EQ(count("<button type=\"button\">"), 2);
+}
+#endif
