@@ -175,7 +175,8 @@ bool KROPmiPage(const std::string& file, const KROStepImportResult& r, const KRO
       const KROStepTag* t = r.FindTag(tag);
       if (!t || t->kind != KROStepTag::Kind::Face) continue;
       faces.push_back(tag);
-      faceTags += (faceTags.empty() ? "" : " ") + std::to_string(tag);
+      if (!faceTags.empty()) faceTags += ' ';
+      faceTags += std::to_string(tag);
     }
     tags[std::to_string(a.id)] = faces;
     rows += "<tr class=\"row\" id=\"row-a" + std::to_string(a.id) + "\" data-id=\"" +

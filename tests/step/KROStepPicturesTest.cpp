@@ -8,6 +8,8 @@
 #include "KROITPSLightView.h"
 #include "KROStepRenderScene.h"
 
+#include <BRepPrimAPI_MakeBox.hxx>
+#include <STEPControl_Writer.hxx>
 #include <cairo.h>
 #include <sys/wait.h>
 
@@ -310,6 +312,25 @@ TEST_F(KROStepPicturesTest, BadOutputsAndCapturesFailCleanly) {
   ASSERT_EQ(KroPmi(stp + " --save '" + Out("doc.krod") + "' --svg '" + Out("a.svg") + "'"), 0);
   ASSERT_EQ(KroPmi(stp + " --reps '" + Out("doc.krod") + "' --svg '" + Out("b.svg") + "'"), 0);
   EXPECT_EQ(Slurp(Out("a.svg")), Slurp(Out("b.svg")));
+}
+
+TEST_F(KROStepPicturesTest, APartWithoutPmiStillDraws) {
+  const std::string box = Out("box.stp");
+  {
+    STEPControl_Writer writer;
+    writer.Transfer(BRepPrimAPI_MakeBox(10, 20, 30).Shape(), STEPControl_AsIs);
+    ASSERT_EQ(writer.Write(box.c_str()), IFSelect_RetDone);
+  }
+  ASSERT_EQ(KroPmi("'" + box + "' --svg '" + Out("box.svg") + "' --html '" + Out("box.html") +
+                   "' --face 1 --png '" + Out("box.png") + "'"),
+            0);
+  const std::string svg = Slurp(Out("box.svg"));
+  EXPECT_TRUE(WellFormed(svg));
+  const Paths p = PathsOf(svg);
+  EXPECT_EQ(p.stroked, 1) << "the edges, no annotation";
+  EXPECT_GT(p.filled, 0) << "face 1 shaded";
+  EXPECT_NE(Slurp(Out("box.html")).find("0 annotations"), std::string::npos);
+  EXPECT_EQ(Decode(Slurp(Out("box.png"))).width, 800);
 }
 
 #ifdef KRO_CHROMIUM
