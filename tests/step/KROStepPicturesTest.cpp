@@ -8,9 +8,9 @@
 #include "KROITPSLightView.h"
 #include "KROStepRenderScene.h"
 
+#include "render/KROPictureTestSupport.h"
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <STEPControl_Writer.hxx>
-#include <cairo.h>
 #include <sys/wait.h>
 
 #include <cstring>
@@ -44,100 +44,6 @@ int RunCommand(const std::string& command, std::string* out = nullptr, std::stri
 
 int KroPmi(const std::string& args, std::string* err = nullptr) {
   return RunCommand(std::string("'") + KRO_PMI_PATH + "' " + args, nullptr, err);
-}
-
-struct Image {
-  int width = 0, height = 0;
-  std::vector<std::uint32_t> pixels;
-  bool Ink(int x, int y) const {
-    return (pixels[std::size_t(y * width + x)] & 0xFFFFFF) != 0xFFFFFF;
-  }
-};
-
-/// A PNG decoded by cairo.
-Image Decode(const std::string& png) {
-  struct Cursor {
-    const std::string* bytes;
-    std::size_t at;
-  } cursor{&png, 0};
-  auto read = [](void* closure, unsigned char* data, unsigned int length) {
-    auto* c = static_cast<Cursor*>(closure);
-    if (c->bytes->size() - c->at < length) return CAIRO_STATUS_READ_ERROR;
-    std::memcpy(data, c->bytes->data() + c->at, length);
-    c->at += length;
-    return CAIRO_STATUS_SUCCESS;
-  };
-  cairo_surface_t* s = cairo_image_surface_create_from_png_stream(read, &cursor);
-  Image image;
-  if (cairo_surface_status(s) == CAIRO_STATUS_SUCCESS) {
-    image.width = cairo_image_surface_get_width(s);
-    image.height = cairo_image_surface_get_height(s);
-    for (int y = 0; y < image.height; ++y)
-      for (int x = 0; x < image.width; ++x) {
-        std::uint32_t p;
-        std::memcpy(
-            &p, cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s) + 4 * x, 4);
-        image.pixels.push_back(p);
-      }
-  }
-  cairo_surface_destroy(s);
-  return image;
-}
-
-/// Every tag of an XML or HTML text, "<...>" without the brackets, in order. Scanned by hand:
-/// std::regex recurses per character and overflows the stack on path data this long.
-std::vector<std::string_view> Tags(const std::string& text) {
-  std::vector<std::string_view> tags;
-  for (std::size_t at = text.find('<'); at != std::string::npos; at = text.find('<', at + 1)) {
-    const std::size_t end = text.find('>', at);
-    if (end == std::string::npos) break;
-    tags.emplace_back(text.data() + at + 1, end - at - 1);
-    at = end;
-  }
-  return tags;
-}
-
-std::string_view Name(std::string_view tag) {
-  std::size_t n = tag.front() == '/' ? 1 : 0;
-  while (n < tag.size() && !std::isspace(static_cast<unsigned char>(tag[n])) && tag[n] != '/')
-    ++n;
-  return tag.substr(tag.front() == '/' ? 1 : 0, n - (tag.front() == '/' ? 1 : 0));
-}
-
-/// The value of attribute `name` in a tag; empty when it has none.
-std::string Attribute(std::string_view tag, const std::string& name) {
-  const std::size_t at = tag.find(" " + name + "=\"");
-  if (at == std::string_view::npos) return {};
-  const std::size_t begin = at + name.size() + 3;
-  return std::string(tag.substr(begin, tag.find('"', begin) - begin));
-}
-
-/// True when every element opened is closed in order: the shape of XML cairo writes (no
-/// comments, no CDATA), checked without pulling in an XML library for one test.
-bool WellFormed(const std::string& xml) {
-  std::vector<std::string_view> open;
-  for (std::string_view tag : Tags(xml)) {
-    if (tag.empty() || tag.front() == '?') continue;
-    if (tag.front() == '/') {
-      if (open.empty() || open.back() != Name(tag)) return false;
-      open.pop_back();
-    } else if (tag.back() != '/') {
-      open.push_back(Name(tag));
-    }
-  }
-  return open.empty();
-}
-
-/// The drawn paths of a cairo SVG: stroked ones and filled ones.
-struct Paths {
-  int stroked = 0, filled = 0;
-};
-Paths PathsOf(const std::string& svg) {
-  Paths p;
-  for (std::string_view tag : Tags(svg))
-    if (Name(tag) == "path")
-      (Attribute(tag, "style").find("fill:none") != std::string::npos ? p.stroked : p.filled)++;
-  return p;
 }
 
 /// Curves OCCT reads in the presentations of every label of the annotation.
@@ -187,8 +93,8 @@ TEST_F(KROStepPicturesTest, TheSvgHoldsOnePathPerPresentationCurve) {
 
   ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --svg '" + Out("part.svg") + "'"), 0);
   const std::string svg = Slurp(Out("part.svg"));
-  ASSERT_TRUE(WellFormed(svg));
-  const Paths p = PathsOf(svg);
+  ASSERT_TRUE(KROWellFormed(svg));
+  const KROSvgPaths p = KROPathsOf(svg);
   EXPECT_EQ(p.stroked, 1 + expected + markers) << "the edges, each curve, each marker";
   EXPECT_EQ(p.filled, 0) << "no face is shaded unless asked";
 
@@ -208,14 +114,14 @@ TEST_F(KROStepPicturesTest, TheSvgHoldsOnePathPerPresentationCurve) {
   ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --face " + std::to_string(face) + " --svg '" +
                    Out("face.svg") + "'"),
             0);
-  const Paths f = PathsOf(Slurp(Out("face.svg")));
+  const KROSvgPaths f = KROPathsOf(Slurp(Out("face.svg")));
   EXPECT_EQ(f.stroked, 1 + touching);
   EXPECT_GT(f.filled, 0);
 }
 
 TEST_F(KROStepPicturesTest, ThePngHasItsSizeAndThePartInsideItsProjectedBox) {
   ASSERT_EQ(KroPmi(KROStepData(kCTC01) + " --size 320x240 --png '" + Out("part.png") + "'"), 0);
-  const Image image = Decode(Slurp(Out("part.png")));
+  const KROTestImage image = KRODecodePng(Slurp(Out("part.png")));
   ASSERT_EQ(image.width, 320);
   ASSERT_EQ(image.height, 240);
   // Where the part lands, worked out from the same scene and camera.
@@ -224,16 +130,9 @@ TEST_F(KROStepPicturesTest, ThePngHasItsSizeAndThePartInsideItsProjectedBox) {
   options.width = 320;
   options.height = 240;
   const KRORenderScene scene = KROStepRenderScene(r);
-  const KRORenderProjection projection(scene, options);
-  double box[4] = {1e9, 1e9, -1e9, -1e9};
-  for (const KRORenderShape& e : scene.edges)
-    for (const KRORenderVec& p : e.points) {
-      const KRORenderVec q = projection.Project(p);
-      box[0] = std::min(box[0], q[0]);
-      box[1] = std::min(box[1], q[1]);
-      box[2] = std::max(box[2], q[0]);
-      box[3] = std::max(box[3], q[1]);
-    }
+  KRORenderOutput same;
+  ASSERT_TRUE(KRORenderPNG(scene, options, same));
+  const auto& box = same.partBox;
   int inside = 0, outside = 0;
   for (int y = 0; y < image.height; ++y)
     for (int x = 0; x < image.width; ++x)
@@ -256,7 +155,7 @@ TEST_F(KROStepPicturesTest, CapturesGetThumbnailsThroughTheirOwnCamera) {
   ASSERT_EQ(capture->GetThumbnailData(thumbnail), S_OK);
   const std::string png(reinterpret_cast<const char*>(thumbnail.data()),
                         static_cast<std::size_t>(thumbnail.length()));
-  const Image image = Decode(png);
+  const KROTestImage image = KRODecodePng(png);
   ASSERT_EQ(image.width, 256);
   ASSERT_EQ(image.height, 256);
 
@@ -325,12 +224,12 @@ TEST_F(KROStepPicturesTest, APartWithoutPmiStillDraws) {
                    "' --face 1 --png '" + Out("box.png") + "'"),
             0);
   const std::string svg = Slurp(Out("box.svg"));
-  EXPECT_TRUE(WellFormed(svg));
-  const Paths p = PathsOf(svg);
+  EXPECT_TRUE(KROWellFormed(svg));
+  const KROSvgPaths p = KROPathsOf(svg);
   EXPECT_EQ(p.stroked, 1) << "the edges, no annotation";
   EXPECT_GT(p.filled, 0) << "face 1 shaded";
   EXPECT_NE(Slurp(Out("box.html")).find("0 annotations"), std::string::npos);
-  EXPECT_EQ(Decode(Slurp(Out("box.png"))).width, 800);
+  EXPECT_EQ(KRODecodePng(Slurp(Out("box.png"))).width, 800);
 }
 
 #ifdef KRO_CHROMIUM
@@ -351,8 +250,8 @@ TEST_F(KROStepPicturesTest, ThePageHighlightsTheAnnotationTheFragmentNames) {
   ASSERT_NE(chosen, nullptr);
   ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --html '" + Out("page.html") + "'"), 0);
   const std::string page = Slurp(Out("page.html"));
-  for (std::string_view tag : Tags(page))
-    EXPECT_TRUE(Attribute(tag, "src").empty() && Attribute(tag, "href").empty())
+  for (std::string_view tag : KROTags(page))
+    EXPECT_TRUE(KROTagAttribute(tag, "src").empty() && KROTagAttribute(tag, "href").empty())
         << "the page fetches nothing: " << tag.substr(0, 60);
 
   std::string dom;
@@ -365,16 +264,17 @@ TEST_F(KROStepPicturesTest, ThePageHighlightsTheAnnotationTheFragmentNames) {
             0);
   ASSERT_NE(dom.find("id=\"row-a" + id + "\""), std::string::npos);
   bool rowSelected = false;
-  for (std::string_view tag : Tags(dom))
-    if (Name(tag) == "tr" && Attribute(tag, "id") == "row-a" + id)
-      rowSelected = Attribute(tag, "class") == "row sel";
+  for (std::string_view tag : KROTags(dom))
+    if (KROTagName(tag) == "tr" && KROTagAttribute(tag, "id") == "row-a" + id)
+      rowSelected = KROTagAttribute(tag, "class") == "row sel";
   EXPECT_TRUE(rowSelected);
 
   int lit = 0, litFaces = 0, faceRuns = 0;
-  for (std::string_view tag : Tags(dom)) {
-    if (Name(tag) != "path") continue;
-    const bool hl = Attribute(tag, "class") == "hl";
-    const std::string annotation = Attribute(tag, "data-a"), face = Attribute(tag, "data-face");
+  for (std::string_view tag : KROTags(dom)) {
+    if (KROTagName(tag) != "path") continue;
+    const bool hl = KROTagAttribute(tag, "class") == "hl";
+    const std::string annotation = KROTagAttribute(tag, "data-a"),
+                      face = KROTagAttribute(tag, "data-face");
     if (!annotation.empty()) {
       EXPECT_EQ(hl, annotation == id);
       lit += hl ? 1 : 0;
