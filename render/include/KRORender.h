@@ -40,8 +40,10 @@ struct KRORenderAnnotation {
   int id = 0; ///< the annotation's id, from 1: what the page and the options name it by
   Kind kind = Kind::Dimension;
   std::vector<std::vector<KRORenderVec>> lines; ///< its graphic; empty: drawn as a marker
-  std::optional<KRORenderVec> marker;           ///< where the marker goes (its plane's origin)
-  std::vector<int> tags;                        ///< the faces and edges it applies to
+  /// Where the marker goes (its plane's origin); unset: the centre of the faces and edges of
+  /// its tags; neither: it is not drawn.
+  std::optional<KRORenderVec> marker;
+  std::vector<int> tags; ///< the faces and edges it applies to
 };
 
 struct KRORenderScene {
@@ -107,7 +109,7 @@ public:
   /// The unit direction the camera looks in.
   const KRORenderVec& Forward() const { return forward_; }
 
-  /// The default camera: looking from (1, 1, 1) towards the origin, z up.
+  /// The default camera: looking from (-1, 1, 1) towards the origin, z up.
   static KRORenderCamera Isometric();
   /// True when the camera's direction and zenith are usable (not zero, not parallel).
   static bool Usable(const KRORenderCamera& camera);

@@ -63,6 +63,27 @@ bool Drawn(const KRORenderAnnotation& a, const KRORenderOptions& o) {
   return !o.onlyAnnotations || o.onlyAnnotations->count(a.id) > 0;
 }
 
+/// Where an annotation without graphic is marked: its own marker point, else the centre of the
+/// points of the faces and edges it applies to; none when it has neither.
+std::optional<Vec> MarkerPoint(const KRORenderAnnotation& a, const KRORenderScene& scene) {
+  if (!a.lines.empty()) return std::nullopt;
+  if (a.marker) return Finite(*a.marker) ? a.marker : std::nullopt;
+  const std::set<int> tags(a.tags.begin(), a.tags.end());
+  Vec sum{0, 0, 0};
+  double n = 0;
+  for (const auto* shapes : {&scene.faces, &scene.edges})
+    for (const KRORenderShape& s : *shapes) {
+      if (!tags.count(s.tag)) continue;
+      for (const Vec& p : s.points)
+        if (Finite(p)) {
+          sum = {sum[0] + p[0], sum[1] + p[1], sum[2] + p[2]};
+          ++n;
+        }
+    }
+  if (n == 0) return std::nullopt;
+  return Vec{sum[0] / n, sum[1] / n, sum[2] / n};
+}
+
 /// A triangle to fill, in picture coordinates.
 struct Triangle {
   double depth;
@@ -195,10 +216,11 @@ private:
       }
     }
     for (const KRORenderAnnotation* a : order) {
-      if (!a->lines.empty() || !a->marker || !Finite(*a->marker)) continue;
+      const std::optional<Vec> at = MarkerPoint(*a, scene_);
+      if (!at) continue;
       const bool lit = a->id == options_.highlight;
       const Colour c = lit ? kHighlight : KindColour(a->kind);
-      const Vec q = projection_.Project(*a->marker);
+      const Vec q = projection_.Project(*at);
       const double r = lit ? kMarkerRadius * 1.6 : kMarkerRadius;
       cairo_new_sub_path(cr);
       cairo_arc(cr, q[0], q[1], r, 0, 2 * M_PI);
@@ -312,7 +334,7 @@ bool Render(const KRORenderScene& scene, const KRORenderOptions& options, KRORen
 
 KRORenderCamera KRORenderProjection::Isometric() {
   const double s = 1 / std::sqrt(3.0);
-  return {{s, s, s}, {-s, -s, -s}, {0, 0, 1}};
+  return {{-s, s, s}, {s, -s, -s}, {0, 0, 1}};
 }
 
 bool KRORenderProjection::Usable(const KRORenderCamera& c) {
@@ -355,7 +377,7 @@ KRORenderProjection::KRORenderProjection(const KRORenderScene& scene,
     for (const auto& line : a.lines)
       for (const Vec& p : line)
         add(p);
-    if (a.lines.empty() && a.marker) add(*a.marker);
+    if (const std::optional<Vec> at = MarkerPoint(a, scene)) add(*at);
   }
   if (x0 > x1) x0 = y0 = -1, x1 = y1 = 1;
   const double margin = kMargin * std::min(width_, height_);
