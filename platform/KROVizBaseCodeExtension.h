@@ -10,7 +10,7 @@
 /// \endcode
 ///
 /// Body layout: the label (32-bit length + bytes); a group rep then has a child count and each
-/// child as class name + body. Nesting is limited to `kMaxRepNesting` levels and a child count
+/// child as class name + body; a polyline rep then has its polylines (KROPolylineRep.h). Nesting is limited to `kMaxRepNesting` levels and a child count
 /// that the bytes left could not hold fails at once. A failed read yields null and frees whatever
 /// it had built.
 #pragma once
@@ -36,7 +36,8 @@ public:
   /// Deepest nesting of reps a stream may hold; the rep read first is level 1.
   static constexpr int kMaxRepNesting = 16;
 
-  /// The stream extension of "KRO3DBagRep", "KRO2DBagRep" or "KRO2DCustomRep" under
+  /// The stream extension of "KRO3DBagRep", "KRO2DBagRep", "KRO2DCustomRep",
+  /// "KRO3DPolylineRep" or "KRO2DPolylineRep" (bodies in KROPolylineRep.h) under
   /// `_KROProtocolDmuStreamID`; null for anything else. Call `Release` once when done.
   static KROVizBaseCodeExtension* GetExt(const IID& protocol, const char* className);
 

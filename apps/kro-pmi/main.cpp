@@ -11,6 +11,7 @@
 #include "KROITPSLightSet.h"
 #include "KROITPSLightSetServices.h"
 #include "KROITPSLightView.h"
+#include "KROPmiPictures.h"
 #include "KROStepImport.h"
 
 #include <CLI/CLI.hpp>
@@ -356,6 +357,8 @@ int main(int argc, char** argv) {
   CLI::Option* json =
       app.add_option("--json", jsonOut, "write the model as JSON to OUT (stdout without OUT)")
           ->expected(0, 1);
+  KROPmiPictureOptions pictures;
+  KROPmiAddPictureOptions(app, pictures);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -377,6 +380,14 @@ int main(int argc, char** argv) {
     return Fail(why.rfind(file, 0) == 0 ? why : file + ": " + why);
   }
   ModelReader model(r);
+  if (face) {
+    const KROStepTag* t = r.FindTag(*face);
+    if (!t || t->kind != KROStepTag::Kind::Face)
+      return Fail(file + ": no face with tag " + std::to_string(*face));
+  }
+  if (int rc = KROPmiWritePictures(file, r, pictures, face,
+                                   [&](int tag) { return model.Touching(tag); }))
+    return rc;
 
   std::vector<nlohmann::json> annotations;
   for (const KROStepAnnotation& a : r.annotations)

@@ -1,10 +1,13 @@
 // KROVizBaseCodeExtension.cpp - the stream extensions of the three streamable rep classes.
 #include "KROVizBaseCodeExtension.h"
 
+#include "KROPolylineRep.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
 
 #include <atomic>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -37,6 +40,70 @@ bool WriteLabel(KROStreamWriter& writer, const std::string& label) {
   if (label.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) return false;
   writer.WriteInt(static_cast<int>(label.size()));
   writer.WriteBytes(label.data(), static_cast<unsigned int>(label.size()));
+  return writer.Good();
+}
+
+// Polyline bodies: a count of polylines, then per polyline a point count and its points, each
+// coordinate a little-endian IEEE double. Counts are checked against the caps and against the
+// bytes left before anything is allocated.
+constexpr unsigned int kCoordinateBytes = 8;
+
+bool ReadCoordinate(KROStreamer& reader, double& value) {
+  unsigned char b[kCoordinateBytes];
+  if (FAILED(reader.ReadBytes(b, kCoordinateBytes))) return false;
+  std::uint64_t bits = 0;
+  for (unsigned int i = 0; i < kCoordinateBytes; ++i)
+    bits |= std::uint64_t(b[i]) << (8 * i);
+  std::memcpy(&value, &bits, sizeof value);
+  return std::isfinite(value);
+}
+
+void WriteCoordinate(KROStreamWriter& writer, double value) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  unsigned char b[kCoordinateBytes];
+  for (unsigned int i = 0; i < kCoordinateBytes; ++i)
+    b[i] = static_cast<unsigned char>(bits >> (8 * i));
+  writer.WriteBytes(b, kCoordinateBytes);
+}
+
+template <class Rep> bool ReadPolylines(KROStreamer& reader, Rep& rep) {
+  constexpr unsigned int pointBytes = kCoordinateBytes * Rep::kDimension;
+  int lineCount = 0;
+  if (FAILED(reader.ReadInt(lineCount)) || lineCount < 0 || lineCount > Rep::kMaxPolylines)
+    return false;
+  if (static_cast<unsigned int>(lineCount) > reader.GetRemaining() / 4) return false;
+  std::vector<typename Rep::Polyline> lines(static_cast<std::size_t>(lineCount));
+  long total = 0;
+  for (auto& line : lines) {
+    int pointCount = 0;
+    if (FAILED(reader.ReadInt(pointCount)) || pointCount < 0) return false;
+    total += pointCount;
+    if (total > Rep::kMaxPoints) return false;
+    if (static_cast<unsigned int>(pointCount) > reader.GetRemaining() / pointBytes) return false;
+    line.resize(static_cast<std::size_t>(pointCount));
+    for (auto& point : line)
+      for (double& c : point)
+        if (!ReadCoordinate(reader, c)) return false;
+  }
+  rep.SetPolylines(std::move(lines));
+  return true;
+}
+
+template <class Rep> bool WritePolylines(KROStreamWriter& writer, const Rep& rep) {
+  const auto& lines = rep.GetPolylines();
+  if (lines.size() > static_cast<std::size_t>(Rep::kMaxPolylines) ||
+      rep.PointCount() > Rep::kMaxPoints)
+    return false;
+  writer.WriteInt(static_cast<int>(lines.size()));
+  for (const auto& line : lines) {
+    writer.WriteInt(static_cast<int>(line.size()));
+    for (const auto& point : line)
+      for (double c : point) {
+        if (!std::isfinite(c)) return false;
+        WriteCoordinate(writer, c);
+      }
+  }
   return writer.Good();
 }
 
@@ -112,6 +179,9 @@ public:
     if constexpr (kIsGroup) {
       if (!ReadChildren(reader, *rep, level)) return nullptr;
     }
+    if constexpr (kHasPolylines) {
+      if (!ReadPolylines(reader, *rep)) return nullptr;
+    }
     return rep.release();
   }
 
@@ -122,18 +192,27 @@ public:
       const list<KRORep>* children = rep.GetChildren();
       return children && WriteChildren(writer, *children, level);
     }
+    if constexpr (kHasPolylines) {
+      // Null only for a foreign class that borrowed a polyline rep's name.
+      const auto* lines = dynamic_cast<const Rep*>(&rep);
+      return lines && WritePolylines(writer, *lines);
+    }
     return true;
   }
 
 private:
   static constexpr bool kIsGroup = requires(Rep & group, KRORep& child) { group.AddChild(child); };
+  static constexpr bool kHasPolylines = requires { Rep::kDimension; };
 };
 
 RepStreamExtFor<KRO3DBagRep> g3DBagExt;
 RepStreamExtFor<KRO2DBagRep> g2DBagExt;
 RepStreamExtFor<KRO2DCustomRep> g2DCustomExt;
+RepStreamExtFor<KRO3DPolylineRep> g3DPolylineExt;
+RepStreamExtFor<KRO2DPolylineRep> g2DPolylineExt;
 
-RepStreamExt* const kExtensions[] = {&g3DBagExt, &g2DBagExt, &g2DCustomExt};
+RepStreamExt* const kExtensions[] = {&g3DBagExt, &g2DBagExt, &g2DCustomExt, &g3DPolylineExt,
+                                     &g2DPolylineExt};
 
 RepStreamExt* FindExt(const char* className) {
   if (!className) return nullptr;

@@ -1,7 +1,15 @@
 // KROStepTestSupport.cpp - OCCT's own reading of a file, and reading a model back.
 #include "KROStepTestSupport.h"
 
+#include <BRep_Tool.hxx>
 #include <STEPCAFControl_Reader.hxx>
+#include <TopoDS.hxx>
+#include <XCAFDimTolObjects_DatumObject.hxx>
+#include <XCAFDimTolObjects_DimensionObject.hxx>
+#include <XCAFDimTolObjects_GeomToleranceObject.hxx>
+#include <XCAFDoc_Datum.hxx>
+#include <XCAFDoc_Dimension.hxx>
+#include <XCAFDoc_GeomTolerance.hxx>
 
 #include <TDF_LabelSequence.hxx>
 #include <TDF_Tool.hxx>
@@ -34,6 +42,54 @@ std::string Entry(const TDF_Label& l) {
   return s.ToCString();
 }
 } // namespace
+
+std::map<std::string, int> KROStepOcctPresentationCurves(const std::string& path) {
+  std::map<std::string, int> out;
+  Handle(XCAFApp_Application) app = XCAFApp_Application::GetApplication();
+  Handle(TDocStd_Document) doc;
+  app->NewDocument("MDTV-XCAF", doc);
+  STEPCAFControl_Reader reader;
+  reader.SetGDTMode(true);
+  if (reader.ReadFile(path.c_str()) != IFSelect_RetDone || !reader.Transfer(doc)) {
+    app->Close(doc);
+    return out;
+  }
+  auto curves = [](const TopoDS_Shape& shape) {
+    if (shape.IsNull()) return 0;
+    TopTools_IndexedMapOfShape edges;
+    TopExp::MapShapes(shape, TopAbs_EDGE, edges);
+    int n = 0;
+    for (int i = 1; i <= edges.Extent(); ++i) {
+      const TopoDS_Edge& e = TopoDS::Edge(edges(i));
+      n += BRep_Tool::IsGeometric(e) && !BRep_Tool::Degenerated(e) ? 1 : 0;
+    }
+    return n;
+  };
+  Handle(XCAFDoc_DimTolTool) dimTols = XCAFDoc_DocumentTool::DimTolTool(doc->Main());
+  TDF_LabelSequence labels;
+  dimTols->GetDimensionLabels(labels);
+  for (const TDF_Label& l : labels) {
+    Handle(XCAFDoc_Dimension) a;
+    if (l.FindAttribute(XCAFDoc_Dimension::GetID(), a) && !a->GetObject().IsNull())
+      out[Entry(l)] = curves(a->GetObject()->GetPresentation());
+  }
+  labels.Clear();
+  dimTols->GetGeomToleranceLabels(labels);
+  for (const TDF_Label& l : labels) {
+    Handle(XCAFDoc_GeomTolerance) a;
+    if (l.FindAttribute(XCAFDoc_GeomTolerance::GetID(), a) && !a->GetObject().IsNull())
+      out[Entry(l)] = curves(a->GetObject()->GetPresentation());
+  }
+  labels.Clear();
+  dimTols->GetDatumLabels(labels);
+  for (const TDF_Label& l : labels) {
+    Handle(XCAFDoc_Datum) a;
+    if (l.FindAttribute(XCAFDoc_Datum::GetID(), a) && !a->GetObject().IsNull())
+      out[Entry(l)] = curves(a->GetObject()->GetPresentation());
+  }
+  app->Close(doc);
+  return out;
+}
 
 KROStepOcctFaces KROStepReadOcctFaces(const std::string& path) {
   KROStepOcctFaces out;

@@ -33,6 +33,10 @@ struct KROStepOcctFaces {
 /// Reads `path` with OCCT alone and runs its per-face lookup on every face of every part.
 KROStepOcctFaces KROStepReadOcctFaces(const std::string& path);
 
+/// Per dimension, tolerance and datum label entry: the number of curves (edges that have one) in
+/// its graphic presentation, as OCCT reads the file.
+std::map<std::string, int> KROStepOcctPresentationCurves(const std::string& path);
+
 /// Broker ids (from 1) of the annotations the library's tag query answers for `tag`.
 std::set<int> KROStepTouching(const KROStepImportResult& r, int tag);
 

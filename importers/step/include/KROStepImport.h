@@ -17,7 +17,9 @@
 
 #include "KROComPtr.h"
 #include "KROITPSLightSet.h"
+#include "KROVZBDocument.h"
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -101,6 +103,21 @@ struct KROStepFrame {
   std::vector<int> datums; ///< annotation ids of its datum features, in order
 };
 
+/// The drawable geometry of one face or edge tag, in model coordinates, as OCCT discretised it.
+struct KROStepTagGeometry {
+  int tag = 0;
+  /// A face: triangle corners, three per triangle, counter-clockwise seen from outside the
+  /// material. An edge: its polyline.
+  std::vector<std::array<double, 3>> points;
+};
+
+/// The parts' faces (meshed) and edges (as polylines), each under its tag; what a renderer needs
+/// to draw the part. Tags without geometry (an edge OCCT cannot discretise) are left out.
+struct KROStepGeometry {
+  std::vector<KROStepTagGeometry> faces; ///< ordered by tag
+  std::vector<KROStepTagGeometry> edges; ///< ordered by tag
+};
+
 struct KROStepMessage {
   enum class Severity { Warning, Error };
   Severity severity = Severity::Warning;
@@ -109,15 +126,21 @@ struct KROStepMessage {
 
 /// The model and its side table. The set owns every object in it; the result keeps one reference
 /// on the set, released with the result (or earlier, by resetting `set`).
+///
+/// The set borrows `document` (its visualization document, from which its reps were bound): the
+/// result holds the document's reference, and is declared before `set` so that the set goes
+/// first. A host that keeps the set beyond the result keeps the document with it.
 struct KRO_STEP_API KROStepImportResult {
   bool ok = false; ///< false: nothing usable was read; the messages say why
   std::vector<KROStepMessage> messages;
+  KROComPtr<KROVZBDocumentComponent> document;
   KROComPtr<KROITPSLightSet> set;
   std::vector<KROStepPart> parts;
   std::vector<KROStepTag> tags;               ///< ordered by tag: tags[i].tag == i + 1
   std::vector<KROStepAnnotation> annotations; ///< ordered by id
   std::vector<KROStepFrame> frames;           ///< ordered by id
   std::vector<KROStepCapture> captures;       ///< ordered by index
+  KROStepGeometry geometry;                   ///< the parts, for drawing
   double readSeconds = 0;                     ///< OCCT read and transfer
   double buildSeconds = 0;                    ///< walk of OCCT's document and the light-model build
   double recoverSeconds = 0; ///< part of the two above: reading the file's entities, recovering

@@ -45,6 +45,8 @@ struct KROStepObject {
   std::vector<int> shapes;         ///< indexes into shapes, distinct, in first-seen order
   std::optional<KROStepPlane> plane;
   std::vector<KROStepDatumRef> datums; ///< tolerances only: the datum system, ordered
+  /// The presentation's curves (its graphic PMI), as polylines.
+  std::vector<std::vector<KROStepVec>> graphic;
   // Datum features only: what makes two datum labels one feature.
   std::string datumLetter;
   int targetNumber = 0;
@@ -84,6 +86,7 @@ struct KROStepPmi {
   std::vector<KROStepSavedView> views;
   double partSize = 1; ///< diagonal of the bounding box of every part, for plane comparison
   KROStepVec center{}; ///< centre of that bounding box
+  KROStepGeometry geometry;
   std::vector<KROStepMessage> messages;
 };
 
@@ -99,3 +102,9 @@ inline KROStepVec KROStepNearestOnLine(const KROStepVec& origin, const KROStepVe
 
 /// Builds the light model of `pmi` into `result` (set, annotations, frames).
 void KROStepBuildModel(const KROStepPmi& pmi, KROStepImportResult& result);
+
+/// Writes the visualization document of the model built from `pmi` (each annotation's graphic
+/// as its reps, the captures' reps), gives it to the set and binds it through the set's
+/// generate calls; hands the document and the parts' geometry to `result`. Renders the capture
+/// thumbnails when the renderer is built in. KROStepVizDocument.cpp.
+void KROStepBindReps(KROStepPmi& pmi, KROStepImportResult& result);

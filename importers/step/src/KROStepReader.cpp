@@ -3,6 +3,7 @@
 /// Everything that touches OCCT runs inside KROStepOcctScope: it takes the process-wide import
 /// lock, routes OCCT's messenger into the import's messages and restores it afterwards. Every
 /// OCCT call is made inside a try block that turns Standard_Failure into an error message.
+#include "KROStepGeometry.h"
 #include "KROStepImport.h"
 #include "KROStepPmi.h"
 #include "KROStepRecovery.h"
@@ -211,6 +212,8 @@ private:
       maps.firstEdgeTag = next;
       for (int i = 1; i <= maps.edges.Extent(); ++i)
         AddTag(partIndex, KROStepTag::Kind::Edge, i, label, maps.edges(i), next++);
+      KROStepPartGeometry(shape, maps.faces, maps.edges, maps.firstFaceTag, maps.firstEdgeTag,
+                          pmi_.geometry, pmi_.messages);
       BRepBndLib::Add(shape, box);
       pmi_.parts.push_back(std::move(part));
       partIndex_[label] = partIndex;
@@ -350,6 +353,7 @@ private:
       o.text = KROStepDimensionText(*dim);
       o.labels.push_back(Entry(label));
       o.plane = PlaneOf(dim->HasPlane(), dim->GetPlane());
+      KROStepPresentationLines(dim->GetPresentation(), o.graphic, pmi_.messages);
       AddRefShapes(o, label);
       objectOfLabel_[label] = static_cast<int>(pmi_.objects.size());
       pmi_.objects.push_back(std::move(o));
@@ -372,6 +376,7 @@ private:
       o.text = KROStepToleranceText(*tol); // the datum system is appended once resolved
       o.labels.push_back(Entry(label));
       o.plane = PlaneOf(tol->HasPlane(), tol->GetPlane());
+      KROStepPresentationLines(tol->GetPresentation(), o.graphic, pmi_.messages);
       AddRefShapes(o, label);
       objectOfLabel_[label] = static_cast<int>(pmi_.objects.size());
       tolerances_.push_back({static_cast<int>(pmi_.objects.size()), label});
@@ -417,6 +422,7 @@ private:
       KROStepObject& o = pmi_.objects[static_cast<std::size_t>(index)];
       o.labels.push_back(Entry(label));
       if (!o.plane) o.plane = PlaneOf(datum->HasPlane(), datum->GetPlane());
+      KROStepPresentationLines(datum->GetPresentation(), o.graphic, pmi_.messages);
       AddRefShapes(o, label);
       objectOfLabel_[label] = index;
     }
@@ -673,6 +679,7 @@ KROStepImportResult KROStepDocument::Build() const {
       }
     }
     KROStepBuildModel(pmi, result);
+    if (result.ok) KROStepBindReps(pmi, result);
     result.buildSeconds = Seconds(start);
     result.readSeconds = impl_->readSeconds;
   } catch (...) {

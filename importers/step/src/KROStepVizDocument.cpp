@@ -1,0 +1,197 @@
+// KROStepVizDocument.cpp - the visualization document of an imported model, and its binding.
+///
+/// The document holds, under "V4V5_FDT":
+///   KROTPSTPSCont    one KRO3DBagRep per annotation, in the set's order, holding a
+///                    KRO3DPolylineRep of its graphic PMI (no child when it has none);
+///   KROTPSTPS2DCont  indexed by annotation index: a KRO2DBagRep holding the graphic in its
+///                    annotation plane's coordinates (empty without plane or graphic);
+///   KROTPSCapCont    indexed by capture index: a KRO3DBagRep per capture, labelled with its name.
+/// The set is given the document and binds it through its own generate calls, as any host does;
+/// the set only borrows the document, so the result keeps it.
+#include "KROITPSLight.h"
+#include "KROITPSLightCapture.h"
+#include "KROITPSLightSetServices.h"
+#include "KROPolylineRep.h"
+#include "KROStepPmi.h"
+#include "KROStreamer.h"
+
+#ifdef KRO_STEP_WITH_RENDER
+#include "KROStepRenderScene.h"
+#endif
+
+#include <memory>
+
+namespace {
+
+struct RepDestroyer {
+  void operator()(KRORep* rep) const {
+    if (rep) rep->Destroy();
+  }
+};
+using RepHolder = std::unique_ptr<KRORep, RepDestroyer>;
+
+double Dot(const KROStepVec& a, const KROStepVec& b) {
+  return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+
+/// The annotation's 3D rep: a bag with its graphic. Null when out of memory.
+RepHolder Rep3D(const KROStepObject& o, int id) {
+  auto* bag = new (nullptr, nullptr, 0) KRO3DBagRep();
+  RepHolder holder(bag);
+  if (!bag) return holder;
+  bag->SetLabel("annotation " + std::to_string(id));
+  if (o.graphic.empty()) return holder;
+  auto* lines = new (nullptr, nullptr, 0) KRO3DPolylineRep();
+  if (!lines) return nullptr;
+  lines->SetLabel(KROStepKindName(o.kind));
+  lines->SetPolylines(o.graphic);
+  if (!bag->AddChild(*lines)) {
+    lines->Destroy();
+    return nullptr;
+  }
+  return holder;
+}
+
+/// The annotation's 2D rep: its graphic in the (x, y) coordinates of its plane.
+RepHolder Rep2D(const KROStepObject& o, int id) {
+  auto* bag = new (nullptr, nullptr, 0) KRO2DBagRep();
+  RepHolder holder(bag);
+  if (!bag) return holder;
+  bag->SetLabel("annotation " + std::to_string(id));
+  if (o.graphic.empty() || !o.plane) return holder;
+  const KROStepPlane& p = *o.plane;
+  const KROStepVec y = {p.normal[1] * p.xDirection[2] - p.normal[2] * p.xDirection[1],
+                        p.normal[2] * p.xDirection[0] - p.normal[0] * p.xDirection[2],
+                        p.normal[0] * p.xDirection[1] - p.normal[1] * p.xDirection[0]};
+  std::vector<KROPolyline2D> flat;
+  for (const auto& line : o.graphic) {
+    KROPolyline2D l;
+    for (const KROStepVec& q : line) {
+      const KROStepVec d = {q[0] - p.origin[0], q[1] - p.origin[1], q[2] - p.origin[2]};
+      l.push_back({Dot(d, p.xDirection), Dot(d, y)});
+    }
+    flat.push_back(std::move(l));
+  }
+  auto* lines = new (nullptr, nullptr, 0) KRO2DPolylineRep();
+  if (!lines) return nullptr;
+  lines->SetPolylines(std::move(flat));
+  if (!bag->AddChild(*lines)) {
+    lines->Destroy();
+    return nullptr;
+  }
+  return holder;
+}
+
+bool Write(KROStreamWriter& w, const RepHolder& rep) { return rep && SUCCEEDED(w.WriteRep(*rep)); }
+
+/// An indexed stream: the count, a table of positions (entry k for index k), the reps.
+class IndexedWriter {
+public:
+  explicit IndexedWriter(int count) {
+    w_.WriteInt(count);
+    for (int k = 0; k < count; ++k)
+      w_.WriteInt(0);
+  }
+  bool Add(int index, const RepHolder& rep) {
+    w_.PatchInt(4 + 4 * static_cast<unsigned int>(index - 1), static_cast<int>(w_.GetPosition()));
+    return Write(w_, rep);
+  }
+  KROStreamWriter& Writer() { return w_; }
+
+private:
+  KROStreamWriter w_;
+};
+
+void Warn(KROStepImportResult& r, std::string text) {
+  r.messages.push_back({KROStepMessage::Severity::Warning, std::move(text)});
+}
+
+#ifdef KRO_STEP_WITH_RENDER
+// Each capture's thumbnail: a 256 x 256 PNG of the part and its annotations through its camera.
+void RenderThumbnails(KROStepImportResult& r) {
+  list<KROBaseUnknown>* captures = nullptr;
+  if (FAILED(r.set->GetCaptureList(&captures)) || !captures || captures->Size() == 0) return;
+  const KRORenderScene scene = KROStepRenderScene(r);
+  for (int i = 0; i < captures->Size(); ++i) {
+    KROComPtr<KROITPSLightCapture> capture;
+    if (!captures->At(i) ||
+        FAILED(captures->At(i)->QueryInterface(IID_KROITPSLightCapture, capture.Put())))
+      continue;
+    KRORenderOptions options;
+    options.width = options.height = 256;
+    options.camera = KRORenderCameraOf(capture.Get());
+    KRORenderOutput png;
+    if (!KRORenderPNG(scene, options, png)) {
+      Warn(r, "capture " + std::to_string(i + 1) + ": no thumbnail (" + png.error + ")");
+      continue;
+    }
+    for (const std::string& w : png.warnings)
+      Warn(r, "capture " + std::to_string(i + 1) + " thumbnail: " + w);
+    capture->SetThumbnailData(
+        _SEQUENCE_octet(reinterpret_cast<const unsigned char*>(png.bytes.data()),
+                        static_cast<int>(png.bytes.size())));
+  }
+}
+#endif
+
+} // namespace
+
+void KROStepBindReps(KROStepPmi& pmi, KROStepImportResult& r) {
+  r.geometry = std::move(pmi.geometry);
+  list<KROBaseUnknown>* tpss = r.set->GetTPSList();
+  const int count = tpss ? tpss->Size() : 0;
+  // The set's annotations are the objects the builder could create, in order: pair them by
+  // their labels, which the builder copied.
+  std::vector<const KROStepObject*> objectOf;
+  std::size_t next = 0;
+  for (const KROStepObject& o : pmi.objects)
+    if (next < r.annotations.size() && r.annotations[next].labels == o.labels) {
+      objectOf.push_back(&o);
+      ++next;
+    }
+  if (static_cast<int>(objectOf.size()) != count) {
+    Warn(r, "annotations and the model disagree; no reps are bound");
+    return;
+  }
+
+  KROStreamWriter reps;
+  reps.WriteInt(count);
+  IndexedWriter reps2D(count);
+  bool good = true;
+  for (int i = 0; i < count; ++i) {
+    // The 2D stream finds each annotation by its index: give it its id.
+    KROComPtr<KROITPSLight> light;
+    if (tpss->At(i) && SUCCEEDED(tpss->At(i)->QueryInterface(IID_KROITPSLight, light.Put())))
+      light->SetIndex(i + 1);
+    good = Write(reps, Rep3D(*objectOf[static_cast<std::size_t>(i)], i + 1)) && good;
+    good = reps2D.Add(i + 1, Rep2D(*objectOf[static_cast<std::size_t>(i)], i + 1)) && good;
+  }
+  list<KROBaseUnknown>* captures = nullptr;
+  r.set->GetCaptureList(&captures);
+  const int captureCount = captures ? captures->Size() : 0;
+  IndexedWriter captureReps(captureCount);
+  for (int i = 0; i < captureCount; ++i) {
+    auto* bag = new (nullptr, nullptr, 0) KRO3DBagRep();
+    RepHolder holder(bag);
+    if (bag && i < static_cast<int>(pmi.views.size()))
+      bag->SetLabel(pmi.views[static_cast<std::size_t>(i)].name);
+    good = captureReps.Add(i + 1, holder) && good; // capture i has index i + 1 (the builder's)
+  }
+  KRODocumentBuilder builder;
+  builder.SetStream("V4V5_FDT/KROTPSTPSCont", reps.TakeBytes())
+      .SetStream("V4V5_FDT/KROTPSTPS2DCont", reps2D.Writer().TakeBytes())
+      .SetStream("V4V5_FDT/KROTPSCapCont", captureReps.Writer().TakeBytes());
+  r.document = KROComPtr<KROVZBDocumentComponent>::Attach(good ? builder.Build() : nullptr);
+  if (!r.document) {
+    Warn(r, "out of memory while writing the visualization document; no reps are bound");
+    return;
+  }
+  r.set->SetDocument(r.document.Get());
+  auto services = r.set.As<KROITPSLightSetServices>();
+  if (!services || FAILED(services->GenerateAllReps()) || FAILED(services->GenerateAll2DReps()) ||
+      FAILED(services->GenerateAllCapturesReps()))
+    Warn(r, "the set did not bind every rep of its document");
+#ifdef KRO_STEP_WITH_RENDER
+  RenderThumbnails(r);
+#endif
+}

@@ -1,0 +1,128 @@
+// KRORender.h - pictures of a part and its annotations, drawn with cairo as SVG or PNG.
+///
+/// The renderer knows nothing of how a part was read. It draws a scene: the part's faces
+/// (triangles) and edges (polylines) under their tags, and the annotations with the polylines of
+/// their reps. `KRORenderAnnotationsOf` takes the annotations from a light model as any host
+/// would: each one's bound rep, its super type, the origin of its annotation plane.
+/// \code
+///   KRORenderScene scene;
+///   scene.edges = ...;                                  // from the host's own geometry
+///   scene.annotations = KRORenderAnnotationsOf(set.Get());
+///   KRORenderOptions options;
+///   options.camera = KRORenderCameraOf(capture);        // or none: the default isometric view
+///   KRORenderOutput svg;
+///   if (!KRORenderSVG(scene, options, svg)) std::cerr << svg.error;
+/// \endcode
+/// Nothing here throws or prints; a failure comes back as `ok == false` with a reason.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#define KRO_RENDER_API __attribute__((visibility("default")))
+
+class KROITPSLightSet;
+class KROITPSLightCapture;
+
+using KRORenderVec = std::array<double, 3>;
+
+/// A face (triangles, three corners each) or an edge (a polyline) of the part.
+struct KRORenderShape {
+  int tag = 0;
+  std::vector<KRORenderVec> points;
+};
+
+struct KRORenderAnnotation {
+  enum class Kind { Dimension, Tolerance, Datum, DatumTarget };
+  int id = 0; ///< the annotation's id, from 1: what the page and the options name it by
+  Kind kind = Kind::Dimension;
+  std::vector<std::vector<KRORenderVec>> lines; ///< its graphic; empty: drawn as a marker
+  /// Where the marker goes (its plane's origin); unset: the centre of the faces and edges of
+  /// its tags; neither: it is not drawn.
+  std::optional<KRORenderVec> marker;
+  std::vector<int> tags; ///< the faces and edges it applies to
+};
+
+struct KRORenderScene {
+  std::vector<KRORenderShape> faces;
+  std::vector<KRORenderShape> edges;
+  std::vector<KRORenderAnnotation> annotations;
+};
+
+/// A parallel camera: where it looks from, the direction it looks in, and which way is up.
+struct KRORenderCamera {
+  KRORenderVec origin{};
+  KRORenderVec direction{};
+  KRORenderVec zenith{};
+};
+
+struct KRORenderOptions {
+  int width = 800;
+  int height = 600;
+  /// None, or one whose direction and zenith are zero or parallel: the default isometric camera
+  /// (the latter with a warning).
+  std::optional<KRORenderCamera> camera;
+  bool shadeAllFaces = false;
+  std::set<int> shadedFaces; ///< faces shaded besides (or instead of) all of them
+  /// Annotations drawn: all of them when unset.
+  std::optional<std::set<int>> onlyAnnotations;
+  int highlight = 0; ///< an annotation drawn in the highlight colour, its faces too; 0 for none
+};
+
+/// One drawn path of an SVG, in the order the surface writes them: what it stands for.
+struct KRORenderItem {
+  enum class Kind { Face, Edges, Annotation, Marker };
+  Kind kind = Kind::Face;
+  int id = 0; ///< a face's tag, an annotation's id; 0 for the edges (one path for all)
+};
+
+struct KRORenderOutput {
+  bool ok = false;
+  std::string error;
+  std::vector<std::string> warnings;
+  std::string bytes;                ///< the SVG text or the PNG file
+  std::vector<KRORenderItem> items; ///< per path element, in document order (SVG and PNG alike)
+  std::array<double, 4> partBox{};  ///< the part's projected box in pixels: x0, y0, x1, y1
+};
+
+/// Largest picture side accepted; a larger size is refused, not allocated.
+inline constexpr int kKRORenderMaxSide = 8192;
+
+KRO_RENDER_API bool KRORenderSVG(const KRORenderScene& scene, const KRORenderOptions& options,
+                                 KRORenderOutput& out);
+KRO_RENDER_API bool KRORenderPNG(const KRORenderScene& scene, const KRORenderOptions& options,
+                                 KRORenderOutput& out);
+
+/// Where points land in a picture: the camera's projection fitted to the scene.
+class KRO_RENDER_API KRORenderProjection {
+public:
+  /// Fitted so that every point of the scene (part, annotations, markers) lies inside the picture
+  /// with a margin; a scene with no points is a unit box around the origin. `warning` is set
+  /// when the camera had to give way to the default one.
+  KRORenderProjection(const KRORenderScene& scene, const KRORenderOptions& options,
+                      std::string* warning = nullptr);
+  /// Picture x and y (pixels, y down) and depth (larger is farther) of a model point.
+  KRORenderVec Project(const KRORenderVec& p) const;
+  /// The unit direction the camera looks in.
+  const KRORenderVec& Forward() const { return forward_; }
+
+  /// The default camera: looking from (-1, 1, 1) towards the origin, z up.
+  static KRORenderCamera Isometric();
+  /// True when the camera's direction and zenith are usable (not zero, not parallel).
+  static bool Usable(const KRORenderCamera& camera);
+
+private:
+  KRORenderVec right_{}, up_{}, forward_{};
+  double scale_ = 1, cx_ = 0, cy_ = 0, width_ = 1, height_ = 1;
+};
+
+/// The set's annotations, by id (their position in its list, from 1): the polylines of each one's
+/// rep (any KRO3DPolylineRep under it), its kind from its super type and type, and as marker the
+/// origin of its annotation plane. Tags are left empty for the host to fill.
+KRO_RENDER_API std::vector<KRORenderAnnotation> KRORenderAnnotationsOf(KROITPSLightSet* set);
+
+/// A capture's camera.
+KRO_RENDER_API KRORenderCamera KRORenderCameraOf(KROITPSLightCapture* capture);

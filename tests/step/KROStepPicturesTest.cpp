@@ -1,0 +1,308 @@
+// KROStepPicturesTest.cpp - pictures of imported parts, read back: kro-pmi's SVG, PNG and page
+// (the page in a real browser), and the capture thumbnails the importer draws.
+#include "KROStepTestSupport.h"
+#include "KROTestSupport.h"
+
+#include "KROITPSLightCapture.h"
+#include "KROITPSLightModel.h"
+#include "KROITPSLightView.h"
+#include "KROStepRenderScene.h"
+
+#include "render/KROPictureTestSupport.h"
+#include <BRepPrimAPI_MakeBox.hxx>
+#include <STEPControl_Writer.hxx>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string_view>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+/// Runs a command line; its exit status, stdout in `out`, stderr in `err`.
+int RunCommand(const std::string& command, std::string* out = nullptr, std::string* err = nullptr) {
+  const fs::path o = fs::path(::testing::TempDir()) / ("kro-run-out-" + std::to_string(::getpid()));
+  const fs::path e = fs::path(::testing::TempDir()) / ("kro-run-err-" + std::to_string(::getpid()));
+  const int raw = std::system((command + " >'" + o.string() + "' 2>'" + e.string() + "'").c_str());
+  if (out) *out = Slurp(o);
+  if (err) *err = Slurp(e);
+  fs::remove(o);
+  fs::remove(e);
+  return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
+int KroPmi(const std::string& args, std::string* err = nullptr) {
+  return RunCommand(std::string("'") + KRO_PMI_PATH + "' " + args, nullptr, err);
+}
+
+/// Curves OCCT reads in the presentations of every label of the annotation.
+int OcctCurves(const std::map<std::string, int>& curves, const KROStepAnnotation& a) {
+  int n = 0;
+  for (const std::string& l : a.labels)
+    if (auto it = curves.find(l); it != curves.end()) n += it->second;
+  return n;
+}
+
+class KROStepPicturesTest : public KROTest {
+protected:
+  void SetUp() override {
+    KROTest::SetUp();
+    dir_ = fs::path(::testing::TempDir()) /
+           ("kro-pictures-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+    KROTest::TearDown();
+  }
+  std::string Out(const std::string& name) const { return (dir_ / name).string(); }
+  fs::path dir_;
+};
+
+} // namespace
+
+TEST_F(KROStepPicturesTest, TheSvgHoldsOnePathPerPresentationCurve) {
+  const std::map<std::string, int> curves = KROStepOcctPresentationCurves(KROStepData(kCTC04));
+  KROStepImportResult r = KROStepImportFile(KROStepData(kCTC04));
+  ASSERT_TRUE(r.ok);
+  // Without graphic an annotation is a marker: at its plane's origin, else on its faces.
+  int expected = 0, markers = 0;
+  for (const KROStepAnnotation& a : r.annotations) {
+    const int n = OcctCurves(curves, a);
+    expected += n;
+    KROComPtr<KROBaseUnknown> object;
+    r.set.As<KROITPSIdBroker>()->GetObjectFromId(a.id, 1, object.PutTyped());
+    KROComPtr<KROITPSLightView> view;
+    object.As<KROITPSLightModel>()->GetLightView(view.PutTyped());
+    markers += n == 0 && (view || !a.tags.empty()) ? 1 : 0;
+  }
+  ASSERT_GT(expected, 100);
+
+  ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --svg '" + Out("part.svg") + "'"), 0);
+  const std::string svg = Slurp(Out("part.svg"));
+  ASSERT_TRUE(KROWellFormed(svg));
+  const KROSvgPaths p = KROPathsOf(svg);
+  EXPECT_EQ(p.stroked, 1 + expected + markers) << "the edges, each curve, each marker";
+  EXPECT_EQ(p.filled, 0) << "no face is shaded unless asked";
+
+  // --face shades that face and keeps only the annotations the tag query answers for it.
+  const KROStepAnnotation* onFace = nullptr;
+  for (const KROStepAnnotation& a : r.annotations)
+    if (OcctCurves(curves, a) > 0 && !a.tags.empty() &&
+        r.FindTag(a.tags.front())->kind == KROStepTag::Kind::Face)
+      onFace = onFace ? onFace : &a;
+  ASSERT_NE(onFace, nullptr);
+  const int face = onFace->tags.front();
+  int touching = 0;
+  for (int id : KROStepTouching(r, face)) {
+    const int n = OcctCurves(curves, r.annotations[static_cast<std::size_t>(id - 1)]);
+    touching += n > 0 ? n : 1;
+  }
+  ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --face " + std::to_string(face) + " --svg '" +
+                   Out("face.svg") + "'"),
+            0);
+  const KROSvgPaths f = KROPathsOf(Slurp(Out("face.svg")));
+  EXPECT_EQ(f.stroked, 1 + touching);
+  EXPECT_GT(f.filled, 0);
+}
+
+TEST_F(KROStepPicturesTest, ThePngHasItsSizeAndThePartInsideItsProjectedBox) {
+  ASSERT_EQ(KroPmi(KROStepData(kCTC01) + " --size 320x240 --png '" + Out("part.png") + "'"), 0);
+  const KROTestImage image = KRODecodePng(Slurp(Out("part.png")));
+  ASSERT_EQ(image.width, 320);
+  ASSERT_EQ(image.height, 240);
+  // Where the part lands, worked out from the same scene and camera.
+  KROStepImportResult r = KROStepImportFile(KROStepData(kCTC01));
+  KRORenderOptions options;
+  options.width = 320;
+  options.height = 240;
+  const KRORenderScene scene = KROStepRenderScene(r);
+  KRORenderOutput same;
+  ASSERT_TRUE(KRORenderPNG(scene, options, same));
+  const auto& box = same.partBox;
+  int inside = 0, outside = 0;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x)
+      if (image.Ink(x, y))
+        (x >= box[0] - 2 && x <= box[2] + 2 && y >= box[1] - 2 && y <= box[3] + 2 ? inside
+                                                                                  : outside)++;
+  EXPECT_GT(inside, 2000);
+  EXPECT_LT(outside, inside / 50) << "ink far from the part (markers may overhang a little)";
+}
+
+TEST_F(KROStepPicturesTest, CapturesGetThumbnailsThroughTheirOwnCamera) {
+  KROStepImportResult r = KROStepImportFile(KROStepData(kCTC01));
+  ASSERT_TRUE(r.ok);
+  list<KROBaseUnknown>* captures = nullptr;
+  r.set->GetCaptureList(&captures);
+  ASSERT_EQ(captures->Size(), 1);
+  KROComPtr<KROITPSLightCapture> capture;
+  ASSERT_EQ(captures->At(0)->QueryInterface(IID_KROITPSLightCapture, capture.Put()), S_OK);
+  _SEQUENCE_octet thumbnail;
+  ASSERT_EQ(capture->GetThumbnailData(thumbnail), S_OK);
+  const std::string png(reinterpret_cast<const char*>(thumbnail.data()),
+                        static_cast<std::size_t>(thumbnail.length()));
+  const KROTestImage image = KRODecodePng(png);
+  ASSERT_EQ(image.width, 256);
+  ASSERT_EQ(image.height, 256);
+
+  KRORenderOptions options;
+  options.width = options.height = 256;
+  options.camera = KRORenderCameraOf(capture.Get());
+  KRORenderOutput own, fallback;
+  ASSERT_TRUE(KRORenderPNG(KROStepRenderScene(r), options, own));
+  EXPECT_TRUE(own.bytes == png) << "not drawn through the capture's camera";
+  options.camera.reset();
+  ASSERT_TRUE(KRORenderPNG(KROStepRenderScene(r), options, fallback));
+  EXPECT_FALSE(fallback.bytes == png);
+
+  // A point on the capture's line of sight lands on one pixel wherever it is along it; the
+  // zenith points up the picture.
+  options.camera = KRORenderCameraOf(capture.Get());
+  const KRORenderProjection projection(KROStepRenderScene(r), options);
+  const KRORenderCamera& c = *options.camera;
+  auto along = [&](double t) {
+    return projection.Project({c.origin[0] + t * c.direction[0], c.origin[1] + t * c.direction[1],
+                               c.origin[2] + t * c.direction[2]});
+  };
+  EXPECT_NEAR(along(0)[0], along(500)[0], 1e-6);
+  EXPECT_NEAR(along(0)[1], along(500)[1], 1e-6);
+  EXPECT_LT(along(0)[2], along(500)[2]);
+  const KRORenderVec up = projection.Project(
+      {c.origin[0] + c.zenith[0], c.origin[1] + c.zenith[1], c.origin[2] + c.zenith[2]});
+  EXPECT_LT(up[1], along(0)[1]);
+  EXPECT_NEAR(up[0], along(0)[0], 1e-6);
+}
+
+TEST_F(KROStepPicturesTest, BadOutputsAndCapturesFailCleanly) {
+  std::string err;
+  const std::string stp = KROStepData(kCTC01);
+  for (const std::string& args :
+       {"--svg '" + Out("missing/dir/part.svg") + "'", "--png '" + dir_.string() + "'",
+        "--html '" + Out("missing/page.html") + "'", "--save '" + Out("missing/doc.krod") + "'",
+        "--capture no-such-view --svg '" + Out("a.svg") + "'",
+        "--capture 2 --svg '" + Out("a.svg") + "'",
+        "--reps '" + stp + "' --svg '" + Out("a.svg") + "'"}) {
+    EXPECT_EQ(KroPmi(stp + " " + args, &err), 2) << args;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_EQ(err.rfind("kro-pmi: ", 0), 0u) << err;
+  }
+  EXPECT_EQ(KroPmi(stp + " --size 0x10 --png '" + Out("a.png") + "'"), 1);
+  EXPECT_EQ(KroPmi(stp + " --size big --png '" + Out("a.png") + "'"), 1);
+  std::vector<std::string> left;
+  for (const auto& e : fs::recursive_directory_iterator(dir_))
+    left.push_back(e.path().string());
+  EXPECT_TRUE(left.empty()) << "a failed write left " << left.front();
+
+  // What --save writes, kro-pmi reads back and draws the same picture from.
+  ASSERT_EQ(KroPmi(stp + " --save '" + Out("doc.krod") + "' --svg '" + Out("a.svg") + "'"), 0);
+  ASSERT_EQ(KroPmi(stp + " --reps '" + Out("doc.krod") + "' --svg '" + Out("b.svg") + "'"), 0);
+  EXPECT_EQ(Slurp(Out("a.svg")), Slurp(Out("b.svg")));
+}
+
+TEST_F(KROStepPicturesTest, APartWithoutPmiStillDraws) {
+  const std::string box = Out("box.stp");
+  {
+    STEPControl_Writer writer;
+    writer.Transfer(BRepPrimAPI_MakeBox(10, 20, 30).Shape(), STEPControl_AsIs);
+    ASSERT_EQ(writer.Write(box.c_str()), IFSelect_RetDone);
+  }
+  ASSERT_EQ(KroPmi("'" + box + "' --svg '" + Out("box.svg") + "' --html '" + Out("box.html") +
+                   "' --face 1 --png '" + Out("box.png") + "'"),
+            0);
+  const std::string svg = Slurp(Out("box.svg"));
+  EXPECT_TRUE(KROWellFormed(svg));
+  const KROSvgPaths p = KROPathsOf(svg);
+  EXPECT_EQ(p.stroked, 1) << "the edges, no annotation";
+  EXPECT_GT(p.filled, 0) << "face 1 shaded";
+  EXPECT_NE(Slurp(Out("box.html")).find("0 annotations"), std::string::npos);
+  EXPECT_EQ(KRODecodePng(Slurp(Out("box.png"))).width, 800);
+}
+
+#ifdef KRO_CHROMIUM
+// The page in a real browser: Chromium runs the page's script on `#aN` and the DOM it dumps shows
+// what it highlighted.
+TEST_F(KROStepPicturesTest, ThePageHighlightsTheAnnotationTheFragmentNames) {
+  const std::map<std::string, int> curves = KROStepOcctPresentationCurves(KROStepData(kCTC04));
+  KROStepImportResult r = KROStepImportFile(KROStepData(kCTC04));
+  const KROStepAnnotation* chosen = nullptr;
+  std::set<int> faces;
+  for (const KROStepAnnotation& a : r.annotations) {
+    if (chosen || OcctCurves(curves, a) == 0) continue;
+    for (int t : a.tags)
+      if (r.FindTag(t)->kind == KROStepTag::Kind::Face) faces.insert(t);
+    if (faces.empty()) continue;
+    chosen = &a;
+  }
+  ASSERT_NE(chosen, nullptr);
+  ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --html '" + Out("page.html") + "'"), 0);
+  const std::string page = Slurp(Out("page.html"));
+  for (std::string_view tag : KROTags(page))
+    EXPECT_TRUE(KROTagAttribute(tag, "src").empty() && KROTagAttribute(tag, "href").empty())
+        << "the page fetches nothing: " << tag.substr(0, 60);
+
+  std::string dom;
+  const std::string id = std::to_string(chosen->id);
+  ASSERT_EQ(RunCommand(std::string("timeout 120 '") + KRO_CHROMIUM +
+                           "' --headless --no-sandbox --disable-gpu --user-data-dir='" +
+                           Out("profile") + "' --dump-dom 'file://" + Out("page.html") + "#a" + id +
+                           "'",
+                       &dom),
+            0);
+  ASSERT_NE(dom.find("id=\"row-a" + id + "\""), std::string::npos);
+  bool rowSelected = false;
+  for (std::string_view tag : KROTags(dom))
+    if (KROTagName(tag) == "tr" && KROTagAttribute(tag, "id") == "row-a" + id)
+      rowSelected = KROTagAttribute(tag, "class") == "row sel";
+  EXPECT_TRUE(rowSelected);
+
+  // The default view's picture comes first; each capture's (CTC-04 has one) follows it.
+  int lit = 0, litFaces = 0, faceRuns = 0, pictures = 0;
+  for (std::string_view tag : KROTags(dom)) {
+    if (KROTagName(tag) == "svg") ++pictures;
+    if (KROTagName(tag) != "path" || pictures != 1) continue;
+    const bool hl = KROTagAttribute(tag, "class") == "hl";
+    const std::string annotation = KROTagAttribute(tag, "data-a"),
+                      face = KROTagAttribute(tag, "data-face");
+    if (!annotation.empty()) {
+      EXPECT_EQ(hl, annotation == id);
+      lit += hl ? 1 : 0;
+    } else if (!face.empty()) {
+      EXPECT_EQ(hl, faces.count(std::stoi(face)) > 0) << "face " << face;
+      litFaces += hl ? 1 : 0;
+      ++faceRuns;
+    } else {
+      EXPECT_FALSE(hl);
+    }
+  }
+  EXPECT_EQ(lit, OcctCurves(curves, *chosen)) << "every curve of the annotation, nothing else";
+  EXPECT_GT(litFaces, 0);
+  EXPECT_GT(faceRuns, litFaces);
+
+  // One picture and one camera button per capture besides the default view.
+  ASSERT_EQ(KroPmi(KROStepData(kCTC01) + " --html '" + Out("captures.html") + "'"), 0);
+  const std::string withCapture = Slurp(Out("captures.html"));
+  auto count = [&](const std::string& what) {
+    int n = 0;
+    for (std::size_t at = withCapture.find(what); at != std::string::npos;
+         at = withCapture.find(what, at + 1))
+      ++n;
+    return n;
+  };
+  EXPECT_EQ(count("<div class=\"picture\">"), 2);
+  EXPECT_EQ(count("<button type=\"button\">"), 2);
+}
+#endif
