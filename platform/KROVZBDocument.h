@@ -84,12 +84,10 @@ public:
   KROVZBDocumentComponent() = default;
   ~KROVZBDocumentComponent() override;
 
-  ///@{
-  /// Answers IID_KROIVZBDocument itself; every other id, and the query by name, go to the
-  /// runtime.
+  /// The query by name, answered by the runtime.
   using KROBaseUnknown::QueryInterface;
+  /// Answers IID_KROIVZBDocument itself, every other id through the runtime.
   HRESULT QueryInterface(const IID& iid, void** out) override;
-  ///@}
   KROVZBContainer* OpenContainer(const KROUnicodeString& name, int flag) override;
 
 private:
