@@ -1,4 +1,4 @@
-// KROComPtr.h - a small owning interface pointer for internal code and tests.
+// KROComPtr.h - a small owning interface pointer, for the library's own code, tests and hosts.
 /// \file
 ///
 /// Keep a KROComPtr when you keep the object, a raw pointer when you only use it.

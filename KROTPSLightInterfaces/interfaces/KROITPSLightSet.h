@@ -37,7 +37,7 @@ public:
   /// Copies `name`; E_FAIL for null.
   virtual HRESULT SetStdName(const KROWChar* name) = 0;
   ///@{
-  /// The TTRS.
+  /// The TTRS. Removing one leaves the TTRS link ids that name its index as they are.
   virtual HRESULT GetTTRSList(list<KROBaseUnknown>** ttrs) = 0;
   virtual HRESULT AddTTRS(KROBaseUnknown* ttrs) = 0;
   virtual HRESULT RemoveTTRS(KROBaseUnknown* ttrs) = 0;

@@ -37,9 +37,10 @@ public:
   /// Not provided: always E_FAIL, `*tpss` untouched.
   virtual HRESULT RetrieveLightTPSsSuperType(unsigned short superType,
                                              list<KROBaseUnknown>** tpss) = 0;
-  /// The annotations linked (TTRS link ids) to a TTRS with a geometry path ending in face tag
-  /// `tag`, once per such path, appended to `*tpss` or to a new list when it holds null. E_FAIL,
-  /// list untouched, when no path ends in `tag`. Answers are cached per tag until `FlushData` or
-  /// an annotation leaves the set; a cached answer does not follow later link changes.
+  /// The annotations, in list order, whose TTRS link ids name a TTRS with a geometry path ending
+  /// in face tag `tag`: each once per (link id, such path) pair. Appended to `*tpss`, or to a new
+  /// list when it holds null. E_FAIL, list untouched, when no path ends in `tag`. Answers are
+  /// cached per tag until `FlushData` or an annotation leaves the set; a cached answer does not
+  /// follow later link changes.
   virtual HRESULT GetListOfAnnotationsWithZORTag(int tag, list<KROBaseUnknown>** tpss) = 0;
 };
