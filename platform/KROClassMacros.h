@@ -1,4 +1,5 @@
 // KROClassMacros.h - the class operations every registered class provides.
+/// \file
 ///
 /// \code
 ///   class KROTPSLightView : public KROTPSLightAdapt {
@@ -17,10 +18,15 @@
 #include "KROBaseUnknown.h"
 #include "KROMetaClass.h"
 
+/// Creates or finds the metaclass of a class (`fct_RetrieveMetaObject` with KROBaseUnknown's
+/// metaclass as parent) and, when `alsoExtends` is given, adds that type to what it extends.
 KRO_PLATFORM_API KROMetaClass* KRORegisterClass(const char* name, ENUMTypeOfClass kind,
                                                 const char* secondName, const char* framework,
                                                 std::size_t objectSize, const char* alsoExtends);
 
+/// Declares, inside a class, the class operations: `MetaObject`, `GetMetaObject`, `ClassId`,
+/// `IsA`, `ClassName`, `IsAKindOf` and `CreateItself` (which the class defines itself). Leaves
+/// the class in its private section.
 #define KRO_DECLARE_CLASS                                                                          \
 public:                                                                                            \
   static KROMetaClass* MetaObject();                                                               \
@@ -33,6 +39,7 @@ public:                                                                         
                                                                                                    \
 private:
 
+/// Defines, in one source file, the operations KRO_DECLARE_CLASS declares, but `CreateItself`.
 #define KRO_IMPLEMENT_CLASS(Class, kind, secondName, alsoExtends)                                  \
   KROMetaClass* Class::MetaObject() {                                                              \
     static KROMetaClass* meta = KRORegisterClass(                                                  \

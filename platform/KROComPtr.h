@@ -1,4 +1,5 @@
-// KROComPtr.h - a small owning interface pointer for internal code and tests.
+// KROComPtr.h - a small owning interface pointer, for the library's own code, tests and hosts.
+/// \file
 ///
 /// Keep a KROComPtr when you keep the object, a raw pointer when you only use it.
 /// \code
@@ -10,14 +11,21 @@
 
 #include "KROBaseUnknown.h"
 
+/// An interface pointer that owns one reference, released when it lets go.
 template <class T> class KROComPtr {
 public:
+  ///@{
+  /// An empty pointer.
   KROComPtr() = default;
   KROComPtr(std::nullptr_t) {}
+  ///@}
+  /// Shares `o`'s object, adding a reference.
   KROComPtr(const KROComPtr& o) : p_(o.p_) {
     if (p_) p_->AddRef();
   }
+  /// Takes `o`'s reference over, leaving `o` empty.
   KROComPtr(KROComPtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+  /// Holds what `o` held, releasing what this one held.
   KROComPtr& operator=(KROComPtr o) noexcept {
     T* t = p_;
     p_ = o.p_;
@@ -43,24 +51,31 @@ public:
     Reset();
     return reinterpret_cast<void**>(&p_);
   }
+  /// As `Put`, typed, for out arguments such as `CreateLightSet(set.PutTyped(), ...)`.
   T** PutTyped() {
     Reset();
     return &p_;
   }
+  /// Releases what is held, leaving the pointer empty.
   void Reset() {
     if (T* p = p_) {
       p_ = nullptr;
       p->Release();
     }
   }
+  /// The object's interface `J` (through `J::kIID`), counted; empty when the query fails.
   template <class J> KROComPtr<J> As() const {
     KROComPtr<J> r;
     if (p_) p_->QueryInterface(J::kIID, r.Put());
     return r;
   }
 
+  ///@{
+  /// The held pointer, uncounted; null when empty.
   T* Get() const { return p_; }
   T* operator->() const { return p_; }
+  ///@}
+  /// True when a pointer is held.
   explicit operator bool() const { return p_ != nullptr; }
 
 private:

@@ -1,4 +1,5 @@
 // KRODocumentFile.h - saving and loading visualization documents.
+/// \file
 ///
 /// \code
 ///   if (SUCCEEDED(KROSaveDocument(*doc, "part.krod"))) { ... }
@@ -31,5 +32,8 @@ KROSerializeDocument(const KROVZBDocumentComponent& doc);
 KRO_PLATFORM_API HRESULT KRODeserializeDocument(const unsigned char* data, std::size_t size,
                                                 KROVZBDocumentComponent** out);
 
+/// Writes `doc` to the file at `path`; E_FAIL when it cannot be written.
 KRO_PLATFORM_API HRESULT KROSaveDocument(const KROVZBDocumentComponent& doc, const char* path);
+/// A new document component (one reference) read from the file at `path`; on failure E_FAIL
+/// and `*out` null.
 KRO_PLATFORM_API HRESULT KROLoadDocument(const char* path, KROVZBDocumentComponent** out);

@@ -1,5 +1,5 @@
 // KROList.h - the ordered pointer list shared with the visualization library.
-///
+/// \file
 /// An ordered array of `T*` that grows at its tail by doubling. The list never takes or drops
 /// references on its items; whoever owns the list says what its items hold.
 /// \code
@@ -27,8 +27,10 @@
 #include <limits>
 #include <new>
 
+/// An ordered array of `T*` in insertion order; it never counts its items.
 template <class T> class list {
 public:
+  /// An empty list; no block is allocated until the first append.
   list() = default;
 
   /// A list that keeps `slotsInFront` free slots in front of item 0, as lists coming from the
@@ -69,7 +71,7 @@ public:
     return true;
   }
 
-  /// Appends the non-null entries of `source[0 .. n)` in order, as that many `Append` calls
+  /// Appends the non-null entries of the `n` pointers at `source` in order, as that many `Append` calls
   /// would, block sizes included, but growing the block at most once. Returns false, with the
   /// list unchanged, when the block could not grow.
   bool AppendNonNull(T* const* source, int n) {
@@ -111,8 +113,11 @@ public:
     return at >= 0;
   }
 
+  ///@{
+  /// The item at 0-based `i`, or null outside 0 .. Size() - 1.
   T* operator[](int i) const { return At(i); }
   T* At(int i) const { return i >= 0 && i < count ? items[i] : nullptr; }
+  ///@}
 
   /// Index of the last occurrence of `item` (pointer identity), or -1.
   int Locate(const T* item) const {
@@ -121,11 +126,19 @@ public:
     return -1;
   }
 
+  /// Number of items.
   int Size() const { return count; }
+  /// Free slots kept in front of item 0.
   int HeadRoom() const { return headRoom; }
+  /// Free slots after the last item.
   int Reserve() const { return reserve; }
+  ///@{
+  /// A position of the owner's, starting at 0, that `Remove` moves back by one when it takes
+  /// out an item before it.
   int Cursor() const { return cursor; }
   void SetCursor(int position) { cursor = position; }
+  ///@}
+  /// The address of item 0 (null while no block exists); `Size()` items follow.
   T** Items() const { return items; }
 
   /// Free slots added when a full list of `count` items grows: doubling, but never past

@@ -1,4 +1,5 @@
 // KRORawColl.h - the runtime's growable collections of plain values, indexed from 1.
+/// \file
 ///
 /// \code
 ///   KRORawCollint ids;
@@ -17,6 +18,7 @@
 #include <new>
 #include <type_traits>
 
+/// A growable collection of plain values, indexed from 1.
 template <class T> class KRORawColl {
   static_assert(std::is_trivially_copyable_v<T>, "KRORawColl holds plain values only");
 
@@ -29,6 +31,7 @@ public:
     }
   }
 
+  /// A copy of `other`'s values (empty when it cannot be allocated).
   KRORawColl(const KRORawColl& other) noexcept { CopyFrom(other); }
 
   /// Replaces the content with a copy of `other`'s.
@@ -55,6 +58,7 @@ public:
     return 1;
   }
 
+  /// Number of values.
   int Size() const noexcept { return size_; }
 
   /// The value at 1-based position `i`, or T{} outside 1 .. Size().
@@ -88,6 +92,9 @@ private:
   int capacity_ = 0;
 };
 
+/// Ints: link ids, geometry paths.
 using KRORawCollint = KRORawColl<int>;
+/// Untyped pointers: a TTRS's or a capture's collections handed out.
 using KRORawCollPV = KRORawColl<void*>;
+/// Doubles: a view's points.
 using KRORawColldouble = KRORawColl<double>;

@@ -1,5 +1,5 @@
 // KRORep.h - graphic representations (reps) and the group reps that hold them.
-///
+/// \file
 /// Reps live on the heap only and are made through the rep allocator, which never throws and
 /// counts live reps for tests:
 /// \code
@@ -23,17 +23,20 @@
 #include <string>
 #include <utility>
 
+/// A graphic representation; the base of every rep.
 class KRO_PLATFORM_API KRORep {
 public:
   KRORep() = default;
   KRORep(const KRORep&) = delete;
   KRORep& operator=(const KRORep&) = delete;
 
+  ///@{
   /// The rep allocator; the extra arguments are unused (pass null, null, 0). Returns null when
   /// memory runs out, in which case no constructor runs.
   static void* operator new(std::size_t size, void*, void*, int) noexcept;
   static void operator delete(void* p, void*, void*, int) noexcept;
   static void operator delete(void* p) noexcept;
+  ///@}
   static void* operator new(std::size_t) = delete;
   static void* operator new[](std::size_t) = delete;
 
@@ -46,13 +49,17 @@ public:
   /// Frees the rep when no bag holds it; does nothing otherwise.
   virtual void Destroy();
 
+  ///@{
   /// The children of a group rep; null for a rep that cannot hold any.
   virtual list<KRORep>* GetChildren() { return nullptr; }
   virtual const list<KRORep>* GetChildren() const { return nullptr; }
+  ///@}
 
+  ///@{
   /// Free text that tells reps apart; streamed with the rep.
   const std::string& GetLabel() const { return label_; }
   void SetLabel(std::string label) { label_ = std::move(label); }
+  ///@}
 
   /// Number of bags holding this rep (a bag holding it twice counts twice).
   int HolderCount() const { return holders_; }
@@ -60,6 +67,7 @@ public:
 protected:
   virtual ~KRORep();
 
+  /// Counts one more bag holding `rep`.
   static void Hold(KRORep& rep) { ++rep.holders_; }
   /// Drops one hold; true when no bag holds the rep any longer.
   static bool Unhold(KRORep& rep) {
@@ -88,6 +96,7 @@ public:
 
   /// The bag's own list. Add children through `AddChild` so that they count this bag as holder.
   list<KRORep>* GetChildren() override { return &children_; }
+  /// The bag's own list, to read.
   const list<KRORep>* GetChildren() const override { return &children_; }
 
   /// Appends `child` and counts this bag as one of its holders. Returns 1, or 0 when the list
@@ -109,8 +118,11 @@ private:
 extern template class KRO_PLATFORM_API KROGroupRep<KRORep>;
 extern template class KRO_PLATFORM_API KROGroupRep<KRO2DRep>;
 
+/// A 3D group rep: the bag a light object keeps its rep in, and the rep class of the
+/// sequential streams and the capture stream.
 class KRO_PLATFORM_API KRO3DBagRep : public KROGroupRep<KRORep> {
 public:
+  /// The name the rep is streamed under.
   static constexpr const char* kClassName = "KRO3DBagRep";
   const char* ClassName() const override;
 
@@ -118,8 +130,10 @@ protected:
   ~KRO3DBagRep() override;
 };
 
+/// A 2D group rep, one of the two rep classes of an annotation's 2D stream.
 class KRO_PLATFORM_API KRO2DBagRep : public KROGroupRep<KRO2DRep> {
 public:
+  /// The name the rep is streamed under.
   static constexpr const char* kClassName = "KRO2DBagRep";
   const char* ClassName() const override;
 
@@ -127,8 +141,10 @@ protected:
   ~KRO2DBagRep() override;
 };
 
+/// A 2D rep without children, the other rep class of an annotation's 2D stream.
 class KRO_PLATFORM_API KRO2DCustomRep : public KRO2DRep {
 public:
+  /// The name the rep is streamed under.
   static constexpr const char* kClassName = "KRO2DCustomRep";
   const char* ClassName() const override;
 

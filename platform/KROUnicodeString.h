@@ -1,4 +1,5 @@
 // KROUnicodeString.h - the runtime's 16-bit text value.
+/// \file
 ///
 /// Holds a copy of a zero-terminated `KROWChar` text. Nothing here throws: when memory runs out
 /// the string is left empty.
@@ -14,6 +15,7 @@
 #include "KROPlatformExport.h"
 #include "KROTypes.h"
 
+/// A 16-bit text held by value.
 class KRO_PLATFORM_API KROUnicodeString {
 public:
   KROUnicodeString() noexcept = default;
@@ -21,10 +23,13 @@ public:
   KROUnicodeString(const KROWChar* text) noexcept;
   /// Widens each byte of an ASCII `text`; null gives the empty string.
   KROUnicodeString(const char* text) noexcept;
+  ///@{
+  /// Copies or takes over `other`'s text (a moved-from string is empty).
   KROUnicodeString(const KROUnicodeString& other) noexcept;
   KROUnicodeString(KROUnicodeString&& other) noexcept;
   KROUnicodeString& operator=(const KROUnicodeString& other) noexcept;
   KROUnicodeString& operator=(KROUnicodeString&& other) noexcept;
+  ///@}
   ~KROUnicodeString();
 
   /// Replaces the content with a copy of `text` (which may point into this string).
@@ -35,10 +40,12 @@ public:
   /// null when it cannot be allocated.
   KROWChar* NewWCharArray() const noexcept;
 
+  /// Number of 16-bit units, the terminating 0 not counted.
   int GetLengthInChar() const noexcept { return length_; }
   /// The zero-terminated text; never null.
   const KROWChar* Data() const noexcept;
 
+  /// True when both hold the same units.
   bool operator==(const KROUnicodeString& other) const noexcept;
   /// Compares with ASCII `text`; a null text never compares equal.
   bool operator==(const char* text) const noexcept;

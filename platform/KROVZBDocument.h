@@ -1,4 +1,5 @@
 // KROVZBDocument.h - visualization documents: a tree of named containers holding byte streams.
+/// \file
 ///
 /// \code
 ///   KROVZBDocumentComponent* doc = KRODocumentBuilder()
@@ -32,11 +33,14 @@ class KROVZBContainer;
 class KROVZBDocumentComponent;
 struct KROVZBNode;
 
+/// Id of KROIVZBDocument, answered by a document component.
 inline constexpr IID IID_KROIVZBDocument = {
     0x6B524F56, 0x5A42, 0x4443, {0x8F, 0x21, 0x5D, 0x0C, 0x3A, 0x77, 0x91, 0x04}};
 
+/// The document interface the set binds reps through.
 class KRO_PLATFORM_API KROIVZBDocument : public KROBaseUnknown {
 public:
+  /// The interface's id (`KROComPtr::As`).
   static constexpr const IID& kIID = IID_KROIVZBDocument;
 
   /// A new view of the top-level container called `name`, which the caller deletes; null when
@@ -44,6 +48,7 @@ public:
   virtual KROVZBContainer* OpenContainer(const KROUnicodeString& name, int flag) = 0;
 };
 
+/// A view of one named container of a document: its children and its stream.
 class KRO_PLATFORM_API KROVZBContainer {
 public:
   KROVZBContainer(const KROVZBContainer&) = delete;
@@ -57,7 +62,9 @@ public:
   /// The reader of this container's stream, owned by the container (the same reader on every
   /// call, so its position carries over); null when the container has no stream.
   KROStreamer* GetStreamer();
+  /// The container's name, owned by the container.
   const char* GetName() const;
+  /// Number of child containers.
   int GetChildCount() const;
 
 private:
@@ -77,7 +84,9 @@ public:
   KROVZBDocumentComponent() = default;
   ~KROVZBDocumentComponent() override;
 
+  /// The query by name, answered by the runtime.
   using KROBaseUnknown::QueryInterface;
+  /// Answers IID_KROIVZBDocument itself, every other id through the runtime.
   HRESULT QueryInterface(const IID& iid, void** out) override;
   KROVZBContainer* OpenContainer(const KROUnicodeString& name, int flag) override;
 
@@ -96,12 +105,14 @@ private:
 /// memory. Documents already built never see later changes.
 class KRO_PLATFORM_API KRODocumentBuilder {
 public:
+  /// Creates the container at `path` and any missing along it.
   KRODocumentBuilder& AddContainer(const std::string& path);
   /// Gives the container at `path` the stream `bytes`, replacing any it had.
   KRODocumentBuilder& SetStream(const std::string& path, std::vector<unsigned char> bytes);
 
   /// A new document component (one reference, the caller releases it), or null.
   KROVZBDocumentComponent* Build() const;
+  /// False once a path was refused or memory ran out.
   bool Good() const { return good_; }
 
 private:

@@ -1,5 +1,5 @@
 // KROStepImport.h - reads the semantic PMI of a STEP AP242 file into a new light model.
-///
+/// \file
 /// The importer is a host of the kernel: it builds the model through the factory and the
 /// interfaces only. OCCT does the reading; nothing of OCCT shows in this header, no exception
 /// leaves it and nothing is printed while it runs (OCCT's messages land in `messages`).
@@ -55,27 +55,29 @@ enum KROStepTypeCode : unsigned short {
 
 /// What one face or edge tag stands for.
 struct KROStepTag {
+  /// A face or an edge.
   enum class Kind { Face, Edge };
-  int tag = 0;  ///< unique in the model, from 1
-  int part = 0; ///< 0-based index into `KROStepImportResult::parts`
-  Kind kind = Kind::Face;
+  int tag = 0;               ///< unique in the model, from 1
+  int part = 0;              ///< 0-based index into `KROStepImportResult::parts`
+  Kind kind = Kind::Face;    ///< a face or an edge
   int subIndex = 0;          ///< 1-based position among the part's faces (or edges), OCCT's order
   std::string subShapeLabel; ///< OCCT label entry of the face or edge when it has one, else empty
 };
 
 /// One part definition (a simple shape of the file, not an assembly).
 struct KROStepPart {
-  std::string name;
+  std::string name;  ///< the name of its label in OCCT's document, or empty
   std::string label; ///< OCCT label entry, e.g. "0:1:1:2"
-  int faceCount = 0;
-  int edgeCount = 0;
+  int faceCount = 0; ///< number of its faces, which have tags
+  int edgeCount = 0; ///< number of its edges, which have tags
 };
 
 /// One annotation of the model and where it came from.
 struct KROStepAnnotation {
+  /// What the annotation is (`KROStepKindName` names it).
   enum class Kind { Dimension, Tolerance, Datum, DatumTarget };
-  int id = 0; ///< the broker's annotation id, from 1 (kind 1)
-  Kind kind = Kind::Dimension;
+  int id = 0;                      ///< the broker's annotation id, from 1 (kind 1)
+  Kind kind = Kind::Dimension;     ///< what the annotation is
   std::vector<std::string> labels; ///< OCCT label entries (a datum feature may gather several)
   std::vector<int> tags;           ///< faces and edges of every shape it applies to, ascending
   /// Empty when OCCT's document held it whole. Else what the importer took from the file's own
@@ -83,23 +85,23 @@ struct KROStepAnnotation {
   /// then empty) or "magnitude" (its value).
   std::string recovered;
   std::string recoveryReason; ///< OCCT's reason where it gave one, else "not transferred"
-  int fileEntity = 0;         ///< the file's entity id (#n) of a tolerance, when known
+  int fileEntity = 0;         ///< the file's entity id (`#n`) of a tolerance, when known
 };
 
 /// A capture built from a saved view of the file.
 struct KROStepCapture {
-  int index = 0; ///< the capture's index in the model, from 1
-  std::string name;
+  int index = 0;                ///< the capture's index in the model, from 1
+  std::string name;             ///< the saved view's name
   std::vector<int> annotations; ///< ids of the annotations it shows, in the view's order
   bool recovered = false;       ///< taken from the file's camera model, not OCCT's document
-  std::string recoveryReason;
-  int fileEntity = 0; ///< the camera model's entity id (#n) when recovered
+  std::string recoveryReason;   ///< when recovered: OCCT's reason, else "not transferred"
+  int fileEntity = 0;           ///< the camera model's entity id (`#n`) when recovered
 };
 
 /// A reference frame (datum system) built for the tolerances.
 struct KROStepFrame {
-  int id = 0; ///< the broker's reference-frame id, from 1 (kind 4)
-  std::string text;
+  int id = 0;              ///< the broker's reference-frame id, from 1 (kind 4)
+  std::string text;        ///< its attributes text: its datums' texts joined by '|'
   std::vector<int> datums; ///< annotation ids of its datum features, in order
 };
 
@@ -118,10 +120,12 @@ struct KROStepGeometry {
   std::vector<KROStepTagGeometry> edges; ///< ordered by tag
 };
 
+/// One warning or error of an import.
 struct KROStepMessage {
+  /// A warning: something was skipped; an error: something could not be read.
   enum class Severity { Warning, Error };
-  Severity severity = Severity::Warning;
-  std::string text;
+  Severity severity = Severity::Warning; ///< warning or error
+  std::string text;                      ///< the message, OCCT's own text where it comes from OCCT
 };
 
 /// The model and its side table. The set owns every object in it; the result keeps one reference
@@ -131,12 +135,14 @@ struct KROStepMessage {
 /// result holds the document's reference, and is declared before `set` so that the set goes
 /// first. A host that keeps the set beyond the result keeps the document with it.
 struct KRO_STEP_API KROStepImportResult {
-  bool ok = false; ///< false: nothing usable was read; the messages say why
-  std::vector<KROStepMessage> messages;
+  bool ok = false;                      ///< false: nothing usable was read; the messages say why
+  std::vector<KROStepMessage> messages; ///< in the order they arose
+  /// The model's visualization document, which the set borrows. Declared before `set`, so the
+  /// set is released first; keep it while you keep the set.
   KROComPtr<KROVZBDocumentComponent> document;
-  KROComPtr<KROITPSLightSet> set;
-  std::vector<KROStepPart> parts;
-  std::vector<KROStepTag> tags;               ///< ordered by tag: tags[i].tag == i + 1
+  KROComPtr<KROITPSLightSet> set; ///< the model; empty when nothing could be built
+  std::vector<KROStepPart> parts; ///< the part definitions, in the shape tool's order
+  std::vector<KROStepTag> tags;   ///< ordered by tag: tags[i].tag == i + 1
   std::vector<KROStepAnnotation> annotations; ///< ordered by id
   std::vector<KROStepFrame> frames;           ///< ordered by id
   std::vector<KROStepCapture> captures;       ///< ordered by index
