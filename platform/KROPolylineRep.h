@@ -27,19 +27,21 @@ using KROPolyline2D = std::vector<KROPoint2D>;
 
 /// The caps a polyline body obeys, shared by both dimensions.
 struct KROPolylineLimits {
-  static constexpr int kMaxPolylines = 1 << 20;
-  static constexpr int kMaxPoints = 1 << 24;
+  static constexpr int kMaxPolylines = 1 << 20; ///< polylines in one rep
+  static constexpr int kMaxPoints = 1 << 24;    ///< points in one rep, over all its polylines
 };
 
 /// Polylines in model space: an annotation's graphic, or any 3D wire drawing.
 class KRO_PLATFORM_API KRO3DPolylineRep : public KRORep, public KROPolylineLimits {
 public:
-  static constexpr const char* kClassName = "KRO3DPolylineRep";
-  static constexpr int kDimension = 3;
-  using Polyline = KROPolyline3D;
+  static constexpr const char* kClassName = "KRO3DPolylineRep"; ///< its name in streams
+  static constexpr int kDimension = 3;                          ///< coordinates per point
+  using Polyline = KROPolyline3D;                               ///< one polyline of it
   const char* ClassName() const override;
 
+  /// The polylines, in the order they were set (and are written).
   const std::vector<KROPolyline3D>& GetPolylines() const { return polylines_; }
+  /// Replaces the polylines; the caps are checked when the rep is written, not here.
   void SetPolylines(std::vector<KROPolyline3D> polylines) noexcept {
     polylines_ = std::move(polylines);
   }
@@ -56,15 +58,18 @@ private:
 /// Polylines in an annotation plane, in its (x, y) coordinates.
 class KRO_PLATFORM_API KRO2DPolylineRep : public KRO2DRep, public KROPolylineLimits {
 public:
-  static constexpr const char* kClassName = "KRO2DPolylineRep";
-  static constexpr int kDimension = 2;
-  using Polyline = KROPolyline2D;
+  static constexpr const char* kClassName = "KRO2DPolylineRep"; ///< its name in streams
+  static constexpr int kDimension = 2;                          ///< coordinates per point
+  using Polyline = KROPolyline2D;                               ///< one polyline of it
   const char* ClassName() const override;
 
+  /// The polylines, in the order they were set (and are written).
   const std::vector<KROPolyline2D>& GetPolylines() const { return polylines_; }
+  /// Replaces the polylines; the caps are checked when the rep is written, not here.
   void SetPolylines(std::vector<KROPolyline2D> polylines) noexcept {
     polylines_ = std::move(polylines);
   }
+  /// Total number of points over every polyline.
   long PointCount() const;
 
 protected:

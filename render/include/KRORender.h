@@ -31,14 +31,16 @@ using KRORenderVec = std::array<double, 3>;
 
 /// A face (triangles, three corners each) or an edge (a polyline) of the part.
 struct KRORenderShape {
-  int tag = 0;
-  std::vector<KRORenderVec> points;
+  int tag = 0;                      ///< the face's or edge's tag
+  std::vector<KRORenderVec> points; ///< model coordinates
 };
 
+/// One annotation as drawn: its graphic, or a marker where it has none.
 struct KRORenderAnnotation {
+  /// What it is; each kind is drawn in a colour of its own.
   enum class Kind { Dimension, Tolerance, Datum, DatumTarget };
   int id = 0; ///< the annotation's id, from 1: what the page and the options name it by
-  Kind kind = Kind::Dimension;
+  Kind kind = Kind::Dimension;                  ///< picks its colour
   std::vector<std::vector<KRORenderVec>> lines; ///< its graphic; empty: drawn as a marker
   /// Where the marker goes (its plane's origin); unset: the centre of the faces and edges of
   /// its tags; neither: it is not drawn.
@@ -46,27 +48,29 @@ struct KRORenderAnnotation {
   std::vector<int> tags; ///< the faces and edges it applies to
 };
 
+/// Everything a picture shows; the renderer reads nothing else.
 struct KRORenderScene {
-  std::vector<KRORenderShape> faces;
-  std::vector<KRORenderShape> edges;
-  std::vector<KRORenderAnnotation> annotations;
+  std::vector<KRORenderShape> faces;            ///< triangles, drawn shaded where asked
+  std::vector<KRORenderShape> edges;            ///< polylines, always drawn
+  std::vector<KRORenderAnnotation> annotations; ///< drawn over the part
 };
 
 /// A parallel camera: where it looks from, the direction it looks in, and which way is up.
 struct KRORenderCamera {
-  KRORenderVec origin{};
-  KRORenderVec direction{};
-  KRORenderVec zenith{};
+  KRORenderVec origin{};    ///< where it looks from (a parallel view only uses its direction)
+  KRORenderVec direction{}; ///< the direction it looks in, need not be unit
+  KRORenderVec zenith{};    ///< up in the picture; need not be perpendicular to the direction
 };
 
+/// What to draw and how.
 struct KRORenderOptions {
-  int width = 800;
-  int height = 600;
+  int width = 800;  ///< pixels, 1 to kKRORenderMaxSide
+  int height = 600; ///< pixels, 1 to kKRORenderMaxSide
   /// None, or one whose direction and zenith are zero or parallel: the default isometric camera
   /// (the latter with a warning).
   std::optional<KRORenderCamera> camera;
-  bool shadeAllFaces = false;
-  std::set<int> shadedFaces; ///< faces shaded besides (or instead of) all of them
+  bool shadeAllFaces = false; ///< shade every face (sorted by depth), not only `shadedFaces`
+  std::set<int> shadedFaces;  ///< faces shaded besides (or instead of) all of them
   /// Annotations drawn: all of them when unset.
   std::optional<std::set<int>> onlyAnnotations;
   int highlight = 0; ///< an annotation drawn in the highlight colour, its faces too; 0 for none
@@ -74,25 +78,29 @@ struct KRORenderOptions {
 
 /// One drawn path of an SVG, in the order the surface writes them: what it stands for.
 struct KRORenderItem {
+  /// What the path draws.
   enum class Kind { Face, Edges, Annotation, Marker };
-  Kind kind = Kind::Face;
-  int id = 0; ///< a face's tag, an annotation's id; 0 for the edges (one path for all)
+  Kind kind = Kind::Face; ///< what the path draws
+  int id = 0;             ///< a face's tag, an annotation's id; 0 for the edges (one path for all)
 };
 
+/// A picture, or why there is none.
 struct KRORenderOutput {
-  bool ok = false;
-  std::string error;
-  std::vector<std::string> warnings;
-  std::string bytes;                ///< the SVG text or the PNG file
-  std::vector<KRORenderItem> items; ///< per path element, in document order (SVG and PNG alike)
-  std::array<double, 4> partBox{};  ///< the part's projected box in pixels: x0, y0, x1, y1
+  bool ok = false;                   ///< false: no picture; `error` says why
+  std::string error;                 ///< one line, e.g. a size beyond kKRORenderMaxSide
+  std::vector<std::string> warnings; ///< drawn anyway, e.g. a camera that gave way
+  std::string bytes;                 ///< the SVG text or the PNG file
+  std::vector<KRORenderItem> items;  ///< per path element, in document order (SVG and PNG alike)
+  std::array<double, 4> partBox{};   ///< the part's projected box in pixels: x0, y0, x1, y1
 };
 
 /// Largest picture side accepted; a larger size is refused, not allocated.
 inline constexpr int kKRORenderMaxSide = 8192;
 
+/// Draws the scene as SVG text into `out.bytes`; returns `out.ok`. Never throws.
 KRO_RENDER_API bool KRORenderSVG(const KRORenderScene& scene, const KRORenderOptions& options,
                                  KRORenderOutput& out);
+/// Draws the scene as a PNG file's bytes into `out.bytes`; returns `out.ok`. Never throws.
 KRO_RENDER_API bool KRORenderPNG(const KRORenderScene& scene, const KRORenderOptions& options,
                                  KRORenderOutput& out);
 

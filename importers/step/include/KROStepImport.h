@@ -107,7 +107,7 @@ struct KROStepFrame {
 
 /// The drawable geometry of one face or edge tag, in model coordinates, as OCCT discretised it.
 struct KROStepTagGeometry {
-  int tag = 0;
+  int tag = 0; ///< the face's or edge's tag
   /// A face: triangle corners, three per triangle, counter-clockwise seen from outside the
   /// material. An edge: its polyline.
   std::vector<std::array<double, 3>> points;
@@ -140,9 +140,9 @@ struct KRO_STEP_API KROStepImportResult {
   /// The model's visualization document, which the set borrows. Declared before `set`, so the
   /// set is released first; keep it while you keep the set.
   KROComPtr<KROVZBDocumentComponent> document;
-  KROComPtr<KROITPSLightSet> set; ///< the model; empty when nothing could be built
-  std::vector<KROStepPart> parts; ///< the part definitions, in the shape tool's order
-  std::vector<KROStepTag> tags;   ///< ordered by tag: tags[i].tag == i + 1
+  KROComPtr<KROITPSLightSet> set;             ///< the model; empty when nothing could be built
+  std::vector<KROStepPart> parts;             ///< the part definitions, in the shape tool's order
+  std::vector<KROStepTag> tags;               ///< ordered by tag: tags[i].tag == i + 1
   std::vector<KROStepAnnotation> annotations; ///< ordered by id
   std::vector<KROStepFrame> frames;           ///< ordered by id
   std::vector<KROStepCapture> captures;       ///< ordered by index
