@@ -46,6 +46,10 @@ struct KRORenderAnnotation {
   /// its tags; neither: it is not drawn.
   std::optional<KRORenderVec> marker;
   std::vector<int> tags; ///< the faces and edges it applies to
+  /// Its annotation plane's normal, when it has a plane: the side its text reads from.
+  std::optional<KRORenderVec> normal;
+  /// Its annotation plane's y direction, when it has a plane: which way its text stands.
+  std::optional<KRORenderVec> up;
 };
 
 /// Everything a picture shows; the renderer reads nothing else.
@@ -66,8 +70,8 @@ struct KRORenderCamera {
 struct KRORenderOptions {
   int width = 800;  ///< pixels, 1 to kKRORenderMaxSide
   int height = 600; ///< pixels, 1 to kKRORenderMaxSide
-  /// None, or one whose direction and zenith are zero or parallel: the default isometric camera
-  /// (the latter with a warning).
+  /// None, or one whose direction and zenith are zero or parallel: the scene's default camera
+  /// (`KRORenderProjection::DefaultCamera`; the latter with a warning).
   std::optional<KRORenderCamera> camera;
   bool shadeAllFaces = false; ///< shade every face (sorted by depth), not only `shadedFaces`
   std::set<int> shadedFaces;  ///< faces shaded besides (or instead of) all of them
@@ -117,8 +121,13 @@ public:
   /// The unit direction the camera looks in.
   const KRORenderVec& Forward() const { return forward_; }
 
-  /// The default camera: looking from (-1, 1, 1) towards the origin, z up.
+  /// The isometric camera looking from (-1, 1, 1) towards the origin, z up.
   static KRORenderCamera Isometric();
+  /// The default camera of a scene: of the eight isometric views, the one from which the most
+  /// annotation planes are seen from their front, so that their text is not mirrored; its up is
+  /// the mean up of those planes' text (z where there is none, or it runs along the view).
+  /// `Isometric()` where no annotation has a plane, and on a tie with it.
+  static KRORenderCamera DefaultCamera(const KRORenderScene& scene);
   /// True when the camera's direction and zenith are usable (not zero, not parallel).
   static bool Usable(const KRORenderCamera& camera);
 

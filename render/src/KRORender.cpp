@@ -20,6 +20,8 @@ namespace {
 using Vec = KRORenderVec;
 
 Vec Sub(const Vec& a, const Vec& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+Vec Add(const Vec& a, const Vec& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
+Vec Scale(const Vec& a, double k) { return {a[0] * k, a[1] * k, a[2] * k}; }
 double Dot(const Vec& a, const Vec& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
 Vec Cross(const Vec& a, const Vec& b) {
   return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
@@ -337,6 +339,32 @@ KRORenderCamera KRORenderProjection::Isometric() {
   return {{-s, s, s}, {s, -s, -s}, {0, 0, 1}};
 }
 
+KRORenderCamera KRORenderProjection::DefaultCamera(const KRORenderScene& scene) {
+  const KRORenderCamera first = Isometric();
+  KRORenderCamera best = first;
+  int bestScore = 0;
+  // The first candidate is Isometric() itself, so that it wins every tie.
+  for (int octant = 0; octant < 8; ++octant) {
+    const Vec d{(octant & 1 ? -1 : 1) * first.direction[0],
+                (octant & 2 ? -1 : 1) * first.direction[1],
+                (octant & 4 ? -1 : 1) * first.direction[2]};
+    int score = 0;
+    Vec up{};
+    for (const KRORenderAnnotation& a : scene.annotations) {
+      if (!a.normal || !Finite(*a.normal) || !(Dot(*a.normal, d) < 0)) continue;
+      ++score;
+      if (a.up && Finite(*a.up)) up = Add(up, Unit(*a.up));
+    }
+    if (score <= bestScore) continue;
+    bestScore = score;
+    // Up across the view only: its part along the view direction shows nothing.
+    const Vec across = Sub(up, Scale(d, Dot(up, d)));
+    const Vec zenith = Length(across) > 1e-6 * score ? across : Vec{0, 0, 1};
+    best = {{-d[0], -d[1], -d[2]}, d, zenith};
+  }
+  return best;
+}
+
 bool KRORenderProjection::Usable(const KRORenderCamera& c) {
   if (!Finite(c.direction) || !Finite(c.zenith)) return false;
   const double d = Length(c.direction), z = Length(c.zenith);
@@ -346,12 +374,12 @@ bool KRORenderProjection::Usable(const KRORenderCamera& c) {
 
 KRORenderProjection::KRORenderProjection(const KRORenderScene& scene,
                                          const KRORenderOptions& options, std::string* warning) {
-  KRORenderCamera camera = options.camera.value_or(Isometric());
+  KRORenderCamera camera = options.camera ? *options.camera : DefaultCamera(scene);
   if (!Usable(camera)) {
     if (warning)
       *warning = "the camera's direction and zenith are zero or parallel; the default "
-                 "isometric camera is used";
-    camera = Isometric();
+                 "camera is used";
+    camera = DefaultCamera(scene);
   }
   forward_ = Unit(camera.direction);
   right_ = Unit(Cross(forward_, camera.zenith));

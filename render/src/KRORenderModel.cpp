@@ -53,6 +53,13 @@ std::vector<KRORenderAnnotation> KRORenderAnnotationsOf(KROITPSLightSet* set) {
     if (SUCCEEDED(model->GetLightView(view.PutTyped())) && view) {
       KRORenderVec o{};
       if (SUCCEEDED(view->GetPlaneOrigin(&o[0], &o[1], &o[2]))) a.marker = o;
+      KRORenderVec x{}, y{};
+      if (SUCCEEDED(view->GetFirstPlaneDirect(&x[0], &x[1], &x[2])) &&
+          SUCCEEDED(view->GetSecondPlaneDirect(&y[0], &y[1], &y[2]))) {
+        a.up = y;
+        a.normal = KRORenderVec{x[1] * y[2] - x[2] * y[1], x[2] * y[0] - x[0] * y[2],
+                                x[0] * y[1] - x[1] * y[0]};
+      }
     }
     out.push_back(std::move(a));
   }

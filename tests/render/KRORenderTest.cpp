@@ -66,9 +66,20 @@ TEST_F(KRORenderTest, ACameraPutsKnownPointsWhereItLooks) {
   KRORenderScene scene = Box();
   scene.faces.clear();
   scene.edges.clear();
-  scene.annotations.push_back(
-      {1, KRORenderAnnotation::Kind::Datum, {}, KRORenderVec{10, 5, 2}, {}});
-  scene.annotations.push_back({2, KRORenderAnnotation::Kind::Datum, {}, KRORenderVec{0, 0, 0}, {}});
+  scene.annotations.push_back({1,
+                               KRORenderAnnotation::Kind::Datum,
+                               {},
+                               KRORenderVec{10, 5, 2},
+                               {},
+                               std::nullopt,
+                               std::nullopt});
+  scene.annotations.push_back({2,
+                               KRORenderAnnotation::Kind::Datum,
+                               {},
+                               KRORenderVec{0, 0, 0},
+                               {},
+                               std::nullopt,
+                               std::nullopt});
   options.camera = TopView();
   KRORenderOutput png;
   ASSERT_TRUE(KRORenderPNG(scene, options, png)) << png.error;
@@ -96,16 +107,66 @@ TEST_F(KRORenderTest, UnusableCamerasFallBackToTheDefaultWithAWarning) {
   }
 }
 
+// The default view is the isometric one from which annotation planes show their front, so
+// that their text is not mirrored; without planes it is the plain isometric view.
+TEST_F(KRORenderTest, TheDefaultCameraSeesAnnotationPlanesFromTheFront) {
+  KRORenderScene scene = Box();
+  scene.annotations.push_back({1,
+                               KRORenderAnnotation::Kind::Dimension,
+                               {},
+                               KRORenderVec{5, 2, 2},
+                               {},
+                               std::nullopt,
+                               std::nullopt});
+  const KRORenderCamera plain = KRORenderProjection::Isometric();
+  EXPECT_EQ(KRORenderProjection::DefaultCamera(scene).direction, plain.direction);
+  for (const KRORenderVec& normal :
+       {KRORenderVec{0, 0, -1}, KRORenderVec{1, 1, 0}, KRORenderVec{-2, 0, 0.5}}) {
+    // Text standing along x in a plane of that normal.
+    const KRORenderVec up = normal[2] != 0 ? KRORenderVec{1, 0, 0} : KRORenderVec{0, 0, 1};
+    for (KRORenderAnnotation& a : scene.annotations) {
+      a.normal = normal;
+      a.up = up;
+    }
+    const KRORenderCamera c = KRORenderProjection::DefaultCamera(scene);
+    // Up in the picture is the text's up, seen across the view.
+    EXPECT_GT(c.zenith[0] * up[0] + c.zenith[1] * up[1] + c.zenith[2] * up[2], 0);
+    EXPECT_NEAR(c.zenith[0] * c.direction[0] + c.zenith[1] * c.direction[1] +
+                    c.zenith[2] * c.direction[2],
+                0, 1e-9);
+    EXPECT_LT(c.direction[0] * normal[0] + c.direction[1] * normal[1] + c.direction[2] * normal[2],
+              0)
+        << "looks at the back of the plane (" << normal[0] << ", " << normal[1] << ", " << normal[2]
+        << ")";
+    EXPECT_TRUE(KRORenderProjection::Usable(c));
+    // Unset, the options' camera is that one.
+    KRORenderOptions chosen;
+    chosen.camera = c;
+    KRORenderOutput byDefault, byHand;
+    ASSERT_TRUE(KRORenderPNG(scene, KRORenderOptions(), byDefault));
+    ASSERT_TRUE(KRORenderPNG(scene, chosen, byHand));
+    EXPECT_TRUE(byDefault.bytes == byHand.bytes);
+  }
+}
+
 TEST_F(KRORenderTest, PicturesHoldWhatWasDrawnAndNothingElse) {
   KRORenderScene scene = Box();
   scene.annotations.push_back({1,
                                KRORenderAnnotation::Kind::Dimension,
                                {{{0, -1, 0}, {10, -1, 0}}, {{0, -1, 0}, {0, -2, 0}}},
                                std::nullopt,
-                               {1}});
+                               {1},
+                               std::nullopt,
+                               std::nullopt});
+  scene.annotations.push_back({2,
+                               KRORenderAnnotation::Kind::Tolerance,
+                               {},
+                               KRORenderVec{5, 2, 2},
+                               {2},
+                               std::nullopt,
+                               std::nullopt});
   scene.annotations.push_back(
-      {2, KRORenderAnnotation::Kind::Tolerance, {}, KRORenderVec{5, 2, 2}, {2}});
-  scene.annotations.push_back({3, KRORenderAnnotation::Kind::Datum, {}, std::nullopt, {}});
+      {3, KRORenderAnnotation::Kind::Datum, {}, std::nullopt, {}, std::nullopt, std::nullopt});
   KRORenderOptions options;
   options.camera = TopView();
   options.width = 200;
