@@ -22,11 +22,9 @@ void AppendNamedAnnotations(const KROUnicodeString& text, int start, KROITPSIdBr
     int id = 0;
     text.SubString(start, next - start).ConvertToNum(&id, "%d");
     if (id != 0) {
-      KROBaseUnknown* object = nullptr;
-      if (SUCCEEDED(broker.GetObjectFromId(id, kAnnotationIds, &object)) && object) {
-        dims.Append(object);
-        object->Release(); // the list borrows
-      }
+      KROComPtr<KROBaseUnknown> object;
+      if (SUCCEEDED(broker.GetObjectFromId(id, kAnnotationIds, object.PutTyped())) && object)
+        dims.Append(object.Get()); // the list borrows
     }
     start = next + 1;
   }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "KROBaseUnknown.h"
+#include "KROComPtr.h"
 #include "KROList.h"
 #include "KRORawColl.h"
 #include "KROTypes.h"
@@ -158,26 +159,27 @@ template <class Bag, class Rep> void KROReplaceWrappedRep(Rep* rep, Rep*& heldRe
   if (old) old->Destroy();
 }
 
+/// Asks `component` for `Itf` into a typed out pointer, which carries a reference on success and
+/// is null on failure.
+template <class Itf> HRESULT KROQueryInto(KROBaseUnknown* component, Itf** out) {
+  return component->QueryInterface(Itf::kIID, reinterpret_cast<void**>(out));
+}
+
 /// Points a weak link at the base face of `target` (no count held). E_FAIL for null; when the
 /// query fails the link keeps its previous value.
 inline HRESULT KROLinkWeakly(KROBaseUnknown_WR& link, KROBaseUnknown* target) {
   if (!target) return E_FAIL;
-  KROBaseUnknown* base = nullptr;
-  if (SUCCEEDED(target->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))) &&
-      base) {
-    link = base;
-    base->Release();
-  }
+  KROComPtr<KROBaseUnknown> base;
+  if (SUCCEEDED(target->QueryInterface(CLSID_KROBaseUnknown, base.Put())) && base)
+    link = base.Get();
   return S_OK;
 }
 
-/// Asks the component behind a weak link for `iid`; E_FAIL when the link is empty or its
+/// Asks the component behind a weak link for `Itf`; E_FAIL when the link is empty or its
 /// component is gone. On success `out` carries a reference for the caller.
-inline HRESULT KROQueryWeakLink(const KROBaseUnknown_WR& link, const IID& iid, void** out) {
+template <class Itf> HRESULT KROQueryWeakLink(const KROBaseUnknown_WR& link, Itf** out) {
   if (!out || !link) return E_FAIL;
-  KROBaseUnknown* component = link.GetComponent();
+  const auto component = KROComPtr<KROBaseUnknown>::Attach(link.GetComponent());
   if (!component) return E_FAIL;
-  HRESULT rc = component->QueryInterface(iid, out);
-  component->Release();
-  return rc;
+  return KROQueryInto(component.Get(), out);
 }

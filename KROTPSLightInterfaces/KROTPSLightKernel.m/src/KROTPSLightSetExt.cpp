@@ -88,7 +88,7 @@ void KROTPSLightSetExt::TakeOutAndRelease(list<KROBaseUnknown>* own, KROBaseUnkn
 
 HRESULT KROTPSLightSetExt::GetLightSet(KROITPSLightSet** set) {
   if (!set) return E_FAIL;
-  return QueryInterface(IID_KROITPSLightSet, reinterpret_cast<void**>(set));
+  return KROQueryInto(this, set);
 }
 
 HRESULT KROTPSLightSetExt::SetLightSet(KROITPSLightSet*) { return E_FAIL; }

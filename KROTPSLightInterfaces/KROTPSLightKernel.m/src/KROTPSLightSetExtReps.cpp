@@ -38,31 +38,24 @@ constexpr const char* kRootName = "V4V5_FDT";
 class AnnotationRoot {
 public:
   explicit AnnotationRoot(KROTPSLightSetExt& ext) {
-    if (FAILED(ext.QueryInterface(IID_KROITPSLightSet, reinterpret_cast<void**>(&set_))))
-      set_ = nullptr;
-    if (!set_) return;
+    if (FAILED(ext.QueryInterface(IID_KROITPSLightSet, set_.Put())) || !set_) return;
     KROBaseUnknown* document = set_->GetDocument();
     if (!document) return;
-    if (FAILED(document->QueryInterface(IID_KROIVZBDocument, reinterpret_cast<void**>(&doc_))))
-      doc_ = nullptr;
-    if (doc_) root_ = doc_->OpenContainer(KROUnicodeString(kRootName), 1);
+    if (SUCCEEDED(document->QueryInterface(IID_KROIVZBDocument, doc_.Put())) && doc_)
+      root_ = doc_->OpenContainer(KROUnicodeString(kRootName), 1);
   }
-  ~AnnotationRoot() {
-    delete root_;
-    if (doc_) doc_->Release();
-    if (set_) set_->Release();
-  }
+  ~AnnotationRoot() { delete root_; } // then doc_, then set_: members go in reverse order
   AnnotationRoot(const AnnotationRoot&) = delete;
   AnnotationRoot& operator=(const AnnotationRoot&) = delete;
 
   explicit operator bool() const { return root_ != nullptr; }
-  KROITPSLightSet* Set() const { return set_; }
+  KROITPSLightSet* Set() const { return set_.Get(); }
   /// A child of the root container, owned by it; null when missing.
   KROVZBContainer* Child(const char* name) const { return root_->GetChildContainer(name); }
 
 private:
-  KROITPSLightSet* set_ = nullptr;
-  KROIVZBDocument* doc_ = nullptr;
+  KROComPtr<KROITPSLightSet> set_;
+  KROComPtr<KROIVZBDocument> doc_;
   KROVZBContainer* root_ = nullptr;
 };
 
@@ -104,11 +97,11 @@ void Discard(KRORep* rep) {
 /// Reads one rep body through the stream extension of `name`; null when there is none or the
 /// body does not read.
 KRORep* ReadRepOf(KROStreamer& reader, const char* name) {
-  KROVizBaseCodeExtension* ext = KROVizBaseCodeExtension::GetExt(_KROProtocolDmuStreamID, name);
+  const auto ext = KROComPtr<KROVizBaseCodeExtension>::Attach(
+      KROVizBaseCodeExtension::GetExt(_KROProtocolDmuStreamID, name));
   if (!ext) return nullptr;
   KRORep* rep = nullptr;
   if (FAILED(ext->ReadRep(&reader, &rep))) rep = nullptr;
-  ext->Release();
   return rep;
 }
 
@@ -172,12 +165,11 @@ template <class Light> void Bind(Light& light, KRORep* rep) {
   rep->Destroy();
 }
 
-/// The KROITPSLight of item `i`, counted; null for a missing or null item or a failed query.
-KROITPSLight* LightAt(const list<KROBaseUnknown>& items, int i) {
+/// The KROITPSLight of item `i`; empty for a missing or null item or a failed query.
+KROComPtr<KROITPSLight> LightAt(const list<KROBaseUnknown>& items, int i) {
   KROBaseUnknown* item = items.At(i);
-  KROITPSLight* light = nullptr;
-  if (!item || FAILED(item->QueryInterface(IID_KROITPSLight, reinterpret_cast<void**>(&light))))
-    return nullptr;
+  KROComPtr<KROITPSLight> light;
+  if (item) item->QueryInterface(IID_KROITPSLight, light.Put());
   return light;
 }
 
@@ -231,13 +223,12 @@ HRESULT KROTPSLightSetExt::AssocAllRepWithModel(KROITPSLightSet* set, list<KRORe
       Bind(*own, rep);
       continue;
     }
-    KROITPSLight* light = paired ? LightAt(*models, i) : nullptr;
+    const KROComPtr<KROITPSLight> light = paired ? LightAt(*models, i) : nullptr;
     if (!light) {
       Discard(rep); // rep i is offered to item i only: no one else will take it
       continue;
     }
-    Bind(*light, rep);
-    light->Release();
+    Bind(*light.Get(), rep);
   }
   return paired ? S_OK : E_FAIL;
 }
@@ -311,13 +302,12 @@ HRESULT KROTPSLightSetExt::GetCaptureRep(KROVZBContainer* container, KROITPSLigh
   if (FAILED(set->GetCaptureList(&captures)) || !captures) return E_FAIL;
   const int count = captures->Size();
   for (int i = 0; i < count; ++i) {
-    KROITPSLight* capture = LightAt(*captures, i);
+    const KROComPtr<KROITPSLight> capture = LightAt(*captures, i);
     if (!capture) continue;
     int index = 0;
     capture->GetIndex(&index);
     if (KRORep* rep = ReadIndexedRep(container, index, {KRO3DBagRep::kClassName}))
-      Bind(*capture, rep);
-    capture->Release();
+      Bind(*capture.Get(), rep);
   }
   return S_OK;
 }

@@ -116,7 +116,7 @@ HRESULT KROTPSLightTPS::SetBehaviorType(KROTPSLightBehaviorType type) {
 }
 
 HRESULT KROTPSLightTPS::GetLightView(KROITPSLightView** view) {
-  return KROQueryWeakLink(viewLink_, IID_KROITPSLightView, reinterpret_cast<void**>(view));
+  return KROQueryWeakLink(viewLink_, view);
 }
 
 HRESULT KROTPSLightTPS::SetLightView(KROITPSLightView* view) {
@@ -125,10 +125,8 @@ HRESULT KROTPSLightTPS::SetLightView(KROITPSLightView* view) {
 
 HRESULT KROTPSLightTPS::RemoveView(KROBaseUnknown* view) {
   if (!view || !viewLink_) return E_FAIL;
-  if (KROBaseUnknown* component = viewLink_.GetComponent()) {
-    if (KROComCmp(component, view)) viewLink_.Clear();
-    component->Release();
-  }
+  if (const auto component = KROComPtr<KROBaseUnknown>::Attach(viewLink_.GetComponent()))
+    if (KROComCmp(component.Get(), view)) viewLink_.Clear();
   return S_OK;
 }
 
@@ -146,11 +144,8 @@ HRESULT KROTPSLightTPS::GetReferenceFrame(KROBaseUnknown** frame) {
 
 HRESULT KROTPSLightTPS::RemoveReferenceFrame(KROBaseUnknown* frame) {
   if (!frame) return E_FAIL;
-  KROBaseUnknown* own = nullptr;
-  if (SUCCEEDED(GetReferenceFrame(&own)) && own) {
-    if (KROComCmp(own, frame)) refFrameLinkId_ = 0;
-    own->Release();
-  }
+  if (KROComPtr<KROBaseUnknown> own; SUCCEEDED(GetReferenceFrame(own.PutTyped())) && own)
+    if (KROComCmp(own.Get(), frame)) refFrameLinkId_ = 0;
   return S_OK;
 }
 

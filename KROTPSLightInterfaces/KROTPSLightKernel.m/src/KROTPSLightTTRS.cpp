@@ -45,7 +45,7 @@ HRESULT KROTPSLightTTRS::SetRep(KRORep* rep) {
 }
 
 HRESULT KROTPSLightTTRS::GetLightSet(KROITPSLightSet** set) {
-  return KROQueryWeakLink(setLink_, IID_KROITPSLightSet, reinterpret_cast<void**>(set));
+  return KROQueryWeakLink(setLink_, set);
 }
 
 HRESULT KROTPSLightTTRS::SetLightSet(KROITPSLightSet* set) { return KROLinkWeakly(setLink_, set); }
