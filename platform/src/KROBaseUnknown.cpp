@@ -67,7 +67,6 @@ ULONG KROBaseUnknown::AddRef() {
 
 ULONG KROBaseUnknown::Release() {
   if (role_ == Role::Extension && impl_) return impl_->Release();
-  if (count_ == 0) return 0; // released once too often; never destroy twice
   if (--count_ != 0) return count_;
   // Calls made while the component is being torn down may AddRef and Release it; the count
   // stays above zero so they cannot delete it a second time.

@@ -53,7 +53,6 @@ HRESULT Tie_Query(KROTieState& state, const IID& iid, void** out) {
 ULONG Tie_AddRef(KROBaseUnknown* tie) { return ++tie->count_; }
 
 ULONG Tie_Release(KROBaseUnknown* tie, KROTieState& state) {
-  if (tie->count_ == 0) return 0;
   if (--tie->count_ != 0) return tie->count_;
   Tie_Destruct(tie, state);
   return 0;
