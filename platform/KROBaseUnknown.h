@@ -24,7 +24,6 @@
 class KROMetaClass;
 class KROWeakControl;
 struct KROComponentExtras;
-struct KROTieState;
 
 /// Asking any interface for this id yields the base pointer of its component.
 inline constexpr CLSID CLSID_KROBaseUnknown = {
@@ -75,31 +74,18 @@ public:
   /// Number of components (including ties and extensions) alive in the process.
   static long LiveCount();
 
-  /// True from the moment the last reference is released until the object is gone.
-  bool IsBeingDestroyed() const { return destroying_; }
+private:
+  // The runtime's own state, reached by the runtime, ties and the library through
+  // KRORuntimeAccess, which is not installed.
+  friend struct KRORuntimeAccess;
+  enum class Role : unsigned char { Component, Extension, Tie };
 
-  // --- runtime internals, used by the dictionary, ties and weak references ---------------------
   KROWeakControl* WeakControl();
-  /// The data extension of class `meta` attached to this component, created on first request
-  /// with `createItself`. Null when it cannot be created (or destruction has begun).
   KROBaseUnknown* FindOrCreateExtension(KROMetaClass* meta, KROBaseUnknown* (*createItself)());
   KROBaseUnknown* FindExtension(const KROMetaClass* meta) const;
-
-protected:
-  enum class Role : unsigned char { Component, Extension, Tie };
-  Role role_ = Role::Component;
-
-private:
-  friend ULONG Tie_AddRef(KROBaseUnknown* tie);
-  friend ULONG Tie_Release(KROBaseUnknown* tie, KROTieState& state);
-  friend HRESULT Tie_Construct(KROBaseUnknown* tie, KROTieState& state, KROBaseUnknown* component,
-                               KROMetaClass* tieMeta, int classId, int kind,
-                               KROBaseUnknown* (*createItself)());
-  friend void Tie_Destruct(KROBaseUnknown* tie, KROTieState& state);
-  friend KROBaseUnknown* Tie_Link(KROBaseUnknown* impl, KROBaseUnknown* other, const IID& iid);
-
   void BeginDestruction();
 
+  Role role_ = Role::Component;
   ULONG count_ = 1;
   bool destroying_ = false;
   KROBaseUnknown* impl_ = nullptr;       // extended component, for a data extension

@@ -8,6 +8,7 @@
 #include "KROITPSLightModelHandler.h"
 #include "KROITPSLightSet.h"
 #include "KROITPSLightSetServices.h"
+#include "KRORuntimeAccess.h"
 #include "KROTPSAnnotationsHashTable.h"
 #include "KROTPSLightSetExt.h"
 #include "KROTPSLightTTRS.h"
@@ -125,10 +126,10 @@ TEST_F(LightSet, ExtensionIsMadeOnFirstQueryAndGoesWithItsComponent) {
     long live = KROBaseUnknown::LiveCount();
     KROBaseUnknown* c = resultSet ? static_cast<KROBaseUnknown*>(new KROTPSResultSet())
                                   : static_cast<KROBaseUnknown*>(new KROTPSLightSet());
-    EXPECT_EQ(c->FindExtension(KROTPSLightSetExt::MetaObject()), nullptr);
+    EXPECT_EQ(KRORuntimeAccess::FindExtension(*c, KROTPSLightSetExt::MetaObject()), nullptr);
     KROComPtr<KROITPSIdBroker> broker;
     ASSERT_EQ(c->QueryInterface(IID_KROITPSIdBroker, broker.Put()), S_OK);
-    KROBaseUnknown* ext = c->FindExtension(KROTPSLightSetExt::MetaObject());
+    KROBaseUnknown* ext = KRORuntimeAccess::FindExtension(*c, KROTPSLightSetExt::MetaObject());
     ASSERT_NE(ext, nullptr);
     EXPECT_EQ(broker->GetImpl(), ext);
     KROComPtr<KROITPSLightSet> again;

@@ -8,6 +8,7 @@
 #include "KROComPtr.h"
 #include "KROList.h"
 #include "KRORawColl.h"
+#include "KRORuntimeAccess.h"
 #include "KROTypes.h"
 #include "KROUnicodeString.h"
 #include "KROWeakRef.h"
@@ -21,7 +22,8 @@
 /// a derived class, a host's own component - may answer differently and is still asked through
 /// its interfaces.
 template <class C> C* KROExactly(KROBaseUnknown* item) {
-  if (!item || typeid(*item) != typeid(C) || item->IsBeingDestroyed()) return nullptr;
+  if (!item || typeid(*item) != typeid(C) || KRORuntimeAccess::IsBeingDestroyed(*item))
+    return nullptr;
   return static_cast<C*>(item);
 }
 
