@@ -3,7 +3,9 @@
 
 #include "KROITPSLightSet.h"
 #include "KRORep.h"
-#include "KROTPSLightHelpers.h"
+#include "KROTPSLightLinks.h"
+#include "KROTPSLightOut.h"
+#include "KROTPSLightWrappedRep.h"
 
 KROTPSLightAdapt::KROTPSLightAdapt() : name_("TPSBase") {}
 

@@ -1,6 +1,7 @@
 // KROTPSLightContainer.cpp
 #include "KROTPSLightContainer.h"
 
+#include "KROComPtr.h"
 #include "KROITPSLight.h"
 #include "KROITPSLightCG.h"
 #include "KROITPSLightCapture.h"
@@ -14,7 +15,7 @@
 #include "KROTPSLightCG.h"
 #include "KROTPSLightCapture.h"
 #include "KROTPSLightFake.h"
-#include "KROTPSLightHelpers.h"
+#include "KROTPSLightLinks.h"
 #include "KROTPSLightRefFrame.h"
 #include "KROTPSLightSet.h"
 #include "KROTPSLightTPS.h"

@@ -4,7 +4,9 @@
 #include "KROITPSLightModelHandler.h"
 #include "KROITPSLightSet.h"
 #include "KROTPSAnnotationsHashTable.h"
-#include "KROTPSLightHelpers.h"
+#include "KROTPSLightLinks.h"
+#include "KROTPSLightLists.h"
+#include "KROTPSLightOut.h"
 
 #include <new>
 

@@ -11,13 +11,14 @@
 // (a TTRS put into one of these lists) is left without one: see Bind.
 #include "KROTPSLightSetExt.h"
 
+#include "KROComPtr.h"
 #include "KROITPSLight.h"
 #include "KROITPSLightSet.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightCG.h"
 #include "KROTPSLightCapture.h"
-#include "KROTPSLightHelpers.h"
+#include "KROTPSLightOwnObjects.h"
 #include "KROTPSLightTPS.h"
 #include "KROTPSLightView.h"
 #include "KROVZBDocument.h"

@@ -8,6 +8,10 @@
 #include "KROITPSLightView.h"
 #include "KRORep.h"
 #include "KROTPSLightBasicDims.h"
+#include "KROTPSLightLinks.h"
+#include "KROTPSLightLists.h"
+#include "KROTPSLightOut.h"
+#include "KROTPSLightWrappedRep.h"
 #include "KROTPSModelGeneration.h"
 
 #include <new>

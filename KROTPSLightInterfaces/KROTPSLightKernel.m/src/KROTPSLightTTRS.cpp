@@ -2,7 +2,8 @@
 #include "KROTPSLightTTRS.h"
 
 #include "KROITPSLightSet.h"
-#include "KROTPSLightHelpers.h"
+#include "KROTPSLightLinks.h"
+#include "KROTPSLightOut.h"
 #include "KROTPSModelGeneration.h"
 
 KRO_IMPLEMENT_CLASS(KROTPSLightTTRS, Implementation, "KROTPSLightTTRS", nullptr)
