@@ -5,12 +5,13 @@
 #include "KROITPSIdBroker.h"
 #include "KROITPSLightSet.h"
 #include "KROTPSLightAdapt.h"
+#include "KROTPSObjectKind.h"
 #include "KROUnicodeString.h"
 
 #include <new>
 
 namespace {
-constexpr int kAnnotationIds = 1;
+constexpr int kAnnotationIds = KROCodeOfKind(kKROIdKinds, KROTPSObjectKind::Annotation);
 
 /// Appends what each ":"-terminated field from `start` on names; `start` is the first ":", so
 /// the first field is the empty one in front of it.

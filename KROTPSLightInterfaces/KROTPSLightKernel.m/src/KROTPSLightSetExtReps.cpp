@@ -134,19 +134,20 @@ KRORep* ReadIndexedRep(KROVZBContainer* container, int index,
   return nullptr;
 }
 
-/// The model list a rep kind binds to; null for an unknown kind or an absent list.
-list<KROBaseUnknown>* ModelListOfKind(KROITPSLightSet* set, int kind) {
+/// The model list of `kind` that reps bind to, as `set` hands it out; null for a kind that
+/// binds no reps or an absent list.
+list<KROBaseUnknown>* ModelListOfKind(KROITPSLightSet* set, KROTPSObjectKind kind) {
   list<KROBaseUnknown>* models = nullptr;
   switch (kind) {
-  case 1:
+  case KROTPSObjectKind::Annotation:
     return set->GetTPSList();
-  case 2:
+  case KROTPSObjectKind::View:
     set->GetViewList(&models);
     break;
-  case 3:
+  case KROTPSObjectKind::Capture:
     set->GetCaptureList(&models);
     break;
-  case 4:
+  case KROTPSObjectKind::CG:
     set->GetCGList(&models);
     break;
   default:
@@ -214,7 +215,8 @@ HRESULT KROTPSLightSetExt::GetLightRep(KROVZBContainer* container, list<KRORep>*
 HRESULT KROTPSLightSetExt::AssocAllRepWithModel(KROITPSLightSet* set, list<KRORep>* reps,
                                                 int kind) {
   if (!reps) return E_FAIL;
-  list<KROBaseUnknown>* models = set ? ModelListOfKind(set, kind) : nullptr;
+  list<KROBaseUnknown>* models =
+      set ? ModelListOfKind(set, KROKindOfCode(kKRORepKinds, kind)) : nullptr;
   // Nothing is bound unless the counts agree, not even a prefix.
   const bool paired = models && models->Size() == reps->Size();
   const int count = reps->Size();
@@ -237,17 +239,19 @@ HRESULT KROTPSLightSetExt::AssocAllRepWithModel(KROITPSLightSet* set, list<KRORe
 HRESULT KROTPSLightSetExt::GenerateAllReps() {
   AnnotationRoot root(*this);
   if (!root) return E_FAIL;
-  auto bind = [&](KROVZBContainer* container, int kind) {
+  auto bind = [&](KROVZBContainer* container, KROTPSObjectKind kind) {
     list<KRORep>* reps = nullptr;
     if (container && SUCCEEDED(GetLightRep(container, &reps)) && reps)
-      AssocAllRepWithModel(root.Set(), reps, kind);
+      AssocAllRepWithModel(root.Set(), reps, KROCodeOfKind(kKRORepKinds, kind));
     delete reps;
   };
   HRESULT rc = E_FAIL;
   static constexpr struct {
     const char* name;
-    int kind;
-  } kSequential[] = {{"KROTPSTPSCont", 1}, {"KROTPSViewCont", 2}, {"KROTPSCGCont", 4}};
+    KROTPSObjectKind kind;
+  } kSequential[] = {{"KROTPSTPSCont", KROTPSObjectKind::Annotation},
+                     {"KROTPSViewCont", KROTPSObjectKind::View},
+                     {"KROTPSCGCont", KROTPSObjectKind::CG}};
   for (const auto& child : kSequential) {
     if (KROVZBContainer* container = root.Child(child.name)) {
       bind(container, child.kind);
@@ -255,7 +259,7 @@ HRESULT KROTPSLightSetExt::GenerateAllReps() {
     }
   }
   if (KROVZBContainer* captures = root.Child("KROTPSCapCont")) {
-    bind(captures->GetChildContainer("KROTPSCapRepCont"), 3);
+    bind(captures->GetChildContainer("KROTPSCapRepCont"), KROTPSObjectKind::Capture);
     rc = S_OK;
   }
   return rc;

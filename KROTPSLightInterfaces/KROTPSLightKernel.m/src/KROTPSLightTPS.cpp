@@ -13,6 +13,7 @@
 #include "KROTPSLightOut.h"
 #include "KROTPSLightWrappedRep.h"
 #include "KROTPSModelGeneration.h"
+#include "KROTPSObjectKind.h"
 
 #include <new>
 
@@ -20,7 +21,7 @@ KRO_IMPLEMENT_CLASS(KROTPSLightTPS, Implementation, "KROTPSLightTPS", nullptr)
 KROBaseUnknown* KROTPSLightTPS::CreateItself() { return nullptr; }
 
 namespace {
-constexpr int kRefFrameIds = 4;
+constexpr int kRefFrameIds = KROCodeOfKind(kKROIdKinds, KROTPSObjectKind::RefFrame);
 
 /// Super type of an annotation type code; 0 for codes that have none.
 unsigned short SuperTypeOf(unsigned short type) {
