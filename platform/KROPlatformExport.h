@@ -1,8 +1,6 @@
 // KROPlatformExport.h - symbol visibility for the platform stand-in.
+/// \file
 #pragma once
 
-#if defined(KRO_BUILDING_PLATFORM)
+/// Marks what the platform library exports; everything else in it is hidden.
 #define KRO_PLATFORM_API __attribute__((visibility("default")))
-#else
-#define KRO_PLATFORM_API __attribute__((visibility("default")))
-#endif

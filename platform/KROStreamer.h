@@ -1,5 +1,5 @@
 // KROStreamer.h - reading and writing the byte streams of visualization documents.
-///
+/// \file
 /// Encoding: ints are 32-bit little-endian; a class name is a 32-bit length and that many bytes
 /// (no terminator); a rep is its class name followed by a body written by the stream extension of
 /// that class (KROVizBaseCodeExtension.h).
@@ -25,6 +25,7 @@
 
 class KRORep;
 
+/// Reads a stream: ints, class names and raw bytes, each read bounds-checked.
 class KRO_PLATFORM_API KROStreamer {
 public:
   /// An empty reader.
@@ -40,6 +41,7 @@ public:
 
   /// Bytes held; 0 means the reader is empty.
   unsigned int GetDataCount() const { return size_; }
+  /// Bytes read so far: the position of the next read.
   unsigned int GetCurrentPosition() const { return pos_; }
   /// Bytes between the current position and the end.
   unsigned int GetRemaining() const { return size_ - pos_; }
@@ -66,9 +68,11 @@ private:
 /// failed (`Good` turns false); nothing throws.
 class KRO_PLATFORM_API KROStreamWriter {
 public:
+  /// Appends a 32-bit little-endian int.
   void WriteInt(int value);
   /// Writes a length-prefixed name; null writes an empty name.
   void WriteClassName(const char* name);
+  /// Appends `n` bytes from `data`.
   void WriteBytes(const void* data, unsigned int n);
   /// Overwrites the int written earlier at `pos` (for position tables); ignored if no int fits.
   void PatchInt(unsigned int pos, int value);
@@ -81,8 +85,11 @@ public:
   /// Writes the body only (what the extension's `ReadRep` reads).
   HRESULT WriteRepBody(const KRORep& rep);
 
+  /// Bytes written so far: where the next write goes.
   unsigned int GetPosition() const { return static_cast<unsigned int>(bytes_.size()); }
+  /// False once a write has been dropped for want of memory.
   bool Good() const { return good_; }
+  /// The bytes written so far.
   const std::vector<unsigned char>& GetBytes() const { return bytes_; }
   /// Hands the bytes over and leaves the writer empty.
   std::vector<unsigned char> TakeBytes();

@@ -16,6 +16,7 @@
 
 #include "KROBaseUnknown.h"
 #include "KROMetaClass.h"
+#include "KRORuntimeAccess.h"
 
 struct Tie_StackCtx;
 
@@ -50,7 +51,7 @@ KRO_PLATFORM_API void Tie_Destruct(KROBaseUnknown* tie, KROTieState& state);
 /// Common part of every tie: reference counting and identity go to the runtime.
 template <class Itf> class KROTie : public Itf {
 public:
-  KROTie() { this->role_ = KROBaseUnknown::Role::Tie; }
+  KROTie() { KRORuntimeAccess::MarkTie(*this); }
   HRESULT QueryInterface(const IID& iid, void** out) override {
     return Tie_Query(state_, iid, out);
   }

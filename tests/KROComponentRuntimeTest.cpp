@@ -114,11 +114,6 @@ struct Registrar {
   }
 } gRegistrar;
 
-ULONG RefCount(KROBaseUnknown* p) {
-  p->AddRef();
-  return p->Release();
-}
-
 KROBaseUnknown* BaseOf(KROBaseUnknown* p) {
   KROBaseUnknown* base = nullptr;
   EXPECT_EQ(p->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base)), S_OK);
@@ -132,7 +127,7 @@ TEST_F(ComponentRuntime, NewComponentHoldsOneReferenceAndReleaseAtZeroDestroysIt
   long before = KROBaseUnknown::LiveCount();
   auto* w = new TestWidget();
   EXPECT_EQ(KROBaseUnknown::LiveCount(), before + 1);
-  EXPECT_EQ(RefCount(w), 1u);
+  EXPECT_EQ(KRORefCount(w), 1u);
   EXPECT_EQ(w->AddRef(), 2u);
   EXPECT_EQ(w->Release(), 1u);
   EXPECT_EQ(w->Release(), 0u);
@@ -169,28 +164,28 @@ TEST_F(ComponentRuntime, EachSuccessfulQueryAddsExactlyOneReferenceAndAFailedOne
   KROBaseUnknown* base = nullptr;
   ASSERT_EQ(w->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base)), S_OK);
   EXPECT_EQ(base, w);
-  EXPECT_EQ(RefCount(w), 2u);
+  EXPECT_EQ(KRORefCount(w), 2u);
   base->Release();
 
   ITestAlpha* a1 = nullptr;
   ITestAlpha* a2 = nullptr;
   ASSERT_EQ(w->QueryInterface(IID_ITestAlpha, reinterpret_cast<void**>(&a1)), S_OK);
-  EXPECT_EQ(RefCount(w), 2u); // the tie holds one reference on the component
+  EXPECT_EQ(KRORefCount(w), 2u); // the tie holds one reference on the component
   ASSERT_EQ(w->QueryInterface(IID_ITestAlpha, reinterpret_cast<void**>(&a2)), S_OK);
   EXPECT_EQ(a1, a2); // the live tie is found again
-  EXPECT_EQ(RefCount(a1), 2u);
-  EXPECT_EQ(RefCount(w), 2u);
+  EXPECT_EQ(KRORefCount(a1), 2u);
+  EXPECT_EQ(KRORefCount(w), 2u);
 
   void* junk = reinterpret_cast<void*>(0x1);
   HRESULT rc = w->QueryInterface(IID_ITestUnknown, &junk);
   EXPECT_LT(rc, 0);
   EXPECT_EQ(junk, nullptr);
-  EXPECT_EQ(RefCount(w), 2u);
+  EXPECT_EQ(KRORefCount(w), 2u);
   EXPECT_EQ(w->QueryInterface(IID_ITestAlpha, nullptr), E_FAIL);
 
   a1->Release();
   a2->Release();
-  EXPECT_EQ(RefCount(w), 1u);
+  EXPECT_EQ(KRORefCount(w), 1u);
   w->Release();
 }
 
@@ -256,7 +251,7 @@ TEST_F(ComponentRuntime, WeakReferenceResolvesWhileAliveAndIsEmptyOnceDestructio
   EXPECT_FALSE(!weak);
   KROBaseUnknown* c = weak.GetComponent();
   EXPECT_EQ(c, w);
-  EXPECT_EQ(RefCount(w), 2u);
+  EXPECT_EQ(KRORefCount(w), 2u);
   c->Release();
 
   // force the extension so its destructor can look at the weak reference mid-destruction
@@ -281,7 +276,7 @@ TEST_F(ComponentRuntime, ComponentComparisonAndCopies) {
   auto* w2 = new TestWidget(*w1); // a copy is a new component
   EXPECT_FALSE(KROComCmp(w1, w2));
   EXPECT_FALSE(KROComCmp(w1, nullptr));
-  EXPECT_EQ(RefCount(w2), 1u);
+  EXPECT_EQ(KRORefCount(w2), 1u);
   EXPECT_TRUE(w1->IsEqual(w1));
   w1->Release();
   w2->Release();

@@ -3,16 +3,11 @@
 
 #include "KROBaseUnknown.h"
 #include "KRORep.h"
+#include "KROTestSupport.h"
 
 #include <bit>
 #include <cstdint>
 #include <limits>
-
-/// The current reference count, without changing it.
-inline ULONG KRORefCount(KROBaseUnknown* p) {
-  p->AddRef();
-  return p->Release();
-}
 
 /// Values a careless setter would normalise, compare or clamp away; each must come back bit for
 /// bit as it went in.

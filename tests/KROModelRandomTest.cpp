@@ -326,7 +326,7 @@ private:
     }
     EXPECT_EQ(KROBaseUnknown::LiveCount(), base_ + long(live_.size()));
     for (auto& [p, o] : live_) {
-      EXPECT_EQ(KROCount(p), ULONG(o->refs));
+      EXPECT_EQ(KRORefCount(p), ULONG(o->refs));
       list<KROBaseUnknown>* l = nullptr;
       switch (o->kind) {
       case K::Annotation: {

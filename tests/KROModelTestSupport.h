@@ -31,26 +31,6 @@ template <class Itf> KROComPtr<Itf> KROAs(KROBaseUnknown* p) {
   return itf;
 }
 
-/// The base pointer of the component behind any of its interfaces, uncounted.
-inline KROBaseUnknown* KROBaseOf(KROBaseUnknown* p) {
-  KROBaseUnknown* base = nullptr;
-  if (p && SUCCEEDED(p->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))))
-    base->Release();
-  return base;
-}
-
-inline std::vector<KROBaseUnknown*> KROItems(const list<KROBaseUnknown>* l) {
-  std::vector<KROBaseUnknown*> items;
-  for (int i = 0; l && i < l->Size(); ++i)
-    items.push_back(l->At(i));
-  return items;
-}
-
-inline ULONG KROCount(KROBaseUnknown* p) {
-  p->AddRef();
-  return p->Release();
-}
-
 class KROModelTest : public KROTest {
 protected:
   void SetUp() override {

@@ -23,11 +23,6 @@ void Record(const char* message, const char* source, int line) {
   reports.push_back({message ? message : "", source ? source : "", line});
 }
 
-ULONG RefCount(KROBaseUnknown* p) {
-  p->AddRef();
-  return p->Release();
-}
-
 class AnnotationsHashTable : public KROTest {
 protected:
   void SetUp() override {
@@ -37,7 +32,7 @@ protected:
   }
   void TearDown() override {
     for (auto* a : annotations_) {
-      EXPECT_EQ(RefCount(a), 1u) << "the cache must never count annotations";
+      EXPECT_EQ(KRORefCount(a), 1u) << "the cache must never count annotations";
       a->Release();
     }
     KROTest::TearDown();

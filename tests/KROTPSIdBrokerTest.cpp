@@ -14,11 +14,6 @@
 
 namespace {
 
-ULONG RefCount(KROBaseUnknown* p) {
-  p->AddRef();
-  return p->Release();
-}
-
 struct Kind {
   int kind;
   HRESULT (KROITPSLightSet::*add)(KROBaseUnknown*);
@@ -95,7 +90,7 @@ TEST_F(IdBroker, EachKindNamesItsListAndIdsRoundTrip) {
   }
   KROBaseUnknown* out = nullptr;
   ASSERT_EQ(broker_->GetObjectFromId(2, 1, &out), S_OK);
-  EXPECT_EQ(RefCount(out), 2u) << "one reference for the caller";
+  EXPECT_EQ(KRORefCount(out), 2u) << "one reference for the caller";
   out->Release();
 }
 
@@ -163,7 +158,7 @@ TEST_F(IdBroker, BadInputFailsOrFindsNothingAndChangesNothing) {
 
   for (const auto& objs : objects_)
     for (KROBaseUnknown* o : objs)
-      EXPECT_EQ(RefCount(o), 1u);
+      EXPECT_EQ(KRORefCount(o), 1u);
   EXPECT_EQ(set_->GetTPSList()->Size(), 5);
 }
 

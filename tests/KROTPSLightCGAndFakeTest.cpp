@@ -24,13 +24,6 @@ template <class Itf, class Impl> KROComPtr<Itf> Make() {
   return itf;
 }
 
-std::vector<int> Values(const KRORawCollint& ids) {
-  std::vector<int> out;
-  for (int i = 1; i <= ids.Size(); ++i)
-    out.push_back(ids[i]);
-  return out;
-}
-
 // --- constructed geometry ------------------------------------------------------------------------
 
 class LightCG : public KROTest {
@@ -63,16 +56,16 @@ TEST_F(LightCG, BothPairsShareOneCollectionAndHandOutIndependentCopies) {
   }
   std::unique_ptr<KRORawCollint> first(copies[0]), second(copies[1]);
   ASSERT_NE(first.get(), second.get());
-  EXPECT_EQ(Values(*first), (std::vector<int>{4, 9, 4}));
-  EXPECT_EQ(Values(*second), (std::vector<int>{4, 9, 4}));
+  EXPECT_EQ(KROValues(first.get()), (std::vector<int>{4, 9, 4}));
+  EXPECT_EQ(KROValues(second.get()), (std::vector<int>{4, 9, 4}));
 
   first->Set(1, 77);
   first->Append(5);
   KRORawCollint* fresh = nullptr;
   ASSERT_EQ(cg_->GetRepresentedTTRSLinkIds(&fresh), S_OK);
   std::unique_ptr<KRORawCollint> owned(fresh);
-  EXPECT_EQ(Values(*fresh), (std::vector<int>{4, 9, 4}));
-  EXPECT_EQ(Values(*second), (std::vector<int>{4, 9, 4}));
+  EXPECT_EQ(KROValues(fresh), (std::vector<int>{4, 9, 4}));
+  EXPECT_EQ(KROValues(second.get()), (std::vector<int>{4, 9, 4}));
 }
 
 TEST_F(LightCG, GettersFailAndWriteNothingBeforeTheFirstAdd) {
@@ -88,7 +81,7 @@ TEST_F(LightCG, GettersFailAndWriteNothingBeforeTheFirstAdd) {
     KRORawCollint* out = nullptr;
     ASSERT_EQ((cg_.Get()->*get)(&out), S_OK);
     std::unique_ptr<KRORawCollint> owned(out);
-    EXPECT_EQ(Values(*out), (std::vector<int>{-3}));
+    EXPECT_EQ(KROValues(out), (std::vector<int>{-3}));
   }
 }
 

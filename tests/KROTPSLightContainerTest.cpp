@@ -80,7 +80,7 @@ TEST_F(ModelFactory, HostBuildsAWholeModelThroughInterfacesAndTearsItDown) {
   EXPECT_EQ(KROItems(l), std::vector<KROBaseUnknown*>{});
   frame->GetAllDatumsSimple(&l);
   EXPECT_EQ(KROItems(l), std::vector<KROBaseUnknown*>{});
-  EXPECT_EQ(KROCount(tps1), 1u) << "the host's interface alone keeps it";
+  EXPECT_EQ(KRORefCount(tps1), 1u) << "the host's interface alone keeps it";
 
   a1.Reset();
   a2.Reset();
@@ -118,7 +118,7 @@ TEST_F(ModelFactory, BadInputCreatesNothing) {
   KROITPSLightSet* out = sentinel;
   EXPECT_EQ(factory_->CreateLightSet(&out, notHandler), E_FAIL);
   EXPECT_EQ(out, sentinel);
-  EXPECT_EQ(KROCount(notHandler), 1u);
+  EXPECT_EQ(KRORefCount(notHandler), 1u);
   notHandler->Release();
   EXPECT_EQ(KROBaseUnknown::LiveCount(), live);
 
@@ -132,7 +132,7 @@ TEST_F(ModelFactory, TheSetsListKeepsTheCreationReference) {
   EXPECT_EQ(KROItems(set_->GetTPSList()), (std::vector<KROBaseUnknown*>{first, second}));
   KROBaseUnknown* view = Make(KROKind::View); // its interface has been released
   ASSERT_NE(view, nullptr);
-  EXPECT_EQ(KROCount(view), 1u);
+  EXPECT_EQ(KRORefCount(view), 1u);
   EXPECT_EQ(KROTakeText([&] {
               KROWChar* name = nullptr;
               KROAs<KROITPSLight>(view)->GetName(&name);
@@ -147,7 +147,7 @@ TEST_F(ModelFactory, ASetThatCannotTakeTheObjectLeavesItToTheCallersInterface) {
   const long live = KROBaseUnknown::LiveCount();
   KROComPtr<KROITPSLightModel> model;
   ASSERT_EQ(factory_->CreateLightModel(model.PutTyped(), set_.Get()), S_OK);
-  EXPECT_EQ(KROCount(KROBaseOf(model.Get())), 1u) << "held by the tie only";
+  EXPECT_EQ(KRORefCount(KROBaseOf(model.Get())), 1u) << "held by the tie only";
   model.Reset();
   EXPECT_EQ(KROBaseUnknown::LiveCount(), live);
 }

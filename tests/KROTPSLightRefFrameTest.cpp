@@ -14,13 +14,6 @@
 
 namespace {
 
-std::vector<KROBaseUnknown*> Items(const list<KROBaseUnknown>* l) {
-  std::vector<KROBaseUnknown*> items;
-  for (int i = 0; l && i < l->Size(); ++i)
-    items.push_back((*l)[i]);
-  return items;
-}
-
 KROComPtr<KROITPSLightRefFrame> NewFrame() {
   auto* frame = new KROTPSLightRefFrame();
   KROComPtr<KROITPSLightRefFrame> itf;
@@ -46,15 +39,15 @@ TEST_F(RefFrameDatums, RemovalTakesTheLaterDuplicateFirst) {
   EXPECT_EQ(frame->AddDatumSimple(nullptr), E_FAIL);
 
   ASSERT_EQ(frame->RemoveDatumSimple(a), S_OK);
-  EXPECT_EQ(Items(datums), (std::vector<KROBaseUnknown*>{a, b}));
+  EXPECT_EQ(KROItems(datums), (std::vector<KROBaseUnknown*>{a, b}));
   // An argument that is not listed is asked for its identity, so it must be a live component.
   auto* stranger = new KROBaseUnknown();
   ASSERT_EQ(frame->RemoveDatumSimple(stranger), S_OK);
   stranger->Release();
   EXPECT_EQ(frame->RemoveDatumSimple(nullptr), E_FAIL);
-  EXPECT_EQ(Items(datums), (std::vector<KROBaseUnknown*>{a, b}));
+  EXPECT_EQ(KROItems(datums), (std::vector<KROBaseUnknown*>{a, b}));
   ASSERT_EQ(frame->RemoveDatumSimple(a), S_OK);
-  EXPECT_EQ(Items(datums), (std::vector<KROBaseUnknown*>{b}));
+  EXPECT_EQ(KROItems(datums), (std::vector<KROBaseUnknown*>{b}));
   EXPECT_EQ(frame->GetAllDatumsSimple(nullptr), E_FAIL);
 }
 
@@ -170,7 +163,7 @@ TEST_F(RefFrameBasicDims, ReadsOnlySeparatorTerminatedFields) {
     std::vector<KROBaseUnknown*> named;
     for (int id : c.ids)
       named.push_back(annotations[std::size_t(id) - 1]);
-    EXPECT_EQ(Items(dims), named);
+    EXPECT_EQ(KROItems(dims), named);
   }
 }
 
@@ -192,12 +185,12 @@ TEST_F(RefFrameBasicDims, TheFirstListIsKeptWhenTheTextChanges) {
   auto frame = FrameInSet(u"A:5");
   list<KROBaseUnknown>* first = nullptr;
   ASSERT_EQ(frame->GetBasicDim(&first), S_OK);
-  EXPECT_EQ(Items(first), Ids({}));
+  EXPECT_EQ(KROItems(first), Ids({}));
   ASSERT_EQ(frame->SetAttributes(u"A:5:"), S_OK);
   list<KROBaseUnknown>* again = nullptr;
   ASSERT_EQ(frame->GetBasicDim(&again), S_OK);
   EXPECT_EQ(again, first);
-  EXPECT_EQ(Items(again), Ids({}));
+  EXPECT_EQ(KROItems(again), Ids({}));
 }
 
 TEST_F(RefFrameBasicDims, WithoutASetFailsOnceThenAnswersTheEmptyList) {
@@ -220,10 +213,10 @@ TEST_F(RefFrameBasicDims, RemovalTakesTheLastOccurrence) {
   list<KROBaseUnknown>* dims = nullptr;
   ASSERT_EQ(frame->GetBasicDim(&dims), S_OK);
   ASSERT_EQ(frame->RemoveBasiDim(annotations[2]), S_OK);
-  EXPECT_EQ(Items(dims), Ids({3, 4}));
+  EXPECT_EQ(KROItems(dims), Ids({3, 4}));
   EXPECT_EQ(frame->RemoveBasiDim(annotations[0]), S_OK);
   EXPECT_EQ(frame->RemoveBasiDim(nullptr), E_FAIL);
-  EXPECT_EQ(Items(dims), Ids({3, 4}));
+  EXPECT_EQ(KROItems(dims), Ids({3, 4}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -257,7 +250,7 @@ TEST_F(RefFrameInLightSet, AnnotationsAndFramesResolveByCurrentPosition) {
   ASSERT_EQ(frames[0]->SetAttributes(u"X:2:0:abc:5"), S_OK);
   list<KROBaseUnknown>* dims = nullptr;
   ASSERT_EQ(frames[0]->GetBasicDim(&dims), S_OK);
-  EXPECT_EQ(Items(dims), (std::vector<KROBaseUnknown*>{annotations[1]}));
+  EXPECT_EQ(KROItems(dims), (std::vector<KROBaseUnknown*>{annotations[1]}));
 
   KROTPSLightTPS* tps = annotations[4];
   ASSERT_EQ(tps->SetRefFrameLinkID(2), S_OK);

@@ -77,7 +77,7 @@ TEST_F(Removal, AnAnnotationLeavesEveryListThatNamesItExceptOtherViews) {
   EXPECT_EQ(Listed(own), Items{});
   EXPECT_EQ(Listed(other), Items{a}) << "not its own view";
   EXPECT_EQ(KROTPSAnnotationsHashTable::Find(cache, 30), nullptr) << "cached answers named it";
-  EXPECT_EQ(KROCount(a), 1u) << "the set's reference went, the host's stays";
+  EXPECT_EQ(KRORefCount(a), 1u) << "the set's reference went, the host's stays";
 }
 
 TEST_F(Removal, OnlyAnEntryOfItsOwnListIsTakenOutAndReleased) {
@@ -97,13 +97,13 @@ TEST_F(Removal, OnlyAnEntryOfItsOwnListIsTakenOutAndReleased) {
   ASSERT_EQ(set_->RemoveTPS(stranger), S_OK);
   EXPECT_EQ(ListOf(capture, &KROITPSLightCapture::GetTPSs), Items{});
   EXPECT_EQ(KROItems(otherSet->GetTPSList()), Items{stranger});
-  EXPECT_EQ(KROCount(stranger), 1u);
+  EXPECT_EQ(KRORefCount(stranger), 1u);
   // The wrong kind: every other removal leaves the view where it was.
   for (auto remove :
        {&KROITPSLightSet::RemoveTPS, &KROITPSLightSet::RemoveTTRS, &KROITPSLightSet::RemoveRefFrame,
         &KROITPSLightSet::RemoveCapture, &KROITPSLightSet::RemoveCG})
     EXPECT_EQ((set_.Get()->*remove)(view), S_OK);
-  EXPECT_EQ(KROCount(view), 1u);
+  EXPECT_EQ(KRORefCount(view), 1u);
   EXPECT_EQ(List(&KROITPSLightSet::GetViewList), Items{view});
   EXPECT_EQ(ListOf(capture, &KROITPSLightCapture::GetTPSViews), Items{view});
   EXPECT_NE(KROTPSAnnotationsHashTable::Find(cache, 30), nullptr) << "no annotation left";
@@ -118,7 +118,7 @@ TEST_F(Removal, OnlyAnEntryOfItsOwnListIsTakenOutAndReleased) {
   KROAs<KROITPSLightModel>(b)->AddAssociatedTPS(a);
   ASSERT_EQ(set_->RemoveTPS(a), S_OK);
   EXPECT_EQ(KROItems(set_->GetTPSList()), (Items{a, b, b}));
-  EXPECT_EQ(KROCount(a), 1u);
+  EXPECT_EQ(KRORefCount(a), 1u);
   EXPECT_EQ(ListOf(b, &KROITPSLightModel::GetAssociatedTPS), Items{});
   const long live = KROBaseUnknown::LiveCount();
   ASSERT_EQ(set_->RemoveTPS(a), S_OK);
@@ -209,7 +209,7 @@ TEST_F(Removal, NullOrAbsentListFailsFirstAndReleasesNothing) {
   set_->RemoveAllChildren();
   for (Remove remove : removals)
     EXPECT_EQ((set_.Get()->*remove)(a), E_FAIL);
-  EXPECT_EQ(KROCount(a), 1u);
+  EXPECT_EQ(KRORefCount(a), 1u);
   a->Release();
 }
 

@@ -8,6 +8,7 @@
 #include "KROITPSLightModelHandler.h"
 #include "KROITPSLightSet.h"
 #include "KROITPSLightSetServices.h"
+#include "KRORuntimeAccess.h"
 #include "KROTPSAnnotationsHashTable.h"
 #include "KROTPSLightSetExt.h"
 #include "KROTPSLightTTRS.h"
@@ -63,18 +64,6 @@ struct SetState : KROTPSLightSetExt {
 namespace {
 using namespace set_test;
 
-ULONG RefCount(KROBaseUnknown* p) {
-  p->AddRef();
-  return p->Release();
-}
-
-KROBaseUnknown* BaseOf(KROBaseUnknown* p) {
-  KROBaseUnknown* base = nullptr;
-  if (SUCCEEDED(p->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))))
-    base->Release();
-  return base;
-}
-
 int Size(KROITPSLightSet* set, HRESULT (KROITPSLightSet::*get)(list<KROBaseUnknown>**)) {
   list<KROBaseUnknown>* l = nullptr;
   return SUCCEEDED((set->*get)(&l)) ? l->Size() : -1;
@@ -125,10 +114,10 @@ TEST_F(LightSet, ExtensionIsMadeOnFirstQueryAndGoesWithItsComponent) {
     long live = KROBaseUnknown::LiveCount();
     KROBaseUnknown* c = resultSet ? static_cast<KROBaseUnknown*>(new KROTPSResultSet())
                                   : static_cast<KROBaseUnknown*>(new KROTPSLightSet());
-    EXPECT_EQ(c->FindExtension(KROTPSLightSetExt::MetaObject()), nullptr);
+    EXPECT_EQ(KRORuntimeAccess::FindExtension(*c, KROTPSLightSetExt::MetaObject()), nullptr);
     KROComPtr<KROITPSIdBroker> broker;
     ASSERT_EQ(c->QueryInterface(IID_KROITPSIdBroker, broker.Put()), S_OK);
-    KROBaseUnknown* ext = c->FindExtension(KROTPSLightSetExt::MetaObject());
+    KROBaseUnknown* ext = KRORuntimeAccess::FindExtension(*c, KROTPSLightSetExt::MetaObject());
     ASSERT_NE(ext, nullptr);
     EXPECT_EQ(broker->GetImpl(), ext);
     KROComPtr<KROITPSLightSet> again;
@@ -156,7 +145,7 @@ TEST_F(LightSet, AllFourInterfacesAreOneIdentityWithTheSet) {
   EXPECT_EQ(idBroker.As<KROITPSLightSetServices>().Get(), services.Get());
   for (KROBaseUnknown* itf : std::initializer_list<KROBaseUnknown*>{set_.Get(), idBroker.Get(),
                                                                     light.Get(), services.Get()})
-    EXPECT_EQ(BaseOf(itf), component_);
+    EXPECT_EQ(KROBaseOf(itf), component_);
   EXPECT_EQ(light->GetImpl(), ext_);
   EXPECT_EQ(services->GetImpl(), ext_);
   EXPECT_EQ(ext_->GetImpl(), component_);
@@ -245,8 +234,8 @@ TEST_F(LightSet, AddAppendsToItsOwnListWithoutAReferenceOrACheck) {
   EXPECT_EQ(set_->AddFake(nullptr), E_FAIL);
   ASSERT_EQ(set_->AddTPS(ttrs), S_OK); // no type check
   EXPECT_EQ(Tps()->At(0), ttrs);
-  EXPECT_EQ(RefCount(obj), 11u);
-  EXPECT_EQ(RefCount(ttrs), 1u);
+  EXPECT_EQ(KRORefCount(obj), 11u);
+  EXPECT_EQ(KRORefCount(ttrs), 1u);
   // Adding does not link the object to the set.
   KROITPSLightSet* linked = nullptr;
   EXPECT_EQ(ttrs->GetLightSet(&linked), E_FAIL);
@@ -256,7 +245,7 @@ TEST_F(LightSet, AddAppendsToItsOwnListWithoutAReferenceOrACheck) {
 TEST_F(LightSet, DocumentIsNotCountedAndANullOneIsRefused) {
   auto* doc = new KROBaseUnknown();
   ASSERT_EQ(set_->SetDocument(doc), S_OK);
-  EXPECT_EQ(RefCount(doc), 1u);
+  EXPECT_EQ(KRORefCount(doc), 1u);
   EXPECT_EQ(set_->SetDocument(nullptr), E_FAIL);
   EXPECT_EQ(set_->GetDocument(), doc);
   doc->Release();
@@ -266,22 +255,22 @@ TEST_F(LightSet, ReferenceProductHoldsExactlyOneReference) {
   auto* handler = new TestHandler();
   auto* next = new TestHandler();
   ASSERT_EQ(set_->SetRefProduct(handler), S_OK);
-  EXPECT_EQ(RefCount(handler), 2u);
+  EXPECT_EQ(KRORefCount(handler), 2u);
   handler->Release(); // the set's reference is the only one left
   ASSERT_EQ(set_->SetRefProduct(handler), S_OK);
-  EXPECT_EQ(RefCount(handler), 1u) << "setting the held handler again keeps it held once";
+  EXPECT_EQ(KRORefCount(handler), 1u) << "setting the held handler again keeps it held once";
   handler->AddRef();
   KROITPSLightModelHandler* got = nullptr;
   ASSERT_EQ(set_->GetRefProduct(&got), S_OK);
   EXPECT_EQ(got, handler);
-  EXPECT_EQ(RefCount(handler), 3u);
+  EXPECT_EQ(KRORefCount(handler), 3u);
   got->Release();
 
   ASSERT_EQ(set_->SetRefProduct(next), S_OK);
-  EXPECT_EQ(RefCount(handler), 1u);
-  EXPECT_EQ(RefCount(next), 2u);
+  EXPECT_EQ(KRORefCount(handler), 1u);
+  EXPECT_EQ(KRORefCount(next), 2u);
   ASSERT_EQ(set_->SetRefProduct(nullptr), S_OK);
-  EXPECT_EQ(RefCount(next), 1u);
+  EXPECT_EQ(KRORefCount(next), 1u);
   EXPECT_EQ(set_->GetRefProduct(&got), E_FAIL);
   EXPECT_EQ(got, nullptr);
 
@@ -290,7 +279,7 @@ TEST_F(LightSet, ReferenceProductHoldsExactlyOneReference) {
   set_.Reset();
   component_->Release();
   component_ = nullptr;
-  EXPECT_EQ(RefCount(next), 1u);
+  EXPECT_EQ(KRORefCount(next), 1u);
   handler->Release();
   next->Release();
 }
@@ -310,7 +299,7 @@ TEST_F(LightSet, AHandlerCallingBackWhileDestroyedFindsWhatReplacedIt) {
     leave();
     EXPECT_EQ(seen, std::string_view(how) == "replaced" ? next : nullptr) << how;
   }
-  EXPECT_EQ(RefCount(next), 1u);
+  EXPECT_EQ(KRORefCount(next), 1u);
   next->Release();
 }
 
@@ -340,8 +329,8 @@ TEST_F(LightSet, RemoveAllChildrenReleasesEveryCountedEntryOnceAndLeavesTheLists
 
   ASSERT_EQ(set_->RemoveAllChildren(), S_OK);
   EXPECT_EQ(Destroyed(), 7);
-  EXPECT_EQ(RefCount(survivor), 1u);
-  EXPECT_EQ(RefCount(fake), 1u) << "the fake list and its fakes are left alone";
+  EXPECT_EQ(KRORefCount(survivor), 1u);
+  EXPECT_EQ(KRORefCount(fake), 1u) << "the fake list and its fakes are left alone";
 
   EXPECT_EQ(Tps(), nullptr);
   EXPECT_EQ(set_->AddTPS(survivor), E_FAIL);
@@ -357,7 +346,7 @@ TEST_F(LightSet, RemoveAllChildrenReleasesEveryCountedEntryOnceAndLeavesTheLists
   EXPECT_EQ(set_->AddFake(survivor), S_OK);
 
   EXPECT_EQ(set_->GetDocument(), doc);
-  EXPECT_EQ(RefCount(handler), 2u);
+  EXPECT_EQ(KRORefCount(handler), 2u);
   KROWChar* std = nullptr;
   set_->GetStdName(&std);
   EXPECT_EQ(KROTakeText(std), u"kept");
@@ -369,7 +358,7 @@ TEST_F(LightSet, RemoveAllChildrenReleasesEveryCountedEntryOnceAndLeavesTheLists
     EXPECT_EQ(Size(set_.Get(), l.get), 0) << l.name;
   EXPECT_NE(Tps(), nullptr);
 
-  EXPECT_EQ(RefCount(survivor), 1u);
+  EXPECT_EQ(KRORefCount(survivor), 1u);
   survivor->Release();
   handler->Release();
   doc->Release();
@@ -407,8 +396,8 @@ TEST_F(LightSet, FlushDataReturnsToANewSetKeepingTheNameFields) {
 
   ASSERT_EQ(set_->FlushData(), S_OK);
   EXPECT_EQ(Destroyed(), 3) << "counted entries and the fake list's own references go";
-  EXPECT_EQ(RefCount(sharedFake), 1u) << "each fake entry is released exactly once";
-  EXPECT_EQ(RefCount(handler), 1u);
+  EXPECT_EQ(KRORefCount(sharedFake), 1u) << "each fake entry is released exactly once";
+  EXPECT_EQ(KRORefCount(handler), 1u);
   EXPECT_EQ(set_->GetDocument(), nullptr);
   KROITPSLightModelHandler* got = nullptr;
   EXPECT_EQ(set_->GetRefProduct(&got), E_FAIL);
@@ -461,15 +450,15 @@ TEST_F(LightSet, RemovalReleasesOnlyAnEntryItFound) {
   EXPECT_EQ(set_->RemoveTTRS(nullptr), E_FAIL);
   ASSERT_EQ(set_->RemoveTTRS(obj), S_OK);
   EXPECT_EQ(Size(set_.Get(), &KROITPSLightSet::GetTTRSList), 1);
-  EXPECT_EQ(RefCount(obj), 2u);
+  EXPECT_EQ(KRORefCount(obj), 2u);
   // Not in this list: no reference of someone else's may be dropped.
   EXPECT_EQ(set_->RemoveCapture(obj), S_OK);
   EXPECT_EQ(set_->RemoveTPS(obj), S_OK);
-  EXPECT_EQ(RefCount(obj), 2u);
+  EXPECT_EQ(KRORefCount(obj), 2u);
   set_->RemoveAllChildren();
   EXPECT_EQ(set_->RemoveTTRS(obj), E_FAIL) << "absent list";
   EXPECT_EQ(set_->RemoveView(obj), E_FAIL);
-  EXPECT_EQ(RefCount(obj), 1u);
+  EXPECT_EQ(KRORefCount(obj), 1u);
   obj->Release();
   EXPECT_EQ(Destroyed(), 1);
 }

@@ -14,25 +14,6 @@
 
 namespace {
 
-std::vector<KROBaseUnknown*> Items(const list<KROBaseUnknown>* l) {
-  std::vector<KROBaseUnknown*> items;
-  for (int i = 0; l && i < l->Size(); ++i)
-    items.push_back((*l)[i]);
-  return items;
-}
-
-std::vector<int> Values(const KRORawCollint* ids) {
-  std::vector<int> values;
-  for (int i = 1; ids && i <= ids->Size(); ++i)
-    values.push_back((*ids)[i]);
-  return values;
-}
-
-ULONG RefCount(KROBaseUnknown* p) {
-  p->AddRef();
-  return p->Release();
-}
-
 // ---------------------------------------------------------------------------------------------
 // The three lists of borrowed annotations.
 
@@ -64,16 +45,16 @@ TEST_F(AnnotationLists, AssociatedRemovalTakesTheLastOccurrenceOnly) {
     ASSERT_EQ(tps->AddAssociatedTPS(p), S_OK);
   ASSERT_EQ(tps->RemoveAssociatedTPS(a), S_OK);
   ASSERT_EQ(tps->GetAssociatedTPS(&own), S_OK);
-  EXPECT_EQ(Items(own), (std::vector<KROBaseUnknown*>{a, b, b}));
+  EXPECT_EQ(KROItems(own), (std::vector<KROBaseUnknown*>{a, b, b}));
   ASSERT_EQ(tps->RemoveAssociatedTPS(b), S_OK);
-  EXPECT_EQ(Items(own), (std::vector<KROBaseUnknown*>{a, b}));
+  EXPECT_EQ(KROItems(own), (std::vector<KROBaseUnknown*>{a, b}));
 
   // An argument that is not listed is asked for its identity, so it must be a live component.
   auto* stranger = new KROBaseUnknown();
   EXPECT_EQ(tps->RemoveAssociatedTPS(stranger), S_OK);
   stranger->Release();
   EXPECT_EQ(tps->RemoveAssociatedTPS(nullptr), E_FAIL);
-  EXPECT_EQ(Items(own), (std::vector<KROBaseUnknown*>{a, b}));
+  EXPECT_EQ(KROItems(own), (std::vector<KROBaseUnknown*>{a, b}));
 }
 
 TEST_F(AnnotationLists, OrderGroupRemovalTakesTheLastOccurrenceOnly) {
@@ -86,7 +67,7 @@ TEST_F(AnnotationLists, OrderGroupRemovalTakesTheLastOccurrenceOnly) {
   list<KROBaseUnknown>* own = nullptr;
   ASSERT_EQ(tps->GetOrderGroup(&own), S_OK);
   EXPECT_EQ(own, group);
-  EXPECT_EQ(Items(own), (std::vector<KROBaseUnknown*>{b, a, a}));
+  EXPECT_EQ(KROItems(own), (std::vector<KROBaseUnknown*>{b, a, a}));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -203,7 +184,7 @@ protected:
     fresh->SetAttributes(attributes);
     list<KROBaseUnknown>* dims = nullptr;
     *rc = fresh->GetBasicDim(&dims);
-    std::vector<KROBaseUnknown*> items = Items(dims);
+    std::vector<KROBaseUnknown*> items = KROItems(dims);
     fresh->Release();
     return items;
   }
@@ -271,7 +252,7 @@ TEST_F(AnnotationBasicDims, TextWithoutASeparatorAfterTheFirstCharacterBuildsNot
     // The parse runs again once the text has a separator.
     fresh->SetAttributes(u"D:2:");
     ASSERT_EQ(fresh->GetBasicDim(&dims), S_OK);
-    EXPECT_EQ(Items(dims), Ids({2}));
+    EXPECT_EQ(KROItems(dims), Ids({2}));
     fresh->Release();
   }
   EXPECT_EQ(set->lookups, 7) << "the failed parses must not have asked the broker";
@@ -295,16 +276,16 @@ TEST_F(AnnotationBasicDims, BuiltOnceThenCachedAcrossAttributeChanges) {
 }
 
 TEST_F(AnnotationBasicDims, ListBorrowsAndRemovalTakesTheLastOccurrence) {
-  const ULONG before = RefCount(others[2]);
+  const ULONG before = KRORefCount(others[2]);
   ASSERT_EQ(tps->SetAttributes(u"D:3:4:3:"), S_OK);
   list<KROBaseUnknown>* dims = nullptr;
   ASSERT_EQ(tps->GetBasicDim(&dims), S_OK);
-  EXPECT_EQ(RefCount(others[2]), before);
+  EXPECT_EQ(KRORefCount(others[2]), before);
   ASSERT_EQ(tps->RemoveBasicDim(others[2]), S_OK);
-  EXPECT_EQ(Items(dims), Ids({3, 4}));
+  EXPECT_EQ(KROItems(dims), Ids({3, 4}));
   EXPECT_EQ(tps->RemoveBasicDim(others[8]), S_OK);
   EXPECT_EQ(tps->RemoveBasicDim(nullptr), E_FAIL);
-  EXPECT_EQ(Items(dims), Ids({3, 4}));
+  EXPECT_EQ(KROItems(dims), Ids({3, 4}));
 }
 
 TEST_F(AnnotationBasicDims, NoReachableBrokerFailsOnceThenGivesTheEmptyList) {
@@ -360,11 +341,11 @@ protected:
 
 TEST_F(AnnotationReferenceFrame, ResolvesThePositionCountedForTheCaller) {
   ASSERT_EQ(tps->SetRefFrameLinkID(2), S_OK);
-  const ULONG before = RefCount(frames[1]);
+  const ULONG before = KRORefCount(frames[1]);
   KROBaseUnknown* frame = nullptr;
   ASSERT_EQ(tps->GetReferenceFrame(&frame), S_OK);
   EXPECT_EQ(frame, frames[1]);
-  EXPECT_EQ(RefCount(frames[1]), before + 1);
+  EXPECT_EQ(KRORefCount(frames[1]), before + 1);
   frame->Release();
   EXPECT_EQ(tps->GetReferenceFrame(nullptr), E_FAIL);
 }
@@ -554,10 +535,10 @@ TEST_F(AnnotationInterfaces, ModelAndLightFacesReachOneAnnotation) {
   for (int id : {5, 5, 2})
     ASSERT_EQ(model->AddTTRSLinkID(id), S_OK);
   ASSERT_EQ(model->GetTTRSLinkIds(&ids), S_OK);
-  EXPECT_EQ(Values(ids), (std::vector<int>{5, 5, 2}));
+  EXPECT_EQ(KROValues(ids), (std::vector<int>{5, 5, 2}));
   delete ids;
   ASSERT_EQ(model->GetTTRSLinkIds(&ids), S_OK);
-  EXPECT_EQ(Values(ids), (std::vector<int>{5, 5, 2})) << "the caller's copy was its own";
+  EXPECT_EQ(KROValues(ids), (std::vector<int>{5, 5, 2})) << "the caller's copy was its own";
   delete ids;
 
   ASSERT_EQ(model->SetAttributes(u"D:1:"), S_OK);

@@ -6,6 +6,8 @@
 
 #include "KROBaseUnknown.h"
 #include "KROITPSLightModelHandler.h"
+#include "KROList.h"
+#include "KRORawColl.h"
 #include "KRORep.h"
 #include "KROVizBaseCodeExtension.h"
 
@@ -31,6 +33,36 @@ private:
   long reps_ = 0;
   long extensions_ = 0;
 };
+
+/// The current reference count, without changing it.
+inline ULONG KRORefCount(KROBaseUnknown* p) {
+  p->AddRef();
+  return p->Release();
+}
+
+/// The base pointer of the component behind any of its interfaces, uncounted.
+inline KROBaseUnknown* KROBaseOf(KROBaseUnknown* p) {
+  KROBaseUnknown* base = nullptr;
+  if (p && SUCCEEDED(p->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))))
+    base->Release();
+  return base;
+}
+
+/// The entries of a list, in order; empty for a null list.
+inline std::vector<KROBaseUnknown*> KROItems(const list<KROBaseUnknown>* l) {
+  std::vector<KROBaseUnknown*> items;
+  for (int i = 0; l && i < l->Size(); ++i)
+    items.push_back(l->At(i));
+  return items;
+}
+
+/// The values of a collection (1-based), in order; empty for a null one.
+inline std::vector<int> KROValues(const KRORawCollint* ids) {
+  std::vector<int> values;
+  for (int i = 1; ids && i <= ids->Size(); ++i)
+    values.push_back((*ids)[i]);
+  return values;
+}
 
 /// u"..." literal to a comparable string, for texts handed out with new[].
 inline std::u16string KROTakeText(KROWChar* text) {

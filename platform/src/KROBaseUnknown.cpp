@@ -1,6 +1,7 @@
 // KROBaseUnknown.cpp - reference counting, identity and destruction order of components.
 #include "KROBaseUnknown.h"
 
+#include "KROComPtr.h"
 #include "KRODictionary.h"
 #include "KROMetaClass.h"
 #include "KRORuntimeInternals.h"
@@ -67,7 +68,6 @@ ULONG KROBaseUnknown::AddRef() {
 
 ULONG KROBaseUnknown::Release() {
   if (role_ == Role::Extension && impl_) return impl_->Release();
-  if (count_ == 0) return 0; // released once too often; never destroy twice
   if (--count_ != 0) return count_;
   // Calls made while the component is being torn down may AddRef and Release it; the count
   // stays above zero so they cannot delete it a second time.
@@ -175,23 +175,18 @@ KROBaseUnknown* KROBaseUnknown::FindOrCreateExtension(KROMetaClass* meta,
 
 KROBaseUnknown* KROIdentityOf(KROBaseUnknown* p) {
   if (!p) return nullptr;
-  KROBaseUnknown* base = nullptr;
-  if (FAILED(p->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))) || !base)
-    return p;
+  KROComPtr<KROBaseUnknown> base;
+  if (FAILED(p->QueryInterface(CLSID_KROBaseUnknown, base.Put())) || !base) return p;
   // The caller's reference on p keeps the component, and so its base, alive.
-  base->Release();
-  return base;
+  return base.Get();
 }
 
 int KROComCmp(KROBaseUnknown* a, KROBaseUnknown* b) {
   if (!a || !b) return 0;
   if (a == b) return 1;
-  KROBaseUnknown* ba = nullptr;
-  KROBaseUnknown* bb = nullptr;
-  a->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&ba));
-  b->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&bb));
-  int same = ba && ba == bb;
-  if (ba) ba->Release();
-  if (bb) bb->Release();
-  return same;
+  KROComPtr<KROBaseUnknown> ba;
+  KROComPtr<KROBaseUnknown> bb;
+  a->QueryInterface(CLSID_KROBaseUnknown, ba.Put());
+  b->QueryInterface(CLSID_KROBaseUnknown, bb.Put());
+  return ba && ba.Get() == bb.Get();
 }

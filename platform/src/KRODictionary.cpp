@@ -1,6 +1,7 @@
 // KRODictionary.cpp - (class, interface) -> tie-creation function.
 #include "KRODictionary.h"
 
+#include "KRORuntimeAccess.h"
 #include "KRORuntimeInternals.h"
 #include "KROTie.h"
 
@@ -66,7 +67,7 @@ HRESULT KRODictionaryQuery(KROBaseUnknown* component, const IID& iid, void** out
     *out = component;
     return S_OK;
   }
-  if (component->IsBeingDestroyed()) return E_NOINTERFACE;
+  if (KRORuntimeAccess::IsBeingDestroyed(*component)) return E_NOINTERFACE;
   // A live tie was made through this dictionary for this component: hand it out again without
   // walking the classes.
   if (KROBaseUnknown* live = Tie_Link(component, component, iid)) {

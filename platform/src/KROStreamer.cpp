@@ -1,9 +1,6 @@
 // KROStreamer.cpp - bounds-checked reading and the in-memory stream writer.
 #include "KROStreamer.h"
 
-#include "KRORep.h"
-#include "KROVizBaseCodeExtension.h"
-
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -114,27 +111,6 @@ void KROStreamWriter::PatchInt(unsigned int pos, int value) {
 
 void KROStreamWriter::Truncate(unsigned int size) {
   if (size < bytes_.size()) bytes_.resize(size);
-}
-
-HRESULT KROStreamWriter::WriteRep(const KRORep& rep) {
-  KROVizBaseCodeExtension* ext =
-      KROVizBaseCodeExtension::GetExt(_KROProtocolDmuStreamID, rep.ClassName());
-  if (!ext) return E_FAIL;
-  const unsigned int start = GetPosition();
-  WriteClassName(rep.ClassName());
-  HRESULT rc = good_ ? ext->WriteRep(*this, rep) : E_FAIL;
-  ext->Release();
-  if (FAILED(rc)) Truncate(start);
-  return rc;
-}
-
-HRESULT KROStreamWriter::WriteRepBody(const KRORep& rep) {
-  KROVizBaseCodeExtension* ext =
-      KROVizBaseCodeExtension::GetExt(_KROProtocolDmuStreamID, rep.ClassName());
-  if (!ext) return E_FAIL;
-  const HRESULT rc = ext->WriteRep(*this, rep);
-  ext->Release();
-  return rc;
 }
 
 std::vector<unsigned char> KROStreamWriter::TakeBytes() {

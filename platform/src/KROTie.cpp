@@ -10,8 +10,9 @@ KROBaseUnknown* Tie_StackCtx::Run(Tie_StackCtx* ctx, KROBaseUnknown* impl) {
 }
 
 KROBaseUnknown* Tie_Link(KROBaseUnknown* impl, KROBaseUnknown*, const IID& iid) {
-  if (!impl || !impl->extras_) return nullptr;
-  for (const KROLiveTie& live : impl->extras_->ties) {
+  KROComponentExtras* extras = impl ? KRORuntimeAccess::Extras(*impl) : nullptr;
+  if (!extras) return nullptr;
+  for (const KROLiveTie& live : extras->ties) {
     if (live.iid == iid) {
       live.tie->AddRef();
       return live.tie;
@@ -23,16 +24,17 @@ KROBaseUnknown* Tie_Link(KROBaseUnknown* impl, KROBaseUnknown*, const IID& iid) 
 HRESULT Tie_Construct(KROBaseUnknown* tie, KROTieState& state, KROBaseUnknown* component,
                       KROMetaClass* tieMeta, int, int kind, KROBaseUnknown* (*createItself)()) {
   if (!tie || !component || !tieMeta || !tieMeta->GetIID()) return E_FAIL;
-  if (component->IsBeingDestroyed()) return E_FAIL;
+  if (KRORuntimeAccess::IsBeingDestroyed(*component)) return E_FAIL;
   KROBaseUnknown* impl = component;
   if (kind == DataExtension) {
-    impl = component->FindOrCreateExtension(tieMeta->GetParent(), createItself);
+    impl = KRORuntimeAccess::FindOrCreateExtension(*component, tieMeta->GetParent(), createItself);
     if (!impl) return E_FAIL;
   }
-  if (!component->extras_) component->extras_ = new (std::nothrow) KROComponentExtras();
-  if (!component->extras_) return E_FAIL;
+  KROComponentExtras*& extras = KRORuntimeAccess::Extras(*component);
+  if (!extras) extras = new (std::nothrow) KROComponentExtras();
+  if (!extras) return E_FAIL;
   try {
-    component->extras_->ties.push_back({*tieMeta->GetIID(), tie});
+    extras->ties.push_back({*tieMeta->GetIID(), tie});
   } catch (const std::bad_alloc&) {
     return E_FAIL;
   }
@@ -40,7 +42,7 @@ HRESULT Tie_Construct(KROBaseUnknown* tie, KROTieState& state, KROBaseUnknown* c
   state.home = component;
   state.tieMeta = tieMeta;
   impl->AddRef();
-  tie->count_ = 1;
+  KRORuntimeAccess::Count(*tie) = 1;
   return S_OK;
 }
 
@@ -50,19 +52,19 @@ HRESULT Tie_Query(KROTieState& state, const IID& iid, void** out) {
   return state.impl ? state.impl->QueryInterface(iid, out) : E_NOINTERFACE;
 }
 
-ULONG Tie_AddRef(KROBaseUnknown* tie) { return ++tie->count_; }
+ULONG Tie_AddRef(KROBaseUnknown* tie) { return ++KRORuntimeAccess::Count(*tie); }
 
 ULONG Tie_Release(KROBaseUnknown* tie, KROTieState& state) {
-  if (tie->count_ == 0) return 0;
-  if (--tie->count_ != 0) return tie->count_;
+  if (ULONG& count = KRORuntimeAccess::Count(*tie); --count != 0) return count;
   Tie_Destruct(tie, state);
   return 0;
 }
 
 void Tie_Destruct(KROBaseUnknown* tie, KROTieState& state) {
-  tie->count_ = 1;
-  if (KROBaseUnknown* home = state.home; home && home->extras_) {
-    auto& ties = home->extras_->ties;
+  KRORuntimeAccess::Count(*tie) = 1;
+  KROComponentExtras* extras = state.home ? KRORuntimeAccess::Extras(*state.home) : nullptr;
+  if (extras) {
+    auto& ties = extras->ties;
     for (auto it = ties.begin(); it != ties.end(); ++it) {
       if (it->tie == tie) {
         ties.erase(it);

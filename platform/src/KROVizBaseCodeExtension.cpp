@@ -263,3 +263,26 @@ KROVizBaseCodeExtension* KROVizBaseCodeExtension::GetExt(const IID& protocol,
 long KROVizBaseCodeExtension::OutstandingCount() {
   return gOutstanding.load(std::memory_order_relaxed);
 }
+
+// The writer's rep calls live here, beside the extensions that write every rep body: the
+// streamer itself knows bytes only.
+HRESULT KROStreamWriter::WriteRep(const KRORep& rep) {
+  KROVizBaseCodeExtension* ext =
+      KROVizBaseCodeExtension::GetExt(_KROProtocolDmuStreamID, rep.ClassName());
+  if (!ext) return E_FAIL;
+  const unsigned int start = GetPosition();
+  WriteClassName(rep.ClassName());
+  HRESULT rc = good_ ? ext->WriteRep(*this, rep) : E_FAIL;
+  ext->Release();
+  if (FAILED(rc)) Truncate(start);
+  return rc;
+}
+
+HRESULT KROStreamWriter::WriteRepBody(const KRORep& rep) {
+  KROVizBaseCodeExtension* ext =
+      KROVizBaseCodeExtension::GetExt(_KROProtocolDmuStreamID, rep.ClassName());
+  if (!ext) return E_FAIL;
+  const HRESULT rc = ext->WriteRep(*this, rep);
+  ext->Release();
+  return rc;
+}

@@ -1,6 +1,8 @@
 // KROWeakRef.cpp - weak references through a shared control block.
 #include "KROWeakRef.h"
 
+#include "KRORuntimeAccess.h"
+
 void KROWeakControl::Drop() {
   if (--uses_ == 0) delete this;
 }
@@ -17,7 +19,7 @@ KROBaseUnknown_WR& KROBaseUnknown_WR::operator=(const KROBaseUnknown_WR& other) 
 }
 
 KROBaseUnknown_WR& KROBaseUnknown_WR::operator=(KROBaseUnknown* component) {
-  KROWeakControl* next = component ? component->WeakControl() : nullptr;
+  KROWeakControl* next = component ? KRORuntimeAccess::WeakControl(*component) : nullptr;
   if (next) next->Retain();
   if (control_) control_->Drop();
   control_ = next;

@@ -3,7 +3,9 @@
 
 #include "KROITPSLightSet.h"
 #include "KRORep.h"
-#include "KROTPSLightHelpers.h"
+#include "KROTPSLightLinks.h"
+#include "KROTPSLightOut.h"
+#include "KROTPSLightWrappedRep.h"
 
 KROTPSLightAdapt::KROTPSLightAdapt() : name_("TPSBase") {}
 
@@ -42,7 +44,7 @@ HRESULT KROTPSLightAdapt::GetUUId(KROWChar** uuid) { return KROCopyTextOut(uuid_
 HRESULT KROTPSLightAdapt::SetUUId(const KROWChar* uuid) { return KROSetText(uuid_, uuid); }
 
 HRESULT KROTPSLightAdapt::GetLightSet(KROITPSLightSet** set) {
-  return KROQueryWeakLink(setLink_, IID_KROITPSLightSet, reinterpret_cast<void**>(set));
+  return KROQueryWeakLink(setLink_, set);
 }
 
 HRESULT KROTPSLightAdapt::SetLightSet(KROITPSLightSet* set) { return KROLinkWeakly(setLink_, set); }

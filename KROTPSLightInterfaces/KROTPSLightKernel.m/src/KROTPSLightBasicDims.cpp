@@ -5,12 +5,13 @@
 #include "KROITPSIdBroker.h"
 #include "KROITPSLightSet.h"
 #include "KROTPSLightAdapt.h"
+#include "KROTPSObjectKind.h"
 #include "KROUnicodeString.h"
 
 #include <new>
 
 namespace {
-constexpr int kAnnotationIds = 1;
+constexpr int kAnnotationIds = KROCodeOfKind(kKROIdKinds, KROTPSObjectKind::Annotation);
 
 /// Appends what each ":"-terminated field from `start` on names; `start` is the first ":", so
 /// the first field is the empty one in front of it.
@@ -22,11 +23,9 @@ void AppendNamedAnnotations(const KROUnicodeString& text, int start, KROITPSIdBr
     int id = 0;
     text.SubString(start, next - start).ConvertToNum(&id, "%d");
     if (id != 0) {
-      KROBaseUnknown* object = nullptr;
-      if (SUCCEEDED(broker.GetObjectFromId(id, kAnnotationIds, &object)) && object) {
-        dims.Append(object);
-        object->Release(); // the list borrows
-      }
+      KROComPtr<KROBaseUnknown> object;
+      if (SUCCEEDED(broker.GetObjectFromId(id, kAnnotationIds, object.PutTyped())) && object)
+        dims.Append(object.Get()); // the list borrows
     }
     start = next + 1;
   }

@@ -1,5 +1,6 @@
 // KROTPSLightCG.cpp
 #include "KROTPSLightCG.h"
+#include "KROTPSLightOut.h"
 
 KRO_IMPLEMENT_CLASS(KROTPSLightCG, Implementation, "KROTPSLightCG", nullptr)
 KROBaseUnknown* KROTPSLightCG::CreateItself() { return nullptr; }

@@ -11,9 +11,9 @@
 #pragma once
 
 #include "KROClassMacros.h"
+#include "KROLinkIds.h"
 #include "KRORawColl.h"
 #include "KROTPSLightAdapt.h"
-#include "KROTPSLightHelpers.h"
 
 class KRO_KERNEL_API KROTPSLightCG : public KROTPSLightAdapt {
   KRO_DECLARE_CLASS

@@ -2,7 +2,9 @@
 #include "KROTPSLightCapture.h"
 
 #include "KRORep.h"
-#include "KROTPSLightHelpers.h"
+#include "KROTPSLightLists.h"
+#include "KROTPSLightOut.h"
+#include "KROTPSLightWrappedRep.h"
 
 #include <new>
 

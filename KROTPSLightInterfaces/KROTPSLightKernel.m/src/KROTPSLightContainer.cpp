@@ -1,6 +1,7 @@
 // KROTPSLightContainer.cpp
 #include "KROTPSLightContainer.h"
 
+#include "KROComPtr.h"
 #include "KROITPSLight.h"
 #include "KROITPSLightCG.h"
 #include "KROITPSLightCapture.h"
@@ -14,6 +15,7 @@
 #include "KROTPSLightCG.h"
 #include "KROTPSLightCapture.h"
 #include "KROTPSLightFake.h"
+#include "KROTPSLightLinks.h"
 #include "KROTPSLightRefFrame.h"
 #include "KROTPSLightSet.h"
 #include "KROTPSLightTPS.h"
@@ -35,18 +37,15 @@ using AddFn = HRESULT (KROITPSLightSet::*)(KROBaseUnknown*);
 /// creation reference to the set's list through `add`.
 template <class Object, class Itf> HRESULT CreateInSet(Itf** out, KROITPSLightSet* set, AddFn add) {
   if (!out || !set) return E_FAIL;
-  Object* object = new (std::nothrow) Object();
+  auto object = KROComPtr<Object>::Attach(new (std::nothrow) Object());
   if (!object) return E_FAIL;
-  const HRESULT rc = object->QueryInterface(Itf::kIID, reinterpret_cast<void**>(out));
-  if (FAILED(rc)) {
-    object->Release();
-    return rc;
-  }
+  const HRESULT rc = KROQueryInto(object.Get(), out);
+  if (FAILED(rc)) return rc;
   // What the object's KROITPSLight would forward to, without a tie made for the one call.
   object->SetLightSet(set);
-  // A set that does not take the object leaves the creation reference with nobody; the
-  // interface in `out` keeps the object alive for the caller.
-  if (FAILED((set->*add)(object))) object->Release();
+  // The set's list takes over the creation reference; a set that does not take the object
+  // leaves it to `object`, and the interface in `out` keeps the object alive for the caller.
+  if (SUCCEEDED((set->*add)(object.Get()))) object.Detach();
   return rc;
 }
 } // namespace
@@ -57,32 +56,20 @@ HRESULT KROTPSLightContainer::CreateLightModel(KROITPSLightModel** out, KROITPSL
 
 HRESULT KROTPSLightContainer::CreateLightSet(KROITPSLightSet** out, KROBaseUnknown* handler) {
   if (!out) return E_FAIL;
-  KROTPSLightSet* set = new (std::nothrow) KROTPSLightSet();
+  // Until it returns, this call holds the creation reference; then the set lives as long as the
+  // interface in `out`.
+  const auto set = KROComPtr<KROTPSLightSet>::Attach(new (std::nothrow) KROTPSLightSet());
   if (!set) return E_FAIL;
-  HRESULT rc = E_FAIL;
-  if (!handler) {
-    rc = set->QueryInterface(IID_KROITPSLightSet, reinterpret_cast<void**>(out));
-  } else {
-    KROITPSLightModelHandler* host = nullptr;
-    if (SUCCEEDED(handler->QueryInterface(IID_KROITPSLightModelHandler,
-                                          reinterpret_cast<void**>(&host))) &&
-        host) {
-      rc = set->QueryInterface(IID_KROITPSLightSet, reinterpret_cast<void**>(out));
-      if (SUCCEEDED(rc)) {
-        KROBaseUnknown* base = nullptr;
-        if (SUCCEEDED(
-                (*out)->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))) &&
-            base) {
-          host->AttachLightSet(base);
-          base->Release();
-        }
-        (*out)->SetRefProduct(host);
-      }
-      host->Release();
-    }
-  }
-  // From here the set lives as long as the interface in `out`.
-  set->Release();
+  if (!handler) return KROQueryInto(set.Get(), out);
+  KROComPtr<KROITPSLightModelHandler> host;
+  if (FAILED(handler->QueryInterface(IID_KROITPSLightModelHandler, host.Put())) || !host)
+    return E_FAIL;
+  const HRESULT rc = KROQueryInto(set.Get(), out);
+  if (FAILED(rc)) return rc;
+  if (KROComPtr<KROBaseUnknown> base;
+      SUCCEEDED((*out)->QueryInterface(CLSID_KROBaseUnknown, base.Put())) && base)
+    host->AttachLightSet(base.Get());
+  (*out)->SetRefProduct(host.Get());
   return rc;
 }
 

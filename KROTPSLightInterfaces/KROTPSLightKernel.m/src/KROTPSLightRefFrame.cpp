@@ -3,6 +3,8 @@
 
 #include "KROClassMacros.h"
 #include "KROTPSLightBasicDims.h"
+#include "KROTPSLightLists.h"
+#include "KROTPSLightOut.h"
 
 #include <new>
 

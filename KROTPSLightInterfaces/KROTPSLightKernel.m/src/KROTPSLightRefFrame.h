@@ -12,10 +12,10 @@
 #pragma once
 
 #include "KROClassMacros.h"
+#include "KROLinkIds.h"
 #include "KROList.h"
 #include "KRORawColl.h"
 #include "KROTPSLightAdapt.h"
-#include "KROTPSLightHelpers.h"
 
 class KRO_KERNEL_API KROTPSLightRefFrame : public KROTPSLightAdapt {
   KRO_DECLARE_CLASS

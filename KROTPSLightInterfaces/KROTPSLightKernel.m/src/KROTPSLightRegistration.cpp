@@ -1,7 +1,7 @@
 // KROTPSLightRegistration.cpp - the library's dictionary entries, made when the library is loaded.
 ///
-/// One row per (class, interface) pair, in this order; `RegisterAll` walks the table once.
-/// Loading does nothing else.
+/// One row per (class, interface) pair in KRO_TIE_TABLE; the registrar walks it once. Loading
+/// does nothing else.
 #include "KRODictionary.h"
 #include "KROTPSLightKernelExport.h"
 #include "KROTPSLightTieSupport.h"
@@ -29,7 +29,39 @@
 #include "TIEKROITPSLightSetServices.h"
 #include "TIEKROITPSLightTTRS.h"
 #include "TIEKROITPSLightView.h"
-// TODO includes
+/// The library's (class, interface) pairs, one per row, in dictionary order. Each row gives the
+/// exported tie-creation function CreateTIE<interface><class> and one dictionary entry.
+#define KRO_TIE_TABLE(ROW)                                                                         \
+  ROW(KROITPSLightCG, KROTPSLightCG)                                                               \
+  ROW(KROITPSLight, KROTPSLightCG)                                                                 \
+  ROW(KROITPSLightCapture, KROTPSLightCapture)                                                     \
+  ROW(KROITPSLight, KROTPSLightCapture)                                                            \
+  ROW(KROITPSLightModelFactory, KROTPSLightContainer)                                              \
+  ROW(KROITPSLightFake, KROTPSLightFake)                                                           \
+  ROW(KROITPSLight, KROTPSLightFake)                                                               \
+  ROW(KROITPSLightRefFrame, KROTPSLightRefFrame)                                                   \
+  ROW(KROITPSLight, KROTPSLightRefFrame)                                                           \
+  ROW(KROITPSLightSet, KROTPSLightSetExt)                                                          \
+  ROW(KROITPSIdBroker, KROTPSLightSetExt)                                                          \
+  ROW(KROITPSLight, KROTPSLightSetExt)                                                             \
+  ROW(KROITPSLightSetServices, KROTPSLightSetExt)                                                  \
+  ROW(KROITPSLightModel, KROTPSLightTPS)                                                           \
+  ROW(KROITPSLight, KROTPSLightTPS)                                                                \
+  ROW(KROITPSLightTTRS, KROTPSLightTTRS)                                                           \
+  ROW(KROITPSLight, KROTPSLightTTRS)                                                               \
+  ROW(KROITPSLightView, KROTPSLightView)                                                           \
+  ROW(KROITPSLight, KROTPSLightView)
+
+#define KRO_DEFINE_CREATE_TIE(Itf, Impl)                                                           \
+  KRO_KERNEL_API KROBaseUnknown* CreateTIE##Itf##Impl(KROBaseUnknown* i, KROBaseUnknown* o) {      \
+    return KROCreateTieOf<TIE##Itf, Itf, Impl>(i, o);                                              \
+  }
+#define KRO_DICTIONARY_ROW(Itf, Impl)                                                              \
+  {&Impl::MetaObject, &KROTieMetaOf<Itf, Impl>, &CreateTIE##Itf##Impl},
+
+extern "C" {
+KRO_TIE_TABLE(KRO_DEFINE_CREATE_TIE)
+}
 
 namespace {
 struct Row {
@@ -37,131 +69,8 @@ struct Row {
   KROMetaClass* (*tieMeta)();
   KROTieCreateFn createTie;
 };
-} // namespace
 
-extern "C" {
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightCGKROTPSLightCG(KROBaseUnknown* i,
-                                                                    KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLightCG, KROITPSLightCG, KROTPSLightCG>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightCG(KROBaseUnknown* i,
-                                                                  KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightCG>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightCaptureKROTPSLightCapture(KROBaseUnknown* i,
-                                                                              KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLightCapture, KROITPSLightCapture, KROTPSLightCapture>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightCapture(KROBaseUnknown* i,
-                                                                       KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightCapture>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown*
-CreateTIEKROITPSLightModelFactoryKROTPSLightContainer(KROBaseUnknown* i, KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLightModelFactory, KROITPSLightModelFactory,
-                        KROTPSLightContainer>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightFakeKROTPSLightFake(KROBaseUnknown* i,
-                                                                        KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLightFake, KROITPSLightFake, KROTPSLightFake>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightFake(KROBaseUnknown* i,
-                                                                    KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightFake>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightRefFrameKROTPSLightRefFrame(KROBaseUnknown* i,
-                                                                                KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLightRefFrame, KROITPSLightRefFrame, KROTPSLightRefFrame>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightRefFrame(KROBaseUnknown* i,
-                                                                        KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightRefFrame>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightSetKROTPSLightSetExt(KROBaseUnknown* i,
-                                                                         KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLightSet, KROITPSLightSet, KROTPSLightSetExt>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSIdBrokerKROTPSLightSetExt(KROBaseUnknown* i,
-                                                                         KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSIdBroker, KROITPSIdBroker, KROTPSLightSetExt>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightSetExt(KROBaseUnknown* i,
-                                                                      KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightSetExt>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown*
-CreateTIEKROITPSLightSetServicesKROTPSLightSetExt(KROBaseUnknown* i, KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLightSetServices, KROITPSLightSetServices, KROTPSLightSetExt>(i,
-                                                                                                o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightModelKROTPSLightTPS(KROBaseUnknown* i,
-                                                                        KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLightModel, KROITPSLightModel, KROTPSLightTPS>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightTPS(KROBaseUnknown* i,
-                                                                   KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightTPS>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightTTRSKROTPSLightTTRS(KROBaseUnknown* i,
-                                                                        KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLightTTRS, KROITPSLightTTRS, KROTPSLightTTRS>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightTTRS(KROBaseUnknown* i,
-                                                                    KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightTTRS>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightViewKROTPSLightView(KROBaseUnknown* i,
-                                                                        KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLightView, KROITPSLightView, KROTPSLightView>(i, o);
-}
-KRO_KERNEL_API KROBaseUnknown* CreateTIEKROITPSLightKROTPSLightView(KROBaseUnknown* i,
-                                                                    KROBaseUnknown* o) {
-  return KROCreateTieOf<TIEKROITPSLight, KROITPSLight, KROTPSLightView>(i, o);
-}
-}
-
-namespace {
-const std::initializer_list<Row> kRows = {
-    {&KROTPSLightCG::MetaObject, &KROTieMetaOf<KROITPSLightCG, KROTPSLightCG>,
-     &CreateTIEKROITPSLightCGKROTPSLightCG},
-    {&KROTPSLightCG::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightCG>,
-     &CreateTIEKROITPSLightKROTPSLightCG},
-    {&KROTPSLightCapture::MetaObject, &KROTieMetaOf<KROITPSLightCapture, KROTPSLightCapture>,
-     &CreateTIEKROITPSLightCaptureKROTPSLightCapture},
-    {&KROTPSLightCapture::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightCapture>,
-     &CreateTIEKROITPSLightKROTPSLightCapture},
-    {&KROTPSLightContainer::MetaObject,
-     &KROTieMetaOf<KROITPSLightModelFactory, KROTPSLightContainer>,
-     &CreateTIEKROITPSLightModelFactoryKROTPSLightContainer},
-    {&KROTPSLightFake::MetaObject, &KROTieMetaOf<KROITPSLightFake, KROTPSLightFake>,
-     &CreateTIEKROITPSLightFakeKROTPSLightFake},
-    {&KROTPSLightFake::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightFake>,
-     &CreateTIEKROITPSLightKROTPSLightFake},
-    {&KROTPSLightRefFrame::MetaObject, &KROTieMetaOf<KROITPSLightRefFrame, KROTPSLightRefFrame>,
-     &CreateTIEKROITPSLightRefFrameKROTPSLightRefFrame},
-    {&KROTPSLightRefFrame::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightRefFrame>,
-     &CreateTIEKROITPSLightKROTPSLightRefFrame},
-    {&KROTPSLightSetExt::MetaObject, &KROTieMetaOf<KROITPSLightSet, KROTPSLightSetExt>,
-     &CreateTIEKROITPSLightSetKROTPSLightSetExt},
-    {&KROTPSLightSetExt::MetaObject, &KROTieMetaOf<KROITPSIdBroker, KROTPSLightSetExt>,
-     &CreateTIEKROITPSIdBrokerKROTPSLightSetExt},
-    {&KROTPSLightSetExt::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightSetExt>,
-     &CreateTIEKROITPSLightKROTPSLightSetExt},
-    {&KROTPSLightSetExt::MetaObject, &KROTieMetaOf<KROITPSLightSetServices, KROTPSLightSetExt>,
-     &CreateTIEKROITPSLightSetServicesKROTPSLightSetExt},
-    {&KROTPSLightTPS::MetaObject, &KROTieMetaOf<KROITPSLightModel, KROTPSLightTPS>,
-     &CreateTIEKROITPSLightModelKROTPSLightTPS},
-    {&KROTPSLightTPS::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightTPS>,
-     &CreateTIEKROITPSLightKROTPSLightTPS},
-    {&KROTPSLightTTRS::MetaObject, &KROTieMetaOf<KROITPSLightTTRS, KROTPSLightTTRS>,
-     &CreateTIEKROITPSLightTTRSKROTPSLightTTRS},
-    {&KROTPSLightTTRS::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightTTRS>,
-     &CreateTIEKROITPSLightKROTPSLightTTRS},
-    {&KROTPSLightView::MetaObject, &KROTieMetaOf<KROITPSLightView, KROTPSLightView>,
-     &CreateTIEKROITPSLightViewKROTPSLightView},
-    {&KROTPSLightView::MetaObject, &KROTieMetaOf<KROITPSLight, KROTPSLightView>,
-     &CreateTIEKROITPSLightKROTPSLightView},
-};
+const std::initializer_list<Row> kRows = {KRO_TIE_TABLE(KRO_DICTIONARY_ROW)};
 
 struct Registrar {
   Registrar() {

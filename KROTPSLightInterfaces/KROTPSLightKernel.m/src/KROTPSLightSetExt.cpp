@@ -4,7 +4,9 @@
 #include "KROITPSLightModelHandler.h"
 #include "KROITPSLightSet.h"
 #include "KROTPSAnnotationsHashTable.h"
-#include "KROTPSLightHelpers.h"
+#include "KROTPSLightLinks.h"
+#include "KROTPSLightLists.h"
+#include "KROTPSLightOut.h"
 
 #include <new>
 
@@ -88,7 +90,7 @@ void KROTPSLightSetExt::TakeOutAndRelease(list<KROBaseUnknown>* own, KROBaseUnkn
 
 HRESULT KROTPSLightSetExt::GetLightSet(KROITPSLightSet** set) {
   if (!set) return E_FAIL;
-  return QueryInterface(IID_KROITPSLightSet, reinterpret_cast<void**>(set));
+  return KROQueryInto(this, set);
 }
 
 HRESULT KROTPSLightSetExt::SetLightSet(KROITPSLightSet*) { return E_FAIL; }
@@ -190,17 +192,17 @@ HRESULT KROTPSLightSetExt::FlushData() {
   return S_OK;
 }
 
-list<KROBaseUnknown>* KROTPSLightSetExt::ListOfIdKind(int kind) const {
+list<KROBaseUnknown>* KROTPSLightSetExt::ListOfKind(KROTPSObjectKind kind) const {
   switch (kind) {
-  case 1:
+  case KROTPSObjectKind::Annotation:
     return tpsList_;
-  case 2:
+  case KROTPSObjectKind::View:
     return viewList_;
-  case 3:
+  case KROTPSObjectKind::TTRS:
     return ttrsList_;
-  case 4:
+  case KROTPSObjectKind::RefFrame:
     return refFrameList_;
-  case 5:
+  case KROTPSObjectKind::CG:
     return cgList_;
   default:
     return nullptr;
@@ -209,7 +211,7 @@ list<KROBaseUnknown>* KROTPSLightSetExt::ListOfIdKind(int kind) const {
 
 HRESULT KROTPSLightSetExt::GetIdForObject(KROBaseUnknown* object, int kind, int* id) {
   if (!object || !id) return E_FAIL;
-  const ObjectList* own = ListOfIdKind(kind);
+  const ObjectList* own = ListOfKind(KROKindOfCode(kKROIdKinds, kind));
   if (!own) return S_OK;
   *id = own->Locate(EntryFor(own, object));
   return S_OK;
@@ -217,7 +219,7 @@ HRESULT KROTPSLightSetExt::GetIdForObject(KROBaseUnknown* object, int kind, int*
 
 HRESULT KROTPSLightSetExt::GetObjectFromId(int id, int kind, KROBaseUnknown** object) {
   if (!object || id < 0) return E_FAIL;
-  const ObjectList* own = id >= 1 ? ListOfIdKind(kind) : nullptr;
+  const ObjectList* own = id >= 1 ? ListOfKind(KROKindOfCode(kKROIdKinds, kind)) : nullptr;
   KROBaseUnknown* found = own ? own->At(id - 1) : nullptr;
   if (!found) return E_FAIL;
   *object = found;

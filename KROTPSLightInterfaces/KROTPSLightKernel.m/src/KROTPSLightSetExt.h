@@ -26,6 +26,7 @@
 #include "KROSysSimpleHashTable.h"
 #include "KROTPSLightAdapt.h"
 #include "KROTPSLightKernelExport.h"
+#include "KROTPSObjectKind.h"
 #include "KROTPSTagIndex.h"
 #include "KROUnicodeString.h"
 
@@ -122,8 +123,8 @@ protected:
   mutable KROTPSTagIndex tagIndex_;
 
 private:
-  /// The list an id kind selects (1 annotations ... 5 constructed geometries), or null.
-  list<KROBaseUnknown>* ListOfIdKind(int kind) const;
+  /// The set's own list of `kind`; null for a kind it does not list by id, or an absent list.
+  list<KROBaseUnknown>* ListOfKind(KROTPSObjectKind kind) const;
   void CreateLists();
   /// Forgets the reference product before releasing it, so that a handler whose destruction
   /// calls back into the set finds none.
@@ -135,8 +136,8 @@ private:
   /// else appended to the caller's list (E_FAIL while nothing has been read). Only "KRO3DBagRep"
   /// entries give reps; the reps belong to whoever binds them.
   HRESULT GetLightRep(KROVZBContainer* container, list<KRORep>** reps);
-  /// Pairs rep i with item i of the model list of `kind` (1 annotations, 2 views, 3 captures,
-  /// 4 constructed geometries) when the counts agree. Takes over the reps: each one is either
+  /// Pairs rep i with item i of the model list of rep-binding code `kind` (kKRORepKinds) when
+  /// the counts agree. Takes over the reps: each one is either
   /// bound or destroyed, so they must be distinct and held by no bag. The list stays the caller's.
   HRESULT AssocAllRepWithModel(KROITPSLightSet* set, list<KRORep>* reps, int kind);
   /// Gives `tps`, an annotation, its 2D rep from the indexed stream of `container`; anything

@@ -8,7 +8,7 @@
 #include "KROITPSLight.h"
 #include "KROITPSLightSet.h"
 #include "KROTPSAnnotationsHashTable.h"
-#include "KROTPSLightHelpers.h"
+#include "KROTPSLightOwnObjects.h"
 #include "KROTPSLightTPS.h"
 
 #include <new>

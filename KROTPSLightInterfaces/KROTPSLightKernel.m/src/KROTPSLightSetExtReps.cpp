@@ -11,13 +11,14 @@
 // (a TTRS put into one of these lists) is left without one: see Bind.
 #include "KROTPSLightSetExt.h"
 
+#include "KROComPtr.h"
 #include "KROITPSLight.h"
 #include "KROITPSLightSet.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightCG.h"
 #include "KROTPSLightCapture.h"
-#include "KROTPSLightHelpers.h"
+#include "KROTPSLightOwnObjects.h"
 #include "KROTPSLightTPS.h"
 #include "KROTPSLightView.h"
 #include "KROVZBDocument.h"
@@ -38,31 +39,24 @@ constexpr const char* kRootName = "V4V5_FDT";
 class AnnotationRoot {
 public:
   explicit AnnotationRoot(KROTPSLightSetExt& ext) {
-    if (FAILED(ext.QueryInterface(IID_KROITPSLightSet, reinterpret_cast<void**>(&set_))))
-      set_ = nullptr;
-    if (!set_) return;
+    if (FAILED(ext.QueryInterface(IID_KROITPSLightSet, set_.Put())) || !set_) return;
     KROBaseUnknown* document = set_->GetDocument();
     if (!document) return;
-    if (FAILED(document->QueryInterface(IID_KROIVZBDocument, reinterpret_cast<void**>(&doc_))))
-      doc_ = nullptr;
-    if (doc_) root_ = doc_->OpenContainer(KROUnicodeString(kRootName), 1);
+    if (SUCCEEDED(document->QueryInterface(IID_KROIVZBDocument, doc_.Put())) && doc_)
+      root_ = doc_->OpenContainer(KROUnicodeString(kRootName), 1);
   }
-  ~AnnotationRoot() {
-    delete root_;
-    if (doc_) doc_->Release();
-    if (set_) set_->Release();
-  }
+  ~AnnotationRoot() { delete root_; } // then doc_, then set_: members go in reverse order
   AnnotationRoot(const AnnotationRoot&) = delete;
   AnnotationRoot& operator=(const AnnotationRoot&) = delete;
 
   explicit operator bool() const { return root_ != nullptr; }
-  KROITPSLightSet* Set() const { return set_; }
+  KROITPSLightSet* Set() const { return set_.Get(); }
   /// A child of the root container, owned by it; null when missing.
   KROVZBContainer* Child(const char* name) const { return root_->GetChildContainer(name); }
 
 private:
-  KROITPSLightSet* set_ = nullptr;
-  KROIVZBDocument* doc_ = nullptr;
+  KROComPtr<KROITPSLightSet> set_;
+  KROComPtr<KROIVZBDocument> doc_;
   KROVZBContainer* root_ = nullptr;
 };
 
@@ -104,11 +98,11 @@ void Discard(KRORep* rep) {
 /// Reads one rep body through the stream extension of `name`; null when there is none or the
 /// body does not read.
 KRORep* ReadRepOf(KROStreamer& reader, const char* name) {
-  KROVizBaseCodeExtension* ext = KROVizBaseCodeExtension::GetExt(_KROProtocolDmuStreamID, name);
+  const auto ext = KROComPtr<KROVizBaseCodeExtension>::Attach(
+      KROVizBaseCodeExtension::GetExt(_KROProtocolDmuStreamID, name));
   if (!ext) return nullptr;
   KRORep* rep = nullptr;
   if (FAILED(ext->ReadRep(&reader, &rep))) rep = nullptr;
-  ext->Release();
   return rep;
 }
 
@@ -140,19 +134,20 @@ KRORep* ReadIndexedRep(KROVZBContainer* container, int index,
   return nullptr;
 }
 
-/// The model list a rep kind binds to; null for an unknown kind or an absent list.
-list<KROBaseUnknown>* ModelListOfKind(KROITPSLightSet* set, int kind) {
+/// The model list of `kind` that reps bind to, as `set` hands it out; null for a kind that
+/// binds no reps or an absent list.
+list<KROBaseUnknown>* ModelListOfKind(KROITPSLightSet* set, KROTPSObjectKind kind) {
   list<KROBaseUnknown>* models = nullptr;
   switch (kind) {
-  case 1:
+  case KROTPSObjectKind::Annotation:
     return set->GetTPSList();
-  case 2:
+  case KROTPSObjectKind::View:
     set->GetViewList(&models);
     break;
-  case 3:
+  case KROTPSObjectKind::Capture:
     set->GetCaptureList(&models);
     break;
-  case 4:
+  case KROTPSObjectKind::CG:
     set->GetCGList(&models);
     break;
   default:
@@ -172,12 +167,11 @@ template <class Light> void Bind(Light& light, KRORep* rep) {
   rep->Destroy();
 }
 
-/// The KROITPSLight of item `i`, counted; null for a missing or null item or a failed query.
-KROITPSLight* LightAt(const list<KROBaseUnknown>& items, int i) {
+/// The KROITPSLight of item `i`; empty for a missing or null item or a failed query.
+KROComPtr<KROITPSLight> LightAt(const list<KROBaseUnknown>& items, int i) {
   KROBaseUnknown* item = items.At(i);
-  KROITPSLight* light = nullptr;
-  if (!item || FAILED(item->QueryInterface(IID_KROITPSLight, reinterpret_cast<void**>(&light))))
-    return nullptr;
+  KROComPtr<KROITPSLight> light;
+  if (item) item->QueryInterface(IID_KROITPSLight, light.Put());
   return light;
 }
 
@@ -221,7 +215,8 @@ HRESULT KROTPSLightSetExt::GetLightRep(KROVZBContainer* container, list<KRORep>*
 HRESULT KROTPSLightSetExt::AssocAllRepWithModel(KROITPSLightSet* set, list<KRORep>* reps,
                                                 int kind) {
   if (!reps) return E_FAIL;
-  list<KROBaseUnknown>* models = set ? ModelListOfKind(set, kind) : nullptr;
+  list<KROBaseUnknown>* models =
+      set ? ModelListOfKind(set, KROKindOfCode(kKRORepKinds, kind)) : nullptr;
   // Nothing is bound unless the counts agree, not even a prefix.
   const bool paired = models && models->Size() == reps->Size();
   const int count = reps->Size();
@@ -231,13 +226,12 @@ HRESULT KROTPSLightSetExt::AssocAllRepWithModel(KROITPSLightSet* set, list<KRORe
       Bind(*own, rep);
       continue;
     }
-    KROITPSLight* light = paired ? LightAt(*models, i) : nullptr;
+    const KROComPtr<KROITPSLight> light = paired ? LightAt(*models, i) : nullptr;
     if (!light) {
       Discard(rep); // rep i is offered to item i only: no one else will take it
       continue;
     }
-    Bind(*light, rep);
-    light->Release();
+    Bind(*light.Get(), rep);
   }
   return paired ? S_OK : E_FAIL;
 }
@@ -245,17 +239,19 @@ HRESULT KROTPSLightSetExt::AssocAllRepWithModel(KROITPSLightSet* set, list<KRORe
 HRESULT KROTPSLightSetExt::GenerateAllReps() {
   AnnotationRoot root(*this);
   if (!root) return E_FAIL;
-  auto bind = [&](KROVZBContainer* container, int kind) {
+  auto bind = [&](KROVZBContainer* container, KROTPSObjectKind kind) {
     list<KRORep>* reps = nullptr;
     if (container && SUCCEEDED(GetLightRep(container, &reps)) && reps)
-      AssocAllRepWithModel(root.Set(), reps, kind);
+      AssocAllRepWithModel(root.Set(), reps, KROCodeOfKind(kKRORepKinds, kind));
     delete reps;
   };
   HRESULT rc = E_FAIL;
   static constexpr struct {
     const char* name;
-    int kind;
-  } kSequential[] = {{"KROTPSTPSCont", 1}, {"KROTPSViewCont", 2}, {"KROTPSCGCont", 4}};
+    KROTPSObjectKind kind;
+  } kSequential[] = {{"KROTPSTPSCont", KROTPSObjectKind::Annotation},
+                     {"KROTPSViewCont", KROTPSObjectKind::View},
+                     {"KROTPSCGCont", KROTPSObjectKind::CG}};
   for (const auto& child : kSequential) {
     if (KROVZBContainer* container = root.Child(child.name)) {
       bind(container, child.kind);
@@ -263,7 +259,7 @@ HRESULT KROTPSLightSetExt::GenerateAllReps() {
     }
   }
   if (KROVZBContainer* captures = root.Child("KROTPSCapCont")) {
-    bind(captures->GetChildContainer("KROTPSCapRepCont"), 3);
+    bind(captures->GetChildContainer("KROTPSCapRepCont"), KROTPSObjectKind::Capture);
     rc = S_OK;
   }
   return rc;
@@ -311,13 +307,12 @@ HRESULT KROTPSLightSetExt::GetCaptureRep(KROVZBContainer* container, KROITPSLigh
   if (FAILED(set->GetCaptureList(&captures)) || !captures) return E_FAIL;
   const int count = captures->Size();
   for (int i = 0; i < count; ++i) {
-    KROITPSLight* capture = LightAt(*captures, i);
+    const KROComPtr<KROITPSLight> capture = LightAt(*captures, i);
     if (!capture) continue;
     int index = 0;
     capture->GetIndex(&index);
     if (KRORep* rep = ReadIndexedRep(container, index, {KRO3DBagRep::kClassName}))
-      Bind(*capture, rep);
-    capture->Release();
+      Bind(*capture.Get(), rep);
   }
   return S_OK;
 }

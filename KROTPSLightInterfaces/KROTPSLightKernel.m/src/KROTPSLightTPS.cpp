@@ -8,7 +8,12 @@
 #include "KROITPSLightView.h"
 #include "KRORep.h"
 #include "KROTPSLightBasicDims.h"
+#include "KROTPSLightLinks.h"
+#include "KROTPSLightLists.h"
+#include "KROTPSLightOut.h"
+#include "KROTPSLightWrappedRep.h"
 #include "KROTPSModelGeneration.h"
+#include "KROTPSObjectKind.h"
 
 #include <new>
 
@@ -16,7 +21,7 @@ KRO_IMPLEMENT_CLASS(KROTPSLightTPS, Implementation, "KROTPSLightTPS", nullptr)
 KROBaseUnknown* KROTPSLightTPS::CreateItself() { return nullptr; }
 
 namespace {
-constexpr int kRefFrameIds = 4;
+constexpr int kRefFrameIds = KROCodeOfKind(kKROIdKinds, KROTPSObjectKind::RefFrame);
 
 /// Super type of an annotation type code; 0 for codes that have none.
 unsigned short SuperTypeOf(unsigned short type) {
@@ -116,7 +121,7 @@ HRESULT KROTPSLightTPS::SetBehaviorType(KROTPSLightBehaviorType type) {
 }
 
 HRESULT KROTPSLightTPS::GetLightView(KROITPSLightView** view) {
-  return KROQueryWeakLink(viewLink_, IID_KROITPSLightView, reinterpret_cast<void**>(view));
+  return KROQueryWeakLink(viewLink_, view);
 }
 
 HRESULT KROTPSLightTPS::SetLightView(KROITPSLightView* view) {
@@ -125,10 +130,8 @@ HRESULT KROTPSLightTPS::SetLightView(KROITPSLightView* view) {
 
 HRESULT KROTPSLightTPS::RemoveView(KROBaseUnknown* view) {
   if (!view || !viewLink_) return E_FAIL;
-  if (KROBaseUnknown* component = viewLink_.GetComponent()) {
-    if (KROComCmp(component, view)) viewLink_.Clear();
-    component->Release();
-  }
+  if (const auto component = KROComPtr<KROBaseUnknown>::Attach(viewLink_.GetComponent()))
+    if (KROComCmp(component.Get(), view)) viewLink_.Clear();
   return S_OK;
 }
 
@@ -146,11 +149,8 @@ HRESULT KROTPSLightTPS::GetReferenceFrame(KROBaseUnknown** frame) {
 
 HRESULT KROTPSLightTPS::RemoveReferenceFrame(KROBaseUnknown* frame) {
   if (!frame) return E_FAIL;
-  KROBaseUnknown* own = nullptr;
-  if (SUCCEEDED(GetReferenceFrame(&own)) && own) {
-    if (KROComCmp(own, frame)) refFrameLinkId_ = 0;
-    own->Release();
-  }
+  if (KROComPtr<KROBaseUnknown> own; SUCCEEDED(GetReferenceFrame(own.PutTyped())) && own)
+    if (KROComCmp(own.Get(), frame)) refFrameLinkId_ = 0;
   return S_OK;
 }
 

@@ -16,11 +16,11 @@
 #pragma once
 
 #include "KROClassMacros.h"
+#include "KROLinkIds.h"
 #include "KROList.h"
 #include "KRORawColl.h"
 #include "KROTPSLightAdapt.h"
 #include "KROTPSLightBehaviorType.h"
-#include "KROTPSLightHelpers.h"
 
 class KRO2DRep;
 class KRO2DBagRep;

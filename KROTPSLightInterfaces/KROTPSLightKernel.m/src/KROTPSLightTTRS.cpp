@@ -2,7 +2,8 @@
 #include "KROTPSLightTTRS.h"
 
 #include "KROITPSLightSet.h"
-#include "KROTPSLightHelpers.h"
+#include "KROTPSLightLinks.h"
+#include "KROTPSLightOut.h"
 #include "KROTPSModelGeneration.h"
 
 KRO_IMPLEMENT_CLASS(KROTPSLightTTRS, Implementation, "KROTPSLightTTRS", nullptr)
@@ -45,7 +46,7 @@ HRESULT KROTPSLightTTRS::SetRep(KRORep* rep) {
 }
 
 HRESULT KROTPSLightTTRS::GetLightSet(KROITPSLightSet** set) {
-  return KROQueryWeakLink(setLink_, IID_KROITPSLightSet, reinterpret_cast<void**>(set));
+  return KROQueryWeakLink(setLink_, set);
 }
 
 HRESULT KROTPSLightTTRS::SetLightSet(KROITPSLightSet* set) { return KROLinkWeakly(setLink_, set); }

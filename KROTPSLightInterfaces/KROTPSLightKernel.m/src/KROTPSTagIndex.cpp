@@ -6,7 +6,7 @@
 #include "KROITPSLightModel.h"
 #include "KROITPSLightTTRS.h"
 #include "KRORawColl.h"
-#include "KROTPSLightHelpers.h"
+#include "KROTPSLightOwnObjects.h"
 #include "KROTPSLightTPS.h"
 #include "KROTPSLightTTRS.h"
 
