@@ -12,7 +12,7 @@
 namespace own_object_test {
 struct CacheAccess : KROTPSLightSetExt {
   static KROSysSimpleHashTable* Table(KROTPSLightSetExt* ext) {
-    return ext->*(&CacheAccess::annotationTable_);
+    return (ext->*(&CacheAccess::tagQuery_)).Table();
   }
   static void Clear(KROTPSLightSetExt* ext) { (ext->*(&CacheAccess::ClearAnnotationCache))(); }
 };

@@ -10,7 +10,7 @@
 namespace removal_test {
 struct CacheOf : KROTPSLightSetExt {
   static KROSysSimpleHashTable* Table(KROBaseUnknown* ext) {
-    return static_cast<KROTPSLightSetExt*>(ext)->*(&CacheOf::annotationTable_);
+    return (static_cast<KROTPSLightSetExt*>(ext)->*(&CacheOf::tagQuery_)).Table();
   }
 };
 

@@ -56,7 +56,7 @@ public:
 /// Reaches the set's protected state without a downcast.
 struct SetState : KROTPSLightSetExt {
   static KROSysSimpleHashTable* Table(KROTPSLightSetExt* ext) {
-    return ext->*(&SetState::annotationTable_);
+    return (ext->*(&SetState::tagQuery_)).Table();
   }
 };
 } // namespace set_test

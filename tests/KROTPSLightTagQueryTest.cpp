@@ -14,10 +14,10 @@
 namespace tag_query_test {
 struct QueryState : KROTPSLightSetExt {
   static KROSysSimpleHashTable* Table(KROTPSLightSetExt* ext) {
-    return ext->*(&QueryState::annotationTable_);
+    return (ext->*(&QueryState::tagQuery_)).Table();
   }
   static const KROTPSTagIndex& Index(KROTPSLightSetExt* ext) {
-    return ext->*(&QueryState::tagIndex_);
+    return (ext->*(&QueryState::tagQuery_)).Index();
   }
 };
 

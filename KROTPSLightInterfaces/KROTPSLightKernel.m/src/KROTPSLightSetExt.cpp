@@ -3,7 +3,6 @@
 
 #include "KROITPSLightModelHandler.h"
 #include "KROITPSLightSet.h"
-#include "KROTPSAnnotationsHashTable.h"
 #include "KROTPSLightLinks.h"
 #include "KROTPSLightLists.h"
 #include "KROTPSLightOut.h"
@@ -34,14 +33,11 @@ void Dispose(ObjectList*& entries) {
 KROTPSLightSetExt::KROTPSLightSetExt() {
   name_ = KROUnicodeString("Annotation Set");
   CreateLists();
-  annotationTable_ = KROTPSAnnotationsHashTable::Create();
 }
 
 KROTPSLightSetExt::~KROTPSLightSetExt() {
   KROTPSLightSetExt::RemoveAllChildren();
   DisposeLists();
-  KROTPSAnnotationsHashTable::Destroy(annotationTable_);
-  annotationTable_ = nullptr;
   ReleaseRefProduct();
   document_ = nullptr;
 }
@@ -68,10 +64,7 @@ void KROTPSLightSetExt::DisposeLists() {
   }
 }
 
-void KROTPSLightSetExt::ClearAnnotationCache() {
-  tagIndex_.ForgetCached();
-  KROTPSAnnotationsHashTable::Clear(annotationTable_);
-}
+void KROTPSLightSetExt::ClearAnnotationCache() { tagQuery_.Forget(); }
 
 KROBaseUnknown* KROTPSLightSetExt::EntryFor(const list<KROBaseUnknown>* own,
                                             KROBaseUnknown* given) {
@@ -182,13 +175,10 @@ HRESULT KROTPSLightSetExt::FlushData() {
   KROTPSModelChanged();
   RemoveAllChildren();
   DisposeLists();
-  tagIndex_.ForgetCached();
-  KROTPSAnnotationsHashTable::Destroy(annotationTable_);
-  annotationTable_ = nullptr;
+  tagQuery_.Reset();
   ReleaseRefProduct();
   document_ = nullptr;
   CreateLists();
-  annotationTable_ = KROTPSAnnotationsHashTable::Create();
   return S_OK;
 }
 

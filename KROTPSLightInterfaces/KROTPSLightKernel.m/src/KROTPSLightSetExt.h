@@ -23,11 +23,10 @@
 
 #include "KROClassMacros.h"
 #include "KROList.h"
-#include "KROSysSimpleHashTable.h"
 #include "KROTPSLightAdapt.h"
 #include "KROTPSLightKernelExport.h"
 #include "KROTPSObjectKind.h"
-#include "KROTPSTagIndex.h"
+#include "KROTPSTagQuery.h"
 #include "KROUnicodeString.h"
 
 class KROITPSLightModelHandler;
@@ -115,12 +114,8 @@ protected:
   KROITPSLightModelHandler* refProduct_ = nullptr; // one reference held
   KROBaseUnknown* document_ = nullptr;             // not referenced
   KROUnicodeString stdName_;
-  /// Geometry tag -> annotations (KROTPSAnnotationsHashTable.h); owned, entries included. Absent
-  /// only when it could not be allocated.
-  KROSysSimpleHashTable* annotationTable_ = nullptr;
-  /// Every tag's answer at once, made on the second miss at one model generation and read only
-  /// while it serves the set's lists (KROTPSTagIndex.h); the table's entries keep their precedence.
-  mutable KROTPSTagIndex tagIndex_;
+  /// The tag query's kept answers and its index (KROTPSTagQuery.h).
+  mutable KROTPSTagQuery tagQuery_;
 
 private:
   /// The set's own list of `kind`; null for a kind it does not list by id, or an absent list.
