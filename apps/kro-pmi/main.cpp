@@ -153,21 +153,12 @@ public:
       v->GetSecondPlaneDirect(&y[0], &y[1], &y[2]);
       KROWChar* name = nullptr;
       v.As<KROITPSLight>()->GetName(&name);
-      const KROStepCapture* info = nullptr;
-      for (const KROStepCapture& k : r_.captures)
-        if (k.index == i + 1) info = &k;
-      const bool recovered = info && info->recovered;
-      out.push_back(
-          {{"id", i + 1},
-           {"recovered", recovered},
-           {"recovery_reason",
-            recovered ? nlohmann::json(info->recoveryReason) : nlohmann::json(nullptr)},
-           {"file_entity", recovered ? nlohmann::json(info->fileEntity) : nlohmann::json(nullptr)},
-           {"name", Take(name)},
-           {"origin", Vec(o[0], o[1], o[2])},
-           {"x_direction", Vec(x[0], x[1], x[2])},
-           {"y_direction", Vec(y[0], y[1], y[2])},
-           {"annotations", Ids(v->GetTPSList(), 1)}});
+      out.push_back({{"id", i + 1},
+                     {"name", Take(name)},
+                     {"origin", Vec(o[0], o[1], o[2])},
+                     {"x_direction", Vec(x[0], x[1], x[2])},
+                     {"y_direction", Vec(y[0], y[1], y[2])},
+                     {"annotations", Ids(v->GetTPSList(), 1)}});
     }
     return out;
   }
@@ -198,6 +189,7 @@ public:
       list<KROBaseUnknown>* views = nullptr;
       c->GetTPSs(&tpss);
       c->GetTPSViews(&views);
+      // A capture's index in the model is its position, from 1 (the importer numbers them so).
       const KROStepCapture* info = nullptr;
       for (const KROStepCapture& k : r_.captures)
         if (k.index == i + 1) info = &k;

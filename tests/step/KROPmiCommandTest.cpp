@@ -105,6 +105,8 @@ TEST(KROPmiCommand, JsonFacesAgreeWithAnnotationTags) {
   EXPECT_EQ(j["annotations"][27]["recovered"], true);
   EXPECT_EQ(j["annotations"][27]["recovery_reason"], "not transferred");
   EXPECT_EQ(j["captures"][0]["recovered"], true);
+  for (const auto& view : j["views"]) // annotation planes: nothing of them is recovered
+    EXPECT_FALSE(view.contains("recovered"));
   std::set<std::pair<int, int>> fromTags, fromFaces;
   std::set<int> faceTags;
   for (const auto& f : j["faces"]) {

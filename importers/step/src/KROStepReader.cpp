@@ -277,12 +277,7 @@ private:
     if (!shape.IsNull() && s.part >= 0) {
       const PartMaps& part = parts_[static_cast<std::size_t>(s.part)];
       TopTools_IndexedMapOfShape pieces;
-      if (shape.ShapeType() == TopAbs_FACE || shape.ShapeType() == TopAbs_EDGE) {
-        pieces.Add(shape);
-      } else {
-        TopExp::MapShapes(shape, TopAbs_FACE, pieces);
-        if (pieces.IsEmpty()) TopExp::MapShapes(shape, TopAbs_EDGE, pieces);
-      }
+      KROStepFacesOrEdges(shape, pieces);
       for (int i = 1; i <= pieces.Extent(); ++i) {
         const int tag = TagOf(part, pieces(i));
         if (tag > 0) s.tags.push_back(tag);

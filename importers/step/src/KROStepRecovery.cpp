@@ -426,12 +426,7 @@ private:
     TopoDS_Shape shape = TransferBRep::ShapeResult(process_, item);
     if (shape.IsNull()) return;
     TopTools_IndexedMapOfShape pieces;
-    if (shape.ShapeType() == TopAbs_FACE || shape.ShapeType() == TopAbs_EDGE) {
-      pieces.Add(shape);
-    } else {
-      TopExp::MapShapes(shape, TopAbs_FACE, pieces);
-      if (pieces.IsEmpty()) TopExp::MapShapes(shape, TopAbs_EDGE, pieces);
-    }
+    KROStepFacesOrEdges(shape, pieces);
     for (int i = 1; i <= pieces.Extent() && out.size() < kMaxShapes; ++i)
       out.push_back(pieces(i));
   }
@@ -890,6 +885,16 @@ private:
 };
 
 } // namespace
+
+void KROStepFacesOrEdges(const TopoDS_Shape& shape, TopTools_IndexedMapOfShape& pieces) {
+  if (shape.IsNull()) return;
+  if (shape.ShapeType() == TopAbs_FACE || shape.ShapeType() == TopAbs_EDGE) {
+    pieces.Add(shape);
+    return;
+  }
+  TopExp::MapShapes(shape, TopAbs_FACE, pieces);
+  if (pieces.IsEmpty()) TopExp::MapShapes(shape, TopAbs_EDGE, pieces);
+}
 
 void KROStepReadFileFacts(const Handle(XSControl_WorkSession) & ws, KROStepFileFacts& facts) {
   if (ws.IsNull()) return;

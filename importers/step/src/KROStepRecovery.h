@@ -23,6 +23,7 @@
 
 #include "KROStepPmi.h"
 
+#include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS_Shape.hxx>
 #include <XCAFDimTolObjects_GeomToleranceType.hxx>
 #include <XSControl_WorkSession.hxx>
@@ -77,6 +78,10 @@ struct KROStepFileFacts {
 /// Must run while `ws` still holds the transfer's results. Malformed records are skipped with a
 /// warning in `facts.messages`. May throw Standard_Failure; the caller catches it.
 void KROStepReadFileFacts(const Handle(XSControl_WorkSession) & ws, KROStepFileFacts& facts);
+
+/// The faces of `shape` (itself when it is one), or its edges when it has no face: what PMI on
+/// a shape applies to.
+void KROStepFacesOrEdges(const TopoDS_Shape& shape, TopTools_IndexedMapOfShape& pieces);
 
 /// Gives the (part, tag) of a face or edge of the model, or (-1, 0) when it has none.
 using KROStepTagLookup = std::function<std::pair<int, int>(const TopoDS_Shape&)>;
