@@ -13,6 +13,8 @@
 #include <STEPControl_Writer.hxx>
 #include <sys/wait.h>
 
+#include <array>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -141,6 +143,46 @@ TEST_F(KROStepPicturesTest, ThePngHasItsSizeAndThePartInsideItsProjectedBox) {
                                                                                   : outside)++;
   EXPECT_GT(inside, 2000);
   EXPECT_LT(outside, inside / 50) << "ink far from the part (markers may overhang a little)";
+}
+
+// An inch part: its graphic PMI stands where its faces stand, at the part's scale, not at the
+// file's unit (OCCT 7.6 leaves presentations and planes in inches while the shapes are in mm).
+TEST_F(KROStepPicturesTest, GraphicPmiSharesThePartsUnit) {
+  KROStepImportResult r = KROStepImportFile(KROStepData(kFTC07));
+  ASSERT_TRUE(r.ok);
+  const KRORenderScene scene = KROStepRenderScene(r);
+  auto diagonal = [](const auto& add) {
+    std::array<double, 3> lo{1e300, 1e300, 1e300}, hi{-1e300, -1e300, -1e300};
+    add([&](const KRORenderVec& p) {
+      for (int i = 0; i < 3; ++i) {
+        lo[i] = std::min(lo[i], p[i]);
+        hi[i] = std::max(hi[i], p[i]);
+      }
+    });
+    return std::hypot(hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]);
+  };
+  const double part = diagonal([&](const auto& take) {
+    for (const KRORenderShape& f : scene.faces)
+      for (const KRORenderVec& p : f.points)
+        take(p);
+  });
+  int planes = 0;
+  const double pmi = diagonal([&](const auto& take) {
+    for (const KRORenderAnnotation& a : scene.annotations) {
+      for (const auto& line : a.lines)
+        for (const KRORenderVec& p : line)
+          take(p);
+      if (a.marker && a.normal) {
+        take(*a.marker);
+        ++planes;
+      }
+    }
+  });
+  ASSERT_GT(part, 0);
+  ASSERT_GT(planes, 0);
+  // In inches it spans about a twenty-fifth of the part; in millimetres, as much as the part.
+  EXPECT_GT(pmi, 0.5 * part) << "graphic PMI spans " << pmi << ", the part " << part;
+  EXPECT_LT(pmi, 4 * part);
 }
 
 TEST_F(KROStepPicturesTest, CapturesGetThumbnailsThroughTheirOwnCamera) {

@@ -662,6 +662,7 @@ KROStepImportResult KROStepDocument::Build() const {
       try {
         KROStepWalker walker(impl_->doc, pmi);
         walker.Walk();
+        KROStepToDocumentUnit(impl_->facts, pmi);
         const auto recoverStart = std::chrono::steady_clock::now();
         KROStepRecover(
             impl_->facts, [&](const TopoDS_Shape& s) { return walker.TagOfShape(s); }, pmi);

@@ -15,6 +15,7 @@
 #include <Interface_UndefinedContent.hxx>
 #include <STEPCAFControl_GDTProperty.hxx>
 #include <STEPConstruct_UnitContext.hxx>
+#include <Standard_Version.hxx>
 #include <StepAP242_DraughtingModelItemAssociation.hxx>
 #include <StepAP242_ItemIdentifiedRepresentationUsage.hxx>
 #include <StepBasic_MeasureWithUnit.hxx>
@@ -191,6 +192,16 @@ public:
 
   void Read() {
     if (model_.IsNull()) return;
+    // The file's length unit: that of its first representation context with global units.
+    for (int i = 1; i <= model_->NbEntities(); ++i) {
+      const Transient& e = model_->Value(i);
+      if (e->IsKind(STANDARD_TYPE(StepRepr_GlobalUnitAssignedContext)) ||
+          e->IsKind(
+              STANDARD_TYPE(StepGeom_GeomRepContextAndGlobUnitAssCtxAndGlobUncertaintyAssCtx))) {
+        facts_.lengthFactor = ContextFactor(e);
+        break;
+      }
+    }
     const Interface_Graph& graph = ws_->Graph();
     graph_ = &graph;
     for (int i = 1; i <= model_->NbEntities(); ++i) {
@@ -894,6 +905,30 @@ void KROStepFacesOrEdges(const TopoDS_Shape& shape, TopTools_IndexedMapOfShape& 
   }
   TopExp::MapShapes(shape, TopAbs_FACE, pieces);
   if (pieces.IsEmpty()) TopExp::MapShapes(shape, TopAbs_EDGE, pieces);
+}
+
+void KROStepToDocumentUnit(const KROStepFileFacts& facts, KROStepPmi& pmi) {
+#if OCC_VERSION_HEX >= 0x070600 && OCC_VERSION_HEX < 0x070700
+  const double k = facts.lengthFactor;
+  if (!(k > 0) || !std::isfinite(k) || k == 1) return;
+  auto scale = [k](KROStepVec& p) {
+    for (double& c : p)
+      c *= k;
+  };
+  for (KROStepObject& o : pmi.objects) {
+    if (o.plane) scale(o.plane->origin);
+    for (std::vector<KROStepVec>& line : o.graphic)
+      for (KROStepVec& p : line)
+        scale(p);
+  }
+  for (KROStepSavedView& v : pmi.views) {
+    scale(v.origin);
+    v.target = KROStepNearestOnLine(v.origin, v.direction, pmi.center);
+  }
+#else
+  (void)facts;
+  (void)pmi;
+#endif
 }
 
 void KROStepReadFileFacts(const Handle(XSControl_WorkSession) & ws, KROStepFileFacts& facts) {

@@ -72,6 +72,8 @@ struct KROStepFileFacts {
   std::vector<KROStepFileTolerance> tolerances;
   std::vector<KROStepFileCamera> cameras;
   std::vector<KROStepMessage> messages; ///< records skipped as malformed
+  /// The file's length unit in the document's (25.4 for an inch file read in millimetres).
+  double lengthFactor = 1;
 };
 
 /// Reads the tolerances and camera models of a transferred file from OCCT's STEP model.
@@ -82,6 +84,12 @@ void KROStepReadFileFacts(const Handle(XSControl_WorkSession) & ws, KROStepFileF
 /// The faces of `shape` (itself when it is one), or its edges when it has no face: what PMI on
 /// a shape applies to.
 void KROStepFacesOrEdges(const TopoDS_Shape& shape, TopTools_IndexedMapOfShape& pieces);
+
+/// OCCT 7.6 converts the shapes and the semantic values of a file to the document's length unit,
+/// but leaves its annotation planes, graphic presentations and saved-view points in the file's
+/// own unit. Brings those of `pmi` (as walked from the document, before recovery) into the
+/// document's unit, so that they stand where the faces they annotate stand.
+void KROStepToDocumentUnit(const KROStepFileFacts& facts, KROStepPmi& pmi);
 
 /// Gives the (part, tag) of a face or edge of the model, or (-1, 0) when it has none.
 using KROStepTagLookup = std::function<std::pair<int, int>(const TopoDS_Shape&)>;
