@@ -2,6 +2,7 @@
 // script can light up any annotation's faces; the renderer's item list tells it which SVG path
 // is which face or annotation, in the order cairo wrote them.
 #include "KROPmiPage.h"
+#include "KROPmiPictures.h"
 
 #include "KROITPSLight.h"
 #include "KROITPSLightCapture.h"
@@ -110,19 +111,9 @@ bool KROPmiPage(const std::string& file, const KROStepImportResult& r, const KRO
     std::optional<KRORenderCamera> camera;
   };
   std::vector<Camera> cameras{{options.camera ? "chosen capture" : "default", options.camera}};
-  list<KROBaseUnknown>* captures = nullptr;
-  r.set->GetCaptureList(&captures);
-  for (int i = 0; captures && i < captures->Size(); ++i) {
-    KROComPtr<KROITPSLightCapture> c;
-    if (!captures->At(i) ||
-        FAILED(captures->At(i)->QueryInterface(IID_KROITPSLightCapture, c.Put())))
-      continue;
-    KROWChar* name = nullptr;
-    c.As<KROITPSLight>()->GetName(&name);
-    std::string n = Text(name);
-    cameras.push_back(
-        {n.empty() ? "capture " + std::to_string(i + 1) : n, KRORenderCameraOf(c.Get())});
-  }
+  for (const KROPmiCapture& c : KROPmiCaptures(r))
+    cameras.push_back({c.name.empty() ? "capture " + std::to_string(c.index) : c.name,
+                       KRORenderCameraOf(c.capture.Get())});
 
   std::string pictures, buttons;
   nlohmann::json items = nlohmann::json::array();

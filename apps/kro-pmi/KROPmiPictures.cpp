@@ -31,19 +31,9 @@ int Fail(const std::string& line, int status = kBadInput) {
 /// The capture named NAME, or at 1-based INDEX; null when there is none.
 KROITPSLightCapture* FindCapture(const KROStepImportResult& r, const std::string& which,
                                  KROComPtr<KROITPSLightCapture>& out) {
-  list<KROBaseUnknown>* captures = nullptr;
-  r.set->GetCaptureList(&captures);
-  for (int i = 0; captures && i < captures->Size(); ++i) {
-    KROComPtr<KROITPSLightCapture> c;
-    if (!captures->At(i) ||
-        FAILED(captures->At(i)->QueryInterface(IID_KROITPSLightCapture, c.Put())))
-      continue;
-    KROWChar* name = nullptr;
-    c.As<KROITPSLight>()->GetName(&name);
-    const std::string n = name ? KROStepUtf8(name) : std::string();
-    delete[] name;
-    if (n == which || std::to_string(i + 1) == which) {
-      out = c;
+  for (KROPmiCapture& c : KROPmiCaptures(r)) {
+    if (c.name == which || std::to_string(c.index) == which) {
+      out = c.capture;
       return out.Get();
     }
   }
@@ -52,6 +42,25 @@ KROITPSLightCapture* FindCapture(const KROStepImportResult& r, const std::string
 #endif
 
 } // namespace
+
+std::vector<KROPmiCapture> KROPmiCaptures(const KROStepImportResult& r) {
+  std::vector<KROPmiCapture> out;
+  list<KROBaseUnknown>* captures = nullptr;
+  if (!r.set) return out;
+  r.set->GetCaptureList(&captures);
+  for (int i = 0; captures && i < captures->Size(); ++i) {
+    KROComPtr<KROITPSLightCapture> c;
+    if (!captures->At(i) ||
+        FAILED(captures->At(i)->QueryInterface(IID_KROITPSLightCapture, c.Put())))
+      continue;
+    KROWChar* name = nullptr;
+    c.As<KROITPSLight>()->GetName(&name);
+    std::string n = name ? KROStepUtf8(name) : std::string();
+    delete[] name;
+    out.push_back({i + 1, std::move(n), std::move(c)});
+  }
+  return out;
+}
 
 bool KROPmiWriteFile(const std::string& path, const std::string& bytes, std::string& why) {
   const std::string temp = path + ".part";

@@ -1,6 +1,7 @@
 // KROPmiPictures.h - kro-pmi's pictures, page and saved document.
 #pragma once
 
+#include "KROITPSLightCapture.h"
 #include "KROStepImport.h"
 
 #include <CLI/CLI.hpp>
@@ -14,6 +15,17 @@ struct KROPmiPictureOptions {
   std::string svg, png, html, save, reps, capture;
   std::string size = "800x600";
 };
+
+/// A capture of the model with its name (UTF-8, empty when it has none) and its position in the
+/// capture list, from 1: what --capture and the page choose by.
+struct KROPmiCapture {
+  int index = 0;
+  std::string name;
+  KROComPtr<KROITPSLightCapture> capture;
+};
+
+/// The model's captures, in list order.
+std::vector<KROPmiCapture> KROPmiCaptures(const KROStepImportResult& r);
 
 /// Adds --save, --reps, --svg, --png, --size, --capture and --html to the command.
 void KROPmiAddPictureOptions(CLI::App& app, KROPmiPictureOptions& options);

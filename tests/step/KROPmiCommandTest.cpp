@@ -23,13 +23,6 @@ struct CommandRun {
   std::string out, err;
 };
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 CommandRun KroPmi(const std::string& args) {
   const fs::path dir = fs::temp_directory_path();
   const std::string tag = std::to_string(::getpid());
@@ -39,8 +32,8 @@ CommandRun KroPmi(const std::string& args) {
   CommandRun r;
   const int raw = std::system(cmd.c_str());
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = Slurp(out);
-  r.err = Slurp(err);
+  r.out = KROStepSlurp(out);
+  r.err = KROStepSlurp(err);
   fs::remove(out);
   fs::remove(err);
   return r;
@@ -99,7 +92,7 @@ TEST(KROPmiCommand, JsonFacesAgreeWithAnnotationTags) {
       fs::temp_directory_path() / ("kro-pmi-" + std::to_string(::getpid()) + ".json");
   CommandRun run = KroPmi(KROStepData(kCTC04) + " --json '" + out.string() + "'");
   ASSERT_EQ(run.status, 0) << run.err;
-  nlohmann::json j = nlohmann::json::parse(Slurp(out));
+  nlohmann::json j = nlohmann::json::parse(KROStepSlurp(out));
   fs::remove(out);
   ASSERT_EQ(j["annotations"].size(), 28u); // 27 from OCCT's document, 1 recovered
   EXPECT_EQ(j["annotations"][27]["recovered"], true);

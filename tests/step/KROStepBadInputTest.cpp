@@ -15,34 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class KROStepBadInputTest : public KROTest {
+class KROStepBadInputTest : public KROStepScratchTest {
 protected:
-  void SetUp() override {
-    KROTest::SetUp();
-    dir_ = fs::temp_directory_path() /
-           ("kro-step-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-    KROTest::TearDown();
-  }
   std::string Write(const std::string& name, const std::string& bytes) {
-    const fs::path p = dir_ / name;
+    const std::string p = Out(name);
     std::ofstream(p, std::ios::binary) << bytes;
-    return p.string();
+    return p;
   }
-  fs::path dir_;
 };
-
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 /// The single error of a failed import, which names the file.
 void ExpectError(const KROStepImportResult& r, const std::string& path, const std::string& why) {
@@ -77,7 +57,7 @@ TEST_F(KROStepBadInputTest, UnreadableFilesGiveAReason) {
 // Cut at any line, a part reads as an error or as a model of what was left; every model that
 // comes back still answers its tag queries.
 TEST_F(KROStepBadInputTest, APartCutShortNeverBreaksTheImport) {
-  const std::string whole = Slurp(KROStepData(kCTC01));
+  const std::string whole = KROStepSlurp(KROStepData(kCTC01));
   std::vector<std::size_t> lineEnds;
   for (std::size_t i = 0; i < whole.size(); ++i)
     if (whole[i] == '\n') lineEnds.push_back(i + 1);
@@ -117,7 +97,7 @@ TEST_F(KROStepBadInputTest, AFileWithoutPmiIsAnEmptyModel) {
   EXPECT_TRUE(KROStepTouching(r, 1).empty());
 
   // The same box with a zero direction, which OCCT cannot build: still no crash and no leak.
-  std::string text = Slurp(path);
+  std::string text = KROStepSlurp(path);
   const std::size_t at = text.find("DIRECTION('',(0.,0.,1.))");
   ASSERT_NE(at, std::string::npos);
   text.replace(at, 24, "DIRECTION('',(0.,0.,0.))");

@@ -25,20 +25,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 /// Runs a command line; its exit status, stdout in `out`, stderr in `err`.
 int RunCommand(const std::string& command, std::string* out = nullptr, std::string* err = nullptr) {
   const fs::path o = fs::path(::testing::TempDir()) / ("kro-run-out-" + std::to_string(::getpid()));
   const fs::path e = fs::path(::testing::TempDir()) / ("kro-run-err-" + std::to_string(::getpid()));
   const int raw = std::system((command + " >'" + o.string() + "' 2>'" + e.string() + "'").c_str());
-  if (out) *out = Slurp(o);
-  if (err) *err = Slurp(e);
+  if (out) *out = KROStepSlurp(o);
+  if (err) *err = KROStepSlurp(e);
   fs::remove(o);
   fs::remove(e);
   return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -56,23 +49,7 @@ int OcctCurves(const std::map<std::string, int>& curves, const KROStepAnnotation
   return n;
 }
 
-class KROStepPicturesTest : public KROTest {
-protected:
-  void SetUp() override {
-    KROTest::SetUp();
-    dir_ = fs::path(::testing::TempDir()) /
-           ("kro-pictures-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-    KROTest::TearDown();
-  }
-  std::string Out(const std::string& name) const { return (dir_ / name).string(); }
-  fs::path dir_;
-};
+class KROStepPicturesTest : public KROStepScratchTest {};
 
 } // namespace
 
@@ -94,7 +71,7 @@ TEST_F(KROStepPicturesTest, TheSvgHoldsOnePathPerPresentationCurve) {
   ASSERT_GT(expected, 100);
 
   ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --svg '" + Out("part.svg") + "'"), 0);
-  const std::string svg = Slurp(Out("part.svg"));
+  const std::string svg = KROStepSlurp(Out("part.svg"));
   ASSERT_TRUE(KROWellFormed(svg));
   const KROSvgPaths p = KROPathsOf(svg);
   EXPECT_EQ(p.stroked, 1 + expected + markers) << "the edges, each curve, each marker";
@@ -116,14 +93,14 @@ TEST_F(KROStepPicturesTest, TheSvgHoldsOnePathPerPresentationCurve) {
   ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --face " + std::to_string(face) + " --svg '" +
                    Out("face.svg") + "'"),
             0);
-  const KROSvgPaths f = KROPathsOf(Slurp(Out("face.svg")));
+  const KROSvgPaths f = KROPathsOf(KROStepSlurp(Out("face.svg")));
   EXPECT_EQ(f.stroked, 1 + touching);
   EXPECT_GT(f.filled, 0);
 }
 
 TEST_F(KROStepPicturesTest, ThePngHasItsSizeAndThePartInsideItsProjectedBox) {
   ASSERT_EQ(KroPmi(KROStepData(kCTC01) + " --size 320x240 --png '" + Out("part.png") + "'"), 0);
-  const KROTestImage image = KRODecodePng(Slurp(Out("part.png")));
+  const KROTestImage image = KRODecodePng(KROStepSlurp(Out("part.png")));
   ASSERT_EQ(image.width, 320);
   ASSERT_EQ(image.height, 240);
   // Where the part lands, worked out from the same scene and camera.
@@ -252,7 +229,7 @@ TEST_F(KROStepPicturesTest, BadOutputsAndCapturesFailCleanly) {
   // What --save writes, kro-pmi reads back and draws the same picture from.
   ASSERT_EQ(KroPmi(stp + " --save '" + Out("doc.krod") + "' --svg '" + Out("a.svg") + "'"), 0);
   ASSERT_EQ(KroPmi(stp + " --reps '" + Out("doc.krod") + "' --svg '" + Out("b.svg") + "'"), 0);
-  EXPECT_EQ(Slurp(Out("a.svg")), Slurp(Out("b.svg")));
+  EXPECT_EQ(KROStepSlurp(Out("a.svg")), KROStepSlurp(Out("b.svg")));
 }
 
 TEST_F(KROStepPicturesTest, APartWithoutPmiStillDraws) {
@@ -265,13 +242,13 @@ TEST_F(KROStepPicturesTest, APartWithoutPmiStillDraws) {
   ASSERT_EQ(KroPmi("'" + box + "' --svg '" + Out("box.svg") + "' --html '" + Out("box.html") +
                    "' --face 1 --png '" + Out("box.png") + "'"),
             0);
-  const std::string svg = Slurp(Out("box.svg"));
+  const std::string svg = KROStepSlurp(Out("box.svg"));
   EXPECT_TRUE(KROWellFormed(svg));
   const KROSvgPaths p = KROPathsOf(svg);
   EXPECT_EQ(p.stroked, 1) << "the edges, no annotation";
   EXPECT_GT(p.filled, 0) << "face 1 shaded";
-  EXPECT_NE(Slurp(Out("box.html")).find("0 annotations"), std::string::npos);
-  EXPECT_EQ(KRODecodePng(Slurp(Out("box.png"))).width, 800);
+  EXPECT_NE(KROStepSlurp(Out("box.html")).find("0 annotations"), std::string::npos);
+  EXPECT_EQ(KRODecodePng(KROStepSlurp(Out("box.png"))).width, 800);
 }
 
 #ifdef KRO_CHROMIUM
@@ -291,7 +268,7 @@ TEST_F(KROStepPicturesTest, ThePageHighlightsTheAnnotationTheFragmentNames) {
   }
   ASSERT_NE(chosen, nullptr);
   ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --html '" + Out("page.html") + "'"), 0);
-  const std::string page = Slurp(Out("page.html"));
+  const std::string page = KROStepSlurp(Out("page.html"));
   for (std::string_view tag : KROTags(page))
     EXPECT_TRUE(KROTagAttribute(tag, "src").empty() && KROTagAttribute(tag, "href").empty())
         << "the page fetches nothing: " << tag.substr(0, 60);
@@ -336,7 +313,7 @@ TEST_F(KROStepPicturesTest, ThePageHighlightsTheAnnotationTheFragmentNames) {
 
   // One picture and one camera button per capture besides the default view.
   ASSERT_EQ(KroPmi(KROStepData(kCTC01) + " --html '" + Out("captures.html") + "'"), 0);
-  const std::string withCapture = Slurp(Out("captures.html"));
+  const std::string withCapture = KROStepSlurp(Out("captures.html"));
   auto count = [&](const std::string& what) {
     int n = 0;
     for (std::size_t at = withCapture.find(what); at != std::string::npos;

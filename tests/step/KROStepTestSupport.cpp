@@ -24,6 +24,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <sstream>
+#include <system_error>
+#include <unistd.h>
 
 // OCCT keeps allocations of its own until the process ends (its memory manager, static tables,
 // the arrays its STEP writer never frees). They are suppressed by OCCT library name, nothing of
@@ -233,4 +236,25 @@ std::string KROStepFileText::Param(int id, const std::string& type, int n) const
 
 int KROStepRef(const std::string& param) {
   return param.size() > 1 && param[0] == '#' ? std::atoi(param.c_str() + 1) : 0;
+}
+
+std::string KROStepSlurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void KROStepScratchTest::SetUp() {
+  KROTest::SetUp();
+  dir_ = std::filesystem::temp_directory_path() /
+         ("kro-step-" + std::to_string(::getpid()) + "-" +
+          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  std::filesystem::create_directories(dir_);
+}
+
+void KROStepScratchTest::TearDown() {
+  std::error_code ec;
+  std::filesystem::remove_all(dir_, ec);
+  KROTest::TearDown();
 }

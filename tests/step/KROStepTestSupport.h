@@ -7,6 +7,9 @@
 #include "KROITPSLightSetServices.h"
 #include "KROStepImport.h"
 
+#include "KROTestSupport.h"
+
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -58,3 +61,17 @@ KROStepFileText KROStepReadFileText(const std::string& path);
 
 /// "#82" → 82; anything else → 0.
 int KROStepRef(const std::string& param);
+
+/// The whole content of a file, empty when it cannot be read.
+std::string KROStepSlurp(const std::filesystem::path& path);
+
+/// A test with a scratch folder of its own (named after the process and the test), removed with
+/// everything in it after the test.
+class KROStepScratchTest : public KROTest {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+  /// A path in the scratch folder.
+  std::string Out(const std::string& name) const { return (dir_ / name).string(); }
+  std::filesystem::path dir_;
+};
