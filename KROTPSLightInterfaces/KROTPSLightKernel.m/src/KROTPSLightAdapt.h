@@ -14,6 +14,7 @@
 
 #include "KROBaseUnknown.h"
 #include "KROTPSLightKernelExport.h"
+#include "KROTPSRemovalIndex.h"
 #include "KROUnicodeString.h"
 #include "KROWeakRef.h"
 
@@ -43,6 +44,9 @@ public:
   virtual HRESULT SetUUId(const KROWChar* uuid);
   virtual HRESULT GetLightSet(KROITPSLightSet** set);
   virtual HRESULT SetLightSet(KROITPSLightSet* set);
+
+  /// Kept by the set list that counts this object (KROTPSRemovalIndex.h); nobody else writes it.
+  KROTPSListMembership listMembership_;
 
 protected:
   unsigned short type_ = 0;

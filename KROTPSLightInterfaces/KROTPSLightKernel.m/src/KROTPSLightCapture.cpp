@@ -37,6 +37,38 @@ KROTPSLightCapture::KROTPSLightCapture() {
   tpss_ = new (std::nothrow) list<KROBaseUnknown>();
   views_ = new (std::nothrow) list<KROBaseUnknown>();
   cgs_ = new (std::nothrow) list<KROBaseUnknown>();
+  Watch(tpss_);
+  Watch(cgs_);
+}
+
+KROTPSHeldRole KROTPSLightCapture::RoleOf(const list<KROBaseUnknown>& held) const {
+  return &held == cgs_ ? KROTPSHeldRole::CaptureCGs : KROTPSHeldRole::CaptureTpss;
+}
+
+void KROTPSLightCapture::IndexHeld(KROTPSHolderIndex& index, bool add) {
+  KROTPSIndexHeld(index, tpss_, this, KROTPSHeldRole::CaptureTpss, add);
+  KROTPSIndexHeld(index, cgs_, this, KROTPSHeldRole::CaptureCGs, add);
+}
+
+void KROTPSLightCapture::Watch(list<KROBaseUnknown>* held) {
+  if (!held) return;
+  held->SetWatch(this);
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+    KROTPSIndexHeld(*index, held, this, RoleOf(*held), true);
+}
+void KROTPSLightCapture::ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->Add(item, this, RoleOf(items));
+}
+void KROTPSLightCapture::ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+    index->Remove(item, this, RoleOf(items));
+}
+void KROTPSLightCapture::ListCursorAhead(list<KROBaseUnknown>&) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->SetWalkOnly();
+}
+void KROTPSLightCapture::ListDisposing(list<KROBaseUnknown>& items) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+    KROTPSIndexHeld(*index, &items, this, RoleOf(items), false);
 }
 
 KROTPSLightCapture::~KROTPSLightCapture() {

@@ -4,7 +4,12 @@
 #include "KROITPSLightModelHandler.h"
 #include "KROITPSLightSet.h"
 #include "KROTPSAnnotationsHashTable.h"
+#include "KROTPSLightCG.h"
+#include "KROTPSLightCapture.h"
 #include "KROTPSLightHelpers.h"
+#include "KROTPSLightRefFrame.h"
+#include "KROTPSLightTPS.h"
+#include "KROTPSLightView.h"
 
 #include <new>
 
@@ -48,6 +53,23 @@ void KROTPSLightSetExt::CreateLists() {
   for (ObjectList** own :
        {&tpsList_, &viewList_, &ttrsList_, &refFrameList_, &captureList_, &cgList_, &fakeList_})
     *own = new (std::nothrow) ObjectList;
+  const auto watch = [this](ObjectList* own, const std::type_info& kind) {
+    return own ? new (std::nothrow) KROTPSEntryIndex(*own, kind, holders_) : nullptr;
+  };
+  tpsIndex_ = watch(tpsList_, typeid(KROTPSLightTPS));
+  viewIndex_ = watch(viewList_, typeid(KROTPSLightView));
+  refFrameIndex_ = watch(refFrameList_, typeid(KROTPSLightRefFrame));
+  captureIndex_ = watch(captureList_, typeid(KROTPSLightCapture));
+  cgIndex_ = watch(cgList_, typeid(KROTPSLightCG));
+}
+
+void KROTPSLightSetExt::DropIndexes() {
+  for (KROTPSEntryIndex** index :
+       {&tpsIndex_, &viewIndex_, &refFrameIndex_, &captureIndex_, &cgIndex_}) {
+    delete *index;
+    *index = nullptr;
+  }
+  holders_ = KROTPSHolderIndex();
 }
 
 void KROTPSLightSetExt::ReleaseRefProduct() {
@@ -57,6 +79,7 @@ void KROTPSLightSetExt::ReleaseRefProduct() {
 }
 
 void KROTPSLightSetExt::DisposeLists() {
+  DropIndexes();
   for (ObjectList** own :
        {&tpsList_, &viewList_, &ttrsList_, &refFrameList_, &captureList_, &cgList_})
     Dispose(*own);
@@ -83,6 +106,28 @@ KROBaseUnknown* KROTPSLightSetExt::EntryFor(const list<KROBaseUnknown>* own,
 
 void KROTPSLightSetExt::TakeOutAndRelease(list<KROBaseUnknown>* own, KROBaseUnknown* object) {
   if (own->Remove(object)) object->Release();
+}
+
+bool KROTPSLightSetExt::TakeOut(list<KROBaseUnknown>* own, KROTPSEntryIndex* index,
+                                KROBaseUnknown* object) {
+  if (index && index->Complete())
+    if (KROTPSLightAdapt* counted = index->Tracked(object)) {
+      const int at = index->PositionOfLast(*counted);
+      if (at >= 0) {
+        own->RemoveAt(at);
+        return true;
+      }
+    }
+  return own->Remove(object);
+}
+
+KROBaseUnknown* KROTPSLightSetExt::Resolve(const list<KROBaseUnknown>* own, KROTPSEntryIndex* index,
+                                           KROBaseUnknown* given) {
+  if (!index || !index->Complete()) return EntryFor(own, given);
+  // Every entry is an object counted here, listed under its own base pointer: `given` is listed
+  // when it is counted, and otherwise only its base pointer can be.
+  if (index->Tracked(given)) return given;
+  return KROIdentityOf(given);
 }
 
 HRESULT KROTPSLightSetExt::GetLightSet(KROITPSLightSet** set) {
@@ -165,6 +210,8 @@ HRESULT KROTPSLightSetExt::SetRefProduct(KROITPSLightModelHandler* handler) {
 
 HRESULT KROTPSLightSetExt::RemoveAllChildren() {
   KROTPSModelChanged();
+  // Before any release: a release may destroy an object the indexes still count.
+  DropIndexes();
   for (ObjectList** own :
        {&tpsList_, &ttrsList_, &refFrameList_, &captureList_, &viewList_, &cgList_}) {
     if (!*own) continue;

@@ -46,6 +46,35 @@ KROTPSLightTPS::~KROTPSLightTPS() {
   rep2D_ = nullptr;
 }
 
+namespace {
+constexpr KROTPSHeldRole kHeld = KROTPSHeldRole::AnnotationLists;
+}
+
+void KROTPSLightTPS::IndexHeld(KROTPSHolderIndex& index, bool add) {
+  for (const list<KROBaseUnknown>* held : {associated_, orderGroup_, basicDims_})
+    KROTPSIndexHeld(index, held, this, kHeld, add);
+}
+
+void KROTPSLightTPS::Watch(list<KROBaseUnknown>* held) {
+  if (!held) return;
+  held->SetWatch(this);
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+    KROTPSIndexHeld(*index, held, this, kHeld, true);
+}
+void KROTPSLightTPS::ListAppended(list<KROBaseUnknown>&, KROBaseUnknown* item) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->Add(item, this, kHeld);
+}
+void KROTPSLightTPS::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, int) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->Remove(item, this, kHeld);
+}
+void KROTPSLightTPS::ListCursorAhead(list<KROBaseUnknown>&) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->SetWalkOnly();
+}
+void KROTPSLightTPS::ListDisposing(list<KROBaseUnknown>& items) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+    KROTPSIndexHeld(*index, &items, this, kHeld, false);
+}
+
 HRESULT KROTPSLightTPS::GetValue(double* value) { return KROWriteOut(value, value_); }
 HRESULT KROTPSLightTPS::SetValue(double value) {
   value_ = value;
@@ -86,7 +115,7 @@ HRESULT KROTPSLightTPS::GetAssociatedTPS(list<KROBaseUnknown>** tpss) {
 }
 HRESULT KROTPSLightTPS::AddAssociatedTPS(KROBaseUnknown* tps) {
   if (!tps) return E_FAIL;
-  if (!associated_) associated_ = new (std::nothrow) list<KROBaseUnknown>;
+  if (!associated_) Watch(associated_ = new (std::nothrow) list<KROBaseUnknown>);
   return KROListAdd(associated_, tps);
 }
 HRESULT KROTPSLightTPS::RemoveAssociatedTPS(KROBaseUnknown* tps) {
@@ -101,6 +130,7 @@ HRESULT KROTPSLightTPS::SetOrderGroup(list<KROBaseUnknown>* group) {
   if (group == orderGroup_ || (group && (group == associated_ || group == basicDims_))) return S_OK;
   delete orderGroup_;
   orderGroup_ = group;
+  Watch(group);
   return S_OK;
 }
 HRESULT KROTPSLightTPS::RemoveOrderGroupTPS(KROBaseUnknown* tps) {
@@ -155,7 +185,10 @@ HRESULT KROTPSLightTPS::RemoveReferenceFrame(KROBaseUnknown* frame) {
 }
 
 HRESULT KROTPSLightTPS::GetBasicDim(list<KROBaseUnknown>** dims) {
-  return KROGetBasicDims(attributes_, *this, basicDims_, dims);
+  const bool built = basicDims_ != nullptr;
+  const HRESULT rc = KROGetBasicDims(attributes_, *this, basicDims_, dims);
+  if (!built) Watch(basicDims_);
+  return rc;
 }
 HRESULT KROTPSLightTPS::RemoveBasicDim(KROBaseUnknown* dim) {
   return KROListRemove(basicDims_, dim);

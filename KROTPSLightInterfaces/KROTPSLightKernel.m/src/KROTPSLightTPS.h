@@ -26,7 +26,8 @@ class KRO2DRep;
 class KRO2DBagRep;
 class KROITPSLightView;
 
-class KRO_KERNEL_API KROTPSLightTPS : public KROTPSLightAdapt {
+class KRO_KERNEL_API KROTPSLightTPS : public KROTPSLightAdapt,
+                                      private KROListWatch<KROBaseUnknown> {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightTPS();
@@ -78,7 +79,17 @@ public:
   bool HoldsNoViewLink() const { return !viewLink_; }
   bool HoldsNoRefFrameLink() const { return refFrameLinkId_ == 0; }
 
+  /// Registers (or unregisters) what the three lists hold with the set that counts this one.
+  void IndexHeld(KROTPSHolderIndex& index, bool add);
+
 private:
+  // The three lists tell the holder index of the set that counts this annotation what they hold.
+  void Watch(list<KROBaseUnknown>* held);
+  void ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) override;
+  void ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int at) override;
+  void ListCursorAhead(list<KROBaseUnknown>& items) override;
+  void ListDisposing(list<KROBaseUnknown>& items) override;
+
   double value_ = 0.0;
   int defAnnot_ = 0;
   KROLinkIds ttrsLinkIds_;

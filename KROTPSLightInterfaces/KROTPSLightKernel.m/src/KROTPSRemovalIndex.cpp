@@ -1,0 +1,198 @@
+// KROTPSRemovalIndex.cpp
+#include "KROTPSRemovalIndex.h"
+
+#include "KROTPSLightCapture.h"
+#include "KROTPSLightRefFrame.h"
+#include "KROTPSLightTPS.h"
+
+void KROTPSHolderIndex::Add(const KROBaseUnknown* value, KROTPSLightAdapt* holder,
+                            KROTPSHeldRole role) {
+  refs_.emplace(value, Ref{holder, role});
+}
+
+void KROTPSHolderIndex::Remove(const KROBaseUnknown* value, KROTPSLightAdapt* holder,
+                               KROTPSHeldRole role) {
+  auto [from, to] = refs_.equal_range(value);
+  for (; from != to; ++from)
+    if (from->second.holder == holder && from->second.role == role) {
+      refs_.erase(from);
+      return;
+    }
+}
+
+void KROTPSHolderIndex::Collect(const KROBaseUnknown* value, KROTPSHeldRole role,
+                                std::vector<KROTPSLightAdapt*>& out) const {
+  auto [from, to] = refs_.equal_range(value);
+  for (; from != to; ++from)
+    if (from->second.role == role) out.push_back(from->second.holder);
+}
+
+void KROTPSIndexHeld(KROTPSHolderIndex& index, const list<KROBaseUnknown>* held,
+                     KROTPSLightAdapt* holder, KROTPSHeldRole role, bool add) {
+  if (!held) return;
+  for (int i = 0; i < held->Size(); ++i) {
+    if (add)
+      index.Add(held->At(i), holder, role);
+    else
+      index.Remove(held->At(i), holder, role);
+  }
+  if (add && held->Cursor() > held->Size()) index.SetWalkOnly();
+}
+
+KROTPSHolderIndex* KROTPSHolderIndexOf(const KROTPSLightAdapt& holder) {
+  KROTPSEntryIndex* index = holder.listMembership_.index;
+  return index ? &index->Holders() : nullptr;
+}
+
+KROTPSEntryIndex::KROTPSEntryIndex(list<KROBaseUnknown>& own, const std::type_info& kind,
+                                   KROTPSHolderIndex& holders)
+    : own_(&own), kind_(kind), holders_(holders) {
+  own.SetWatch(this);
+}
+
+KROTPSEntryIndex::~KROTPSEntryIndex() { Detach(); }
+
+KROTPSLightAdapt* KROTPSEntryIndex::Tracked(KROBaseUnknown* p) const {
+  if (!p || typeid(*p) != kind_) return nullptr;
+  auto* object = static_cast<KROTPSLightAdapt*>(p);
+  return object->listMembership_.index == this ? object : nullptr;
+}
+
+int KROTPSEntryIndex::CountOf(const KROTPSLightAdapt& object) {
+  return object.listMembership_.count;
+}
+
+int KROTPSEntryIndex::PositionOfLast(KROTPSLightAdapt& object) {
+  KROTPSListMembership& m = object.listMembership_;
+  if (m.lastSeq >= 0) {
+    const int at = Prefix(m.lastSeq);
+    if (own_->At(at) == &object) return at;
+  }
+  // The last occurrence went while earlier ones stay: find the new last once.
+  const int at = own_->Locate(&object);
+  m.lastSeq = at >= 0 ? SeqAt(at) : -1;
+  return at;
+}
+
+void KROTPSEntryIndex::Detach() {
+  if (!own_) return;
+  for (int i = 0; i < own_->Size(); ++i)
+    if (KROTPSLightAdapt* object = Tracked(own_->At(i))) Leave(*object);
+  own_->SetWatch(nullptr);
+  own_ = nullptr;
+  tree_.clear();
+  untracked_ = 0;
+}
+
+// Counts `item` when it is an object of the list's class that no other set list counts.
+KROTPSLightAdapt* KROTPSEntryIndex::Claim(KROBaseUnknown* item) {
+  if (!item || typeid(*item) != kind_) {
+    ++untracked_;
+    return nullptr;
+  }
+  auto* object = static_cast<KROTPSLightAdapt*>(item);
+  KROTPSListMembership& m = object->listMembership_;
+  if (m.index == this) {
+    ++m.count;
+    return object;
+  }
+  if (!m.wild && !m.index) {
+    m.index = this;
+    m.count = 1;
+    Join(*object);
+    return object;
+  }
+  if (KROTPSEntryIndex* other = m.index) {
+    other->untracked_ += m.count;
+    other->Leave(*object);
+    m.wild = true;
+  }
+  ++untracked_;
+  return nullptr;
+}
+
+void KROTPSEntryIndex::Join(KROTPSLightAdapt& object) {
+  if (kind_ == typeid(KROTPSLightTPS))
+    static_cast<KROTPSLightTPS&>(object).IndexHeld(holders_, true);
+  else if (kind_ == typeid(KROTPSLightRefFrame))
+    static_cast<KROTPSLightRefFrame&>(object).IndexHeld(holders_, true);
+  else if (kind_ == typeid(KROTPSLightCapture))
+    static_cast<KROTPSLightCapture&>(object).IndexHeld(holders_, true);
+}
+
+void KROTPSEntryIndex::Leave(KROTPSLightAdapt& object) {
+  if (kind_ == typeid(KROTPSLightTPS))
+    static_cast<KROTPSLightTPS&>(object).IndexHeld(holders_, false);
+  else if (kind_ == typeid(KROTPSLightRefFrame))
+    static_cast<KROTPSLightRefFrame&>(object).IndexHeld(holders_, false);
+  else if (kind_ == typeid(KROTPSLightCapture))
+    static_cast<KROTPSLightCapture&>(object).IndexHeld(holders_, false);
+  const bool wild = object.listMembership_.wild;
+  object.listMembership_ = {};
+  object.listMembership_.wild = wild;
+}
+
+void KROTPSEntryIndex::ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) {
+  KROTPSLightAdapt* object = Claim(item);
+  // Numbers are never reused; once they run to twice what is listed, number the list afresh.
+  if (tree_.size() >= 64 && tree_.size() >= 2 * std::size_t(items.Size())) {
+    Renumber();
+    return;
+  }
+  Push();
+  if (object) object->listMembership_.lastSeq = int(tree_.size()) - 1;
+}
+
+void KROTPSEntryIndex::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, int at) {
+  const int seq = SeqAt(at);
+  for (int i = seq + 1; i <= int(tree_.size()); i += i & -i)
+    --tree_[std::size_t(i - 1)];
+  KROTPSLightAdapt* object = Tracked(item);
+  if (!object) {
+    --untracked_;
+    return;
+  }
+  KROTPSListMembership& m = object->listMembership_;
+  if (--m.count == 0)
+    Leave(*object);
+  else if (m.lastSeq == seq)
+    m.lastSeq = -1;
+}
+
+// Entries listed among the first n sequence numbers.
+int KROTPSEntryIndex::Prefix(int n) const {
+  int sum = 0;
+  for (int i = n; i > 0; i -= i & -i)
+    sum += tree_[std::size_t(i - 1)];
+  return sum;
+}
+
+// A new number, for an entry at the end: its node covers (i - lowbit(i), i].
+void KROTPSEntryIndex::Push() {
+  const int i = int(tree_.size()) + 1;
+  tree_.push_back(1 + Prefix(i - 1) - Prefix(i - (i & -i)));
+}
+
+// The number of the entry at `position`: the smallest n with Prefix(n + 1) == position + 1.
+int KROTPSEntryIndex::SeqAt(int position) const {
+  const int size = int(tree_.size());
+  int step = 1;
+  while (step * 2 <= size)
+    step *= 2;
+  int at = 0, rest = position + 1;
+  for (; step > 0; step /= 2)
+    if (at + step <= size && tree_[std::size_t(at + step - 1)] < rest) {
+      at += step;
+      rest -= tree_[std::size_t(at - 1)];
+    }
+  return at;
+}
+
+void KROTPSEntryIndex::Renumber() {
+  const int count = own_->Size();
+  tree_.assign(std::size_t(count), 0);
+  for (int i = 1; i <= count; ++i)
+    tree_[std::size_t(i - 1)] = i & -i;
+  for (int i = 0; i < count; ++i)
+    if (KROTPSLightAdapt* object = Tracked(own_->At(i))) object->listMembership_.lastSeq = i;
+}
