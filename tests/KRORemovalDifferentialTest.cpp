@@ -23,17 +23,23 @@ struct Model {
   std::unordered_map<Ptr, std::string> label;
   L* Own(K k) {
     L* l = nullptr;
-    using G = HRESULT (KROITPSLightSet::*)(L**);
-    const G get[] = {nullptr,
-                     &KROITPSLightSet::GetViewList,
-                     &KROITPSLightSet::GetRefFrameList,
-                     &KROITPSLightSet::GetTTRSList,
-                     &KROITPSLightSet::GetCaptureList,
-                     &KROITPSLightSet::GetCGList,
-                     &KROITPSLightSet::GetFakeList};
-    if (k == K::Annotation) return set->GetTPSList();
-    (set.Get()->*get[int(k)])(&l);
-    return l;
+    switch (k) {
+    case K::Annotation:
+      return set->GetTPSList();
+    case K::View:
+      return SUCCEEDED(set->GetViewList(&l)) ? l : nullptr;
+    case K::RefFrame:
+      return SUCCEEDED(set->GetRefFrameList(&l)) ? l : nullptr;
+    case K::TTRS:
+      return SUCCEEDED(set->GetTTRSList(&l)) ? l : nullptr;
+    case K::Capture:
+      return SUCCEEDED(set->GetCaptureList(&l)) ? l : nullptr;
+    case K::CG:
+      return SUCCEEDED(set->GetCGList(&l)) ? l : nullptr;
+    case K::Fake:
+      return SUCCEEDED(set->GetFakeList(&l)) ? l : nullptr;
+    }
+    return nullptr;
   }
   std::string Dump(const L* l) {
     if (!l) return "-";
