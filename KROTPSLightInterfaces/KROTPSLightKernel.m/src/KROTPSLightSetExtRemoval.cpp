@@ -68,8 +68,11 @@ void IndexedPass(ObjectList* const& holders, KROTPSEntryIndex* const& index,
     return;
   }
   std::vector<KROTPSLightAdapt*> found;
-  held.Collect(x, role, found);
-  if (KROBaseUnknown* const base = KROIdentityOf(x); base != x) held.Collect(base, role, found);
+  KROBaseUnknown* const base = KROIdentityOf(x);
+  if (!held.Collect(x, role, found) || (base != x && !held.Collect(base, role, found))) {
+    Pass<Itf>(holders, drop, skip);
+    return;
+  }
   std::sort(found.begin(), found.end());
   found.erase(std::unique(found.begin(), found.end()), found.end());
   for (KROTPSLightAdapt* holder : found)

@@ -5,9 +5,16 @@
 #include "KROTPSLightRefFrame.h"
 #include "KROTPSLightTPS.h"
 
+#include <new>
+
 void KROTPSHolderIndex::Add(const KROBaseUnknown* value, KROTPSLightAdapt* holder,
                             KROTPSHeldRole role) {
-  refs_.emplace(value, Ref{holder, role});
+  if (walkOnly_) return; // nothing reads the index any more
+  try {
+    refs_.emplace(value, Ref{holder, role});
+  } catch (const std::bad_alloc&) {
+    walkOnly_ = true; // it would miss this holder
+  }
 }
 
 void KROTPSHolderIndex::Remove(const KROBaseUnknown* value, KROTPSLightAdapt* holder,
@@ -20,11 +27,16 @@ void KROTPSHolderIndex::Remove(const KROBaseUnknown* value, KROTPSLightAdapt* ho
     }
 }
 
-void KROTPSHolderIndex::Collect(const KROBaseUnknown* value, KROTPSHeldRole role,
+bool KROTPSHolderIndex::Collect(const KROBaseUnknown* value, KROTPSHeldRole role,
                                 std::vector<KROTPSLightAdapt*>& out) const {
-  auto [from, to] = refs_.equal_range(value);
-  for (; from != to; ++from)
-    if (from->second.role == role) out.push_back(from->second.holder);
+  try {
+    auto [from, to] = refs_.equal_range(value);
+    for (; from != to; ++from)
+      if (from->second.role == role) out.push_back(from->second.holder);
+    return true;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
 }
 
 void KROTPSIndexHeld(KROTPSHolderIndex& index, const list<KROBaseUnknown>* held,
@@ -64,13 +76,13 @@ int KROTPSEntryIndex::CountOf(const KROTPSLightAdapt& object) {
 
 int KROTPSEntryIndex::PositionOfLast(KROTPSLightAdapt& object) {
   KROTPSListMembership& m = object.listMembership_;
-  if (m.lastSeq >= 0) {
+  if (m.lastSeq >= 0 && !lost_) {
     const int at = Prefix(m.lastSeq);
     if (own_->At(at) == &object) return at;
   }
   // The last occurrence went while earlier ones stay: find the new last once.
   const int at = own_->Locate(&object);
-  m.lastSeq = at >= 0 ? SeqAt(at) : -1;
+  m.lastSeq = at >= 0 && !lost_ ? SeqAt(at) : -1;
   return at;
 }
 
@@ -139,13 +151,13 @@ void KROTPSEntryIndex::ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown*
     Renumber();
     return;
   }
-  Push();
+  if (!Push()) return;
   if (object) object->listMembership_.lastSeq = int(tree_.size()) - 1;
 }
 
 void KROTPSEntryIndex::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, int at) {
-  const int seq = SeqAt(at);
-  for (int i = seq + 1; i <= int(tree_.size()); i += i & -i)
+  const int seq = lost_ ? -1 : SeqAt(at);
+  for (int i = seq + 1; seq >= 0 && i <= int(tree_.size()); i += i & -i)
     --tree_[std::size_t(i - 1)];
   KROTPSLightAdapt* object = Tracked(item);
   if (!object) {
@@ -168,9 +180,16 @@ int KROTPSEntryIndex::Prefix(int n) const {
 }
 
 // A new number, for an entry at the end: its node covers (i - lowbit(i), i].
-void KROTPSEntryIndex::Push() {
+bool KROTPSEntryIndex::Push() {
+  if (lost_) return false;
   const int i = int(tree_.size()) + 1;
-  tree_.push_back(1 + Prefix(i - 1) - Prefix(i - (i & -i)));
+  try {
+    tree_.push_back(1 + Prefix(i - 1) - Prefix(i - (i & -i)));
+    return true;
+  } catch (const std::bad_alloc&) {
+    lost_ = true; // positions are unknown from here on
+    return false;
+  }
 }
 
 // The number of the entry at `position`: the smallest n with Prefix(n + 1) == position + 1.
@@ -190,7 +209,12 @@ int KROTPSEntryIndex::SeqAt(int position) const {
 
 void KROTPSEntryIndex::Renumber() {
   const int count = own_->Size();
-  tree_.assign(std::size_t(count), 0);
+  try {
+    tree_.assign(std::size_t(count), 0);
+  } catch (const std::bad_alloc&) {
+    lost_ = true;
+    return;
+  }
   for (int i = 1; i <= count; ++i)
     tree_[std::size_t(i - 1)] = i & -i;
   for (int i = 0; i < count; ++i)

@@ -53,8 +53,9 @@ class KRO_KERNEL_API KROTPSHolderIndex {
 public:
   void Add(const KROBaseUnknown* value, KROTPSLightAdapt* holder, KROTPSHeldRole role);
   void Remove(const KROBaseUnknown* value, KROTPSLightAdapt* holder, KROTPSHeldRole role);
-  /// Appends the holders that hold `value` in a list of `role` (a holder once per occurrence).
-  void Collect(const KROBaseUnknown* value, KROTPSHeldRole role,
+  /// Appends the holders that hold `value` in a list of `role` (a holder once per occurrence);
+  /// false when memory ran out.
+  bool Collect(const KROBaseUnknown* value, KROTPSHeldRole role,
                std::vector<KROTPSLightAdapt*>& out) const;
   /// Some holder list has its cursor past its end, so a removal that finds nothing in it still
   /// changes it: only the full walk gets that right.
@@ -83,8 +84,8 @@ public:
   ~KROTPSEntryIndex();
 
   KROTPSHolderIndex& Holders() const { return holders_; }
-  /// Every entry is an object of the list's class counted here.
-  bool Complete() const { return untracked_ == 0; }
+  /// Every entry is an object of the list's class counted here, and memory never ran out.
+  bool Complete() const { return untracked_ == 0 && !lost_; }
   /// The object `p` (live) as counted here, or null when it is not.
   KROTPSLightAdapt* Tracked(KROBaseUnknown* p) const;
   static int CountOf(const KROTPSLightAdapt& object);
@@ -104,7 +105,7 @@ private:
   void Leave(KROTPSLightAdapt& object);
   // Fenwick tree over sequence numbers: 1 while the entry of that number is listed.
   int Prefix(int n) const;
-  void Push();
+  bool Push();
   int SeqAt(int position) const;
   void Renumber();
 
@@ -113,6 +114,7 @@ private:
   KROTPSHolderIndex& holders_;
   std::vector<int> tree_;
   int untracked_ = 0;
+  bool lost_ = false; // memory ran out: the counts stay right, the positions do not
 };
 
 /// Registers (`add`) or unregisters every item of `held` for `holder` under `role`; on adding, a
