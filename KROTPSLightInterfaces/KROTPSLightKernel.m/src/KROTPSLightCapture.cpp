@@ -72,6 +72,7 @@ void KROTPSLightCapture::ListDisposing(list<KROBaseUnknown>& items) {
 }
 
 KROTPSLightCapture::~KROTPSLightCapture() {
+  if (KROTPSHolderIndex* index = listMembership_.heldIn) index->Detach(*this);
   delete tpss_;
   tpss_ = nullptr;
   delete views_;

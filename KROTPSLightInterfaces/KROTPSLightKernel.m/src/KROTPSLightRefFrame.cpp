@@ -44,6 +44,7 @@ void KROTPSLightRefFrame::ListDisposing(list<KROBaseUnknown>& items) {
 
 // The TTRS link ids go first, before the lists; the member order alone would free them last.
 KROTPSLightRefFrame::~KROTPSLightRefFrame() {
+  if (KROTPSHolderIndex* index = listMembership_.heldIn) index->Detach(*this);
   ttrsLinkIds_.Clear();
   delete datums_;
   delete basicDims_;

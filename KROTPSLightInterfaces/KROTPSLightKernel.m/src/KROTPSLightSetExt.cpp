@@ -69,7 +69,7 @@ void KROTPSLightSetExt::DropIndexes() {
     delete *index;
     *index = nullptr;
   }
-  holders_ = KROTPSHolderIndex();
+  holders_.Reset();
 }
 
 void KROTPSLightSetExt::ReleaseRefProduct() {

@@ -36,6 +36,7 @@ KROTPSLightTPS::KROTPSLightTPS() = default;
 
 // The TTRS link ids go first, before the lists; the member order alone would free them last.
 KROTPSLightTPS::~KROTPSLightTPS() {
+  if (KROTPSHolderIndex* index = listMembership_.heldIn) index->Detach(*this);
   ttrsLinkIds_.Clear();
   delete associated_;
   delete orderGroup_;

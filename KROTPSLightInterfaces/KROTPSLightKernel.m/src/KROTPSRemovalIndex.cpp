@@ -52,8 +52,54 @@ void KROTPSIndexHeld(KROTPSHolderIndex& index, const list<KROBaseUnknown>* held,
 }
 
 KROTPSHolderIndex* KROTPSHolderIndexOf(const KROTPSLightAdapt& holder) {
-  KROTPSEntryIndex* index = holder.listMembership_.index;
-  return index ? &index->Holders() : nullptr;
+  return holder.listMembership_.heldIn;
+}
+
+namespace {
+/// Whether objects of exactly this class hold lists a removal pass clears.
+bool IsHolder(const std::type_info& kind) {
+  return kind == typeid(KROTPSLightTPS) || kind == typeid(KROTPSLightRefFrame) ||
+         kind == typeid(KROTPSLightCapture);
+}
+
+void IndexHeldOf(KROTPSHolderIndex& index, KROTPSLightAdapt& holder, bool add) {
+  const std::type_info& kind = typeid(holder);
+  if (kind == typeid(KROTPSLightTPS))
+    static_cast<KROTPSLightTPS&>(holder).IndexHeld(index, add);
+  else if (kind == typeid(KROTPSLightRefFrame))
+    static_cast<KROTPSLightRefFrame&>(holder).IndexHeld(index, add);
+  else if (kind == typeid(KROTPSLightCapture))
+    static_cast<KROTPSLightCapture&>(holder).IndexHeld(index, add);
+}
+} // namespace
+
+void KROTPSHolderIndex::Attach(KROTPSLightAdapt& holder) {
+  KROTPSListMembership& m = holder.listMembership_;
+  if (m.heldIn == this) return;
+  if (m.heldIn) m.heldIn->Detach(holder);
+  try {
+    attached_.insert(&holder);
+  } catch (const std::bad_alloc&) {
+    walkOnly_ = true; // it could not be told to stop reporting here
+    return;
+  }
+  m.heldIn = this;
+  IndexHeldOf(*this, holder, true);
+}
+
+void KROTPSHolderIndex::Detach(KROTPSLightAdapt& holder) {
+  if (holder.listMembership_.heldIn != this) return;
+  IndexHeldOf(*this, holder, false);
+  attached_.erase(&holder);
+  holder.listMembership_.heldIn = nullptr;
+}
+
+void KROTPSHolderIndex::Reset() {
+  for (KROTPSLightAdapt* holder : attached_)
+    holder->listMembership_.heldIn = nullptr;
+  attached_.clear();
+  refs_.clear();
+  walkOnly_ = false;
 }
 
 KROTPSEntryIndex::KROTPSEntryIndex(list<KROBaseUnknown>& own, const std::type_info& kind,
@@ -124,24 +170,15 @@ KROTPSLightAdapt* KROTPSEntryIndex::Claim(KROBaseUnknown* item) {
 }
 
 void KROTPSEntryIndex::Join(KROTPSLightAdapt& object) {
-  if (kind_ == typeid(KROTPSLightTPS))
-    static_cast<KROTPSLightTPS&>(object).IndexHeld(holders_, true);
-  else if (kind_ == typeid(KROTPSLightRefFrame))
-    static_cast<KROTPSLightRefFrame&>(object).IndexHeld(holders_, true);
-  else if (kind_ == typeid(KROTPSLightCapture))
-    static_cast<KROTPSLightCapture&>(object).IndexHeld(holders_, true);
+  if (IsHolder(kind_)) holders_.Attach(object);
 }
 
+// What the object's lists hold stays registered (KROTPSListMembership::heldIn).
 void KROTPSEntryIndex::Leave(KROTPSLightAdapt& object) {
-  if (kind_ == typeid(KROTPSLightTPS))
-    static_cast<KROTPSLightTPS&>(object).IndexHeld(holders_, false);
-  else if (kind_ == typeid(KROTPSLightRefFrame))
-    static_cast<KROTPSLightRefFrame&>(object).IndexHeld(holders_, false);
-  else if (kind_ == typeid(KROTPSLightCapture))
-    static_cast<KROTPSLightCapture&>(object).IndexHeld(holders_, false);
-  const bool wild = object.listMembership_.wild;
-  object.listMembership_ = {};
-  object.listMembership_.wild = wild;
+  KROTPSListMembership& m = object.listMembership_;
+  m.index = nullptr;
+  m.count = 0;
+  m.lastSeq = -1;
 }
 
 void KROTPSEntryIndex::ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) {

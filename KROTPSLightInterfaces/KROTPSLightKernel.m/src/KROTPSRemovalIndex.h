@@ -28,9 +28,11 @@
 
 #include <typeinfo>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class KROTPSEntryIndex;
+class KROTPSHolderIndex;
 class KROTPSLightAdapt;
 
 /// What the entry index of one set list knows of an object of its class. Kept in the object.
@@ -39,6 +41,9 @@ struct KROTPSListMembership {
   int count = 0;                     // its occurrences there
   int lastSeq = -1;                  // sequence number of the last one; -1 when not known
   bool wild = false; // once listed by two sets' lists at a time: counted by none again
+  /// The holder index this object's lists report to: that of the last set that counted it. It
+  /// stays when the object leaves the set's list, so that leaving and coming back cost nothing.
+  KROTPSHolderIndex* heldIn = nullptr;
 };
 
 /// The lists of a holder that a removal pass clears.
@@ -51,6 +56,19 @@ enum class KROTPSHeldRole : unsigned char {
 
 class KRO_KERNEL_API KROTPSHolderIndex {
 public:
+  KROTPSHolderIndex() = default;
+  KROTPSHolderIndex(const KROTPSHolderIndex&) = delete;
+  KROTPSHolderIndex& operator=(const KROTPSHolderIndex&) = delete;
+  ~KROTPSHolderIndex() { Reset(); }
+
+  /// Registers what `holder` (an annotation, frame or capture) holds, moving it from the index
+  /// it reported to before, if any.
+  void Attach(KROTPSLightAdapt& holder);
+  /// Unregisters what `holder` holds; a holder calls this before it is destroyed.
+  void Detach(KROTPSLightAdapt& holder);
+  /// Forgets everything; the holders stop reporting here.
+  void Reset();
+
   void Add(const KROBaseUnknown* value, KROTPSLightAdapt* holder, KROTPSHeldRole role);
   void Remove(const KROBaseUnknown* value, KROTPSLightAdapt* holder, KROTPSHeldRole role);
   /// Appends the holders that hold `value` in a list of `role` (a holder once per occurrence);
@@ -69,6 +87,7 @@ private:
     KROTPSHeldRole role;
   };
   std::unordered_multimap<const KROBaseUnknown*, Ref> refs_;
+  std::unordered_set<KROTPSLightAdapt*> attached_; // each alive: it detaches before it dies
   bool walkOnly_ = false;
 };
 
