@@ -53,18 +53,22 @@ void KROTPSLightCapture::IndexHeld(KROTPSHolderIndex& index, bool add) {
 void KROTPSLightCapture::Watch(list<KROBaseUnknown>* held) {
   if (!held) return;
   held->SetWatch(this);
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
     KROTPSIndexHeld(*index, held, this, RoleOf(*held), true);
 }
 void KROTPSLightCapture::ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->Add(item, this, RoleOf(items));
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
+    index->Add(item, this, RoleOf(items));
 }
 void KROTPSLightCapture::ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int) {
   if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
     index->Remove(item, this, RoleOf(items));
 }
 void KROTPSLightCapture::ListCursorAhead(list<KROBaseUnknown>&) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->SetWalkOnly();
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached)) index->SetWalkOnly();
 }
 void KROTPSLightCapture::ListDisposing(list<KROBaseUnknown>& items) {
   if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))

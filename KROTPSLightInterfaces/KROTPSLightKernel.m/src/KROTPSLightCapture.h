@@ -80,6 +80,11 @@ public:
 
   /// Registers (or unregisters) what the annotation and constructed-geometry lists hold with the set that counts this one.
   void IndexHeld(KROTPSHolderIndex& index, bool add);
+  bool HoldsAny() const {
+    for (const list<KROBaseUnknown>* held : {tpss_, cgs_})
+      if (::HoldsAny(held)) return true;
+    return false;
+  }
 
 private:
   // Those lists tell the holder index of the set that counts this object what they hold.

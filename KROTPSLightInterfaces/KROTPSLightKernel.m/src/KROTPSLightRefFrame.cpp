@@ -23,11 +23,13 @@ void KROTPSLightRefFrame::IndexHeld(KROTPSHolderIndex& index, bool add) {
 void KROTPSLightRefFrame::Watch(list<KROBaseUnknown>* held) {
   if (!held) return;
   held->SetWatch(this);
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
     KROTPSIndexHeld(*index, held, this, KROTPSHeldRole::FrameLists, true);
 }
 void KROTPSLightRefFrame::ListAppended(list<KROBaseUnknown>&, KROBaseUnknown* item) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
     index->Add(item, this, KROTPSHeldRole::FrameLists);
 }
 void KROTPSLightRefFrame::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, int) {
@@ -35,7 +37,8 @@ void KROTPSLightRefFrame::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* ite
     index->Remove(item, this, KROTPSHeldRole::FrameLists);
 }
 void KROTPSLightRefFrame::ListCursorAhead(list<KROBaseUnknown>&) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->SetWalkOnly();
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached)) index->SetWalkOnly();
 }
 void KROTPSLightRefFrame::ListDisposing(list<KROBaseUnknown>& items) {
   if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))

@@ -39,6 +39,11 @@ public:
 
   /// Registers (or unregisters) what the datums and basic dimensions hold with the set that counts this one.
   void IndexHeld(KROTPSHolderIndex& index, bool add);
+  bool HoldsAny() const {
+    for (const list<KROBaseUnknown>* held : {datums_, basicDims_})
+      if (::HoldsAny(held)) return true;
+    return false;
+  }
 
 private:
   // Those lists tell the holder index of the set that counts this object what they hold.

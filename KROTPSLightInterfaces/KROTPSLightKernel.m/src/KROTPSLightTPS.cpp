@@ -59,17 +59,21 @@ void KROTPSLightTPS::IndexHeld(KROTPSHolderIndex& index, bool add) {
 void KROTPSLightTPS::Watch(list<KROBaseUnknown>* held) {
   if (!held) return;
   held->SetWatch(this);
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
     KROTPSIndexHeld(*index, held, this, kHeld, true);
 }
 void KROTPSLightTPS::ListAppended(list<KROBaseUnknown>&, KROBaseUnknown* item) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->Add(item, this, kHeld);
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
+    index->Add(item, this, kHeld);
 }
 void KROTPSLightTPS::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, int) {
   if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->Remove(item, this, kHeld);
 }
 void KROTPSLightTPS::ListCursorAhead(list<KROBaseUnknown>&) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->SetWalkOnly();
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached)) index->SetWalkOnly();
 }
 void KROTPSLightTPS::ListDisposing(list<KROBaseUnknown>& items) {
   if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))

@@ -81,6 +81,11 @@ public:
 
   /// Registers (or unregisters) what the three lists hold with the set that counts this one.
   void IndexHeld(KROTPSHolderIndex& index, bool add);
+  bool HoldsAny() const {
+    for (const list<KROBaseUnknown>* held : {associated_, orderGroup_, basicDims_})
+      if (::HoldsAny(held)) return true;
+    return false;
+  }
 
 private:
   // The three lists tell the holder index of the set that counts this annotation what they hold.

@@ -55,6 +55,20 @@ KROTPSHolderIndex* KROTPSHolderIndexOf(const KROTPSLightAdapt& holder) {
   return holder.listMembership_.heldIn;
 }
 
+KROTPSHolderIndex* KROTPSHolderIndexFor(KROTPSLightAdapt& holder, bool* attached) {
+  KROTPSListMembership& m = holder.listMembership_;
+  *attached = false;
+  if (m.heldIn || !m.index) return m.heldIn;
+  KROTPSHolderIndex& index = m.index->Holders();
+  index.Attach(holder);
+  *attached = true;
+  return &index;
+}
+
+bool HoldsAny(const list<KROBaseUnknown>* held) {
+  return held && (held->Size() > 0 || held->Cursor() > 0);
+}
+
 namespace {
 /// Whether objects of exactly this class hold lists a removal pass clears.
 bool IsHolder(const std::type_info& kind) {
@@ -72,6 +86,16 @@ void IndexHeldOf(KROTPSHolderIndex& index, KROTPSLightAdapt& holder, bool add) {
     static_cast<KROTPSLightCapture&>(holder).IndexHeld(index, add);
 }
 } // namespace
+
+bool HoldsAny(const KROTPSLightAdapt& holder) {
+  const std::type_info& kind = typeid(holder);
+  if (kind == typeid(KROTPSLightTPS)) return static_cast<const KROTPSLightTPS&>(holder).HoldsAny();
+  if (kind == typeid(KROTPSLightRefFrame))
+    return static_cast<const KROTPSLightRefFrame&>(holder).HoldsAny();
+  if (kind == typeid(KROTPSLightCapture))
+    return static_cast<const KROTPSLightCapture&>(holder).HoldsAny();
+  return false;
+}
 
 void KROTPSHolderIndex::Attach(KROTPSLightAdapt& holder) {
   KROTPSListMembership& m = holder.listMembership_;
@@ -154,7 +178,7 @@ KROTPSLightAdapt* KROTPSEntryIndex::Claim(KROBaseUnknown* item) {
     ++m.count;
     return object;
   }
-  if (!m.wild && !m.index) {
+  if (m.count >= 0 && !m.index) {
     m.index = this;
     m.count = 1;
     Join(*object);
@@ -163,14 +187,15 @@ KROTPSLightAdapt* KROTPSEntryIndex::Claim(KROBaseUnknown* item) {
   if (KROTPSEntryIndex* other = m.index) {
     other->untracked_ += m.count;
     other->Leave(*object);
-    m.wild = true;
+    m.count = -1;
   }
   ++untracked_;
   return nullptr;
 }
 
+// A holder that holds nothing is attached by its first item (KROTPSHolderIndexFor).
 void KROTPSEntryIndex::Join(KROTPSLightAdapt& object) {
-  if (IsHolder(kind_)) holders_.Attach(object);
+  if (IsHolder(kind_) && HoldsAny(object)) holders_.Attach(object);
 }
 
 // What the object's lists hold stays registered (KROTPSListMembership::heldIn).
@@ -220,8 +245,11 @@ int KROTPSEntryIndex::Prefix(int n) const {
 bool KROTPSEntryIndex::Push() {
   if (lost_) return false;
   const int i = int(tree_.size()) + 1;
+  int covered = 1; // the new entry, and those of the nodes below it
+  for (int j = i - 1; j > i - (i & -i); j -= j & -j)
+    covered += tree_[std::size_t(j - 1)];
   try {
-    tree_.push_back(1 + Prefix(i - 1) - Prefix(i - (i & -i)));
+    tree_.push_back(covered);
     return true;
   } catch (const std::bad_alloc&) {
     lost_ = true; // positions are unknown from here on

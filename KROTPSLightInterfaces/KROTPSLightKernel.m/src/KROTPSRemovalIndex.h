@@ -5,9 +5,11 @@
 /// - one `KROTPSEntryIndex` per counted set list: how many times each object of the list's own
 ///   class is listed, and where its last occurrence stands (positions kept by sequence number in
 ///   a Fenwick tree, so that the shift of a removal moves no record);
-/// - one `KROTPSHolderIndex`: for each pointer value, the objects of the set whose own lists
-///   hold it (annotation, reference-frame and capture lists), registered only while the holder
-///   is counted by one of the set's lists, which is when a removal's pass would visit it.
+/// - one `KROTPSHolderIndex`: for each pointer value, the objects whose own lists hold it
+///   (annotation, reference-frame and capture lists). A holder is attached when one of the set's
+///   lists counts it and it holds something, or when it gets its first item while counted; it
+///   stays attached until it dies or another set counts it. A pass visits only the candidates
+///   the set's list counts.
 /// \code
 ///   if (index.Complete() && !holders.WalkOnly()) {
 ///     holders.Collect(x, KROTPSHeldRole::CaptureTpss, candidates);  // who may drop x
@@ -38,12 +40,12 @@ class KROTPSLightAdapt;
 /// What the entry index of one set list knows of an object of its class. Kept in the object.
 struct KROTPSListMembership {
   KROTPSEntryIndex* index = nullptr; // the set list that counts this object, or null
-  int count = 0;                     // its occurrences there
-  int lastSeq = -1;                  // sequence number of the last one; -1 when not known
-  bool wild = false; // once listed by two sets' lists at a time: counted by none again
   /// The holder index this object's lists report to: that of the last set that counted it. It
   /// stays when the object leaves the set's list, so that leaving and coming back cost nothing.
   KROTPSHolderIndex* heldIn = nullptr;
+  int count = 0;    // occurrences in that list; -1 once listed by two sets' lists at a time,
+                    // after which no list counts the object again
+  int lastSeq = -1; // sequence number of the last occurrence; -1 when not known
 };
 
 /// The lists of a holder that a removal pass clears.
@@ -141,5 +143,13 @@ private:
 KRO_KERNEL_API void KROTPSIndexHeld(KROTPSHolderIndex& index, const list<KROBaseUnknown>* held,
                                     KROTPSLightAdapt* holder, KROTPSHeldRole role, bool add);
 
-/// The holder index of the set that counts `holder`, or null.
+/// The holder index `holder`'s lists report to, or null.
 KRO_KERNEL_API KROTPSHolderIndex* KROTPSHolderIndexOf(const KROTPSLightAdapt& holder);
+/// The same, attaching `holder` first to the holder index of the set that counts it when it
+/// reports nowhere yet: holders that hold nothing are left out until their first item. Sets
+/// `attached` when this call registered what the holder holds, the item just added included.
+KRO_KERNEL_API KROTPSHolderIndex* KROTPSHolderIndexFor(KROTPSLightAdapt& holder, bool* attached);
+/// Whether any list of `held` holds an item or has its cursor moved.
+KRO_KERNEL_API bool HoldsAny(const list<KROBaseUnknown>* held);
+/// Whether `holder`, of one of the holder classes, holds anything a removal pass would clear.
+KRO_KERNEL_API bool HoldsAny(const KROTPSLightAdapt& holder);
