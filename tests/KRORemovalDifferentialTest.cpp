@@ -158,7 +158,7 @@ protected:
       return;
     case 14:
       if (auto i = KROAs<KROITPSLightModel>(a); i && x)
-        i->SetLightView(KROAs<KROITPSLightView>(x).Get());
+        i->SetLightView(KROAs<KROITPSLightView>(R(4) ? v : x).Get());
       return;
     case 15:
       if (auto i = KROAs<KROITPSLightModel>(a)) i->SetRefFrameLinkID(R(4));
@@ -195,7 +195,9 @@ protected:
       const Rm rm[] = {&KROITPSLightSet::RemoveTPS,      &KROITPSLightSet::RemoveView,
                        &KROITPSLightSet::RemoveRefFrame, &KROITPSLightSet::RemoveTTRS,
                        &KROITPSLightSet::RemoveCapture,  &KROITPSLightSet::RemoveCG};
-      m.rc = walk ? WalkRemove(m, k, x) : (m.set.Get()->*rm[int(k)])(x);
+      Ptr y = R(5) ? any(k, 8) : x; // mostly one of the kind removed
+      if (y && y != x && R(8) == 0) y = tieOf(y);
+      m.rc = walk ? WalkRemove(m, k, y) : (m.set.Get()->*rm[int(k)])(y);
       return;
     }
     }

@@ -158,8 +158,9 @@ HRESULT KROTPSLightSetExt::RemoveTPS(KROBaseUnknown* tps) {
 HRESULT KROTPSLightSetExt::RemoveView(KROBaseUnknown* view) {
   if (!view || !viewList_) return E_FAIL;
   view = Resolve(viewList_, viewIndex_, view);
-  Pass<KROITPSLightModel>(
-      tpsList_, [view](KROITPSLightModel* tps) { tps->RemoveView(view); },
+  IndexedPass<KROITPSLightModel>(
+      tpsList_, tpsIndex_, holders_, KROTPSHeldRole::ViewLink, view,
+      [view](KROITPSLightModel* tps) { tps->RemoveView(view); },
       SkipAnnotation<&KROTPSLightTPS::HoldsNoViewLink>{});
   Pass<KROITPSLightCapture>(captureList_,
                             [view](KROITPSLightCapture* capture) { capture->RemoveTPSView(view); });

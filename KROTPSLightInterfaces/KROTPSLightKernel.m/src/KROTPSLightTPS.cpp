@@ -54,6 +54,24 @@ constexpr KROTPSHeldRole kHeld = KROTPSHeldRole::AnnotationLists;
 void KROTPSLightTPS::IndexHeld(KROTPSHolderIndex& index, bool add) {
   for (const list<KROBaseUnknown>* held : {associated_, orderGroup_, basicDims_})
     KROTPSIndexHeld(index, held, this, kHeld, add);
+  if (!viewKey_) return;
+  if (add)
+    index.Add(viewKey_, this, KROTPSHeldRole::ViewLink);
+  else
+    index.Remove(viewKey_, this, KROTPSHeldRole::ViewLink);
+}
+
+void KROTPSLightTPS::SetViewKey(const KROBaseUnknown* key) {
+  if (key == viewKey_) return;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) {
+    if (viewKey_) index->Remove(viewKey_, this, KROTPSHeldRole::ViewLink);
+    viewKey_ = key;
+    if (key) index->Add(key, this, KROTPSHeldRole::ViewLink);
+    return;
+  }
+  viewKey_ = key;
+  bool attached = false;
+  if (key) KROTPSHolderIndexFor(*this, &attached); // registers the key when it attaches
 }
 
 void KROTPSLightTPS::Watch(list<KROBaseUnknown>* held) {
@@ -154,14 +172,26 @@ HRESULT KROTPSLightTPS::GetLightView(KROITPSLightView** view) {
   return KROQueryWeakLink(viewLink_, IID_KROITPSLightView, reinterpret_cast<void**>(view));
 }
 
+// As KROLinkWeakly, keeping the key of the link.
 HRESULT KROTPSLightTPS::SetLightView(KROITPSLightView* view) {
-  return KROLinkWeakly(viewLink_, view);
+  if (!view) return E_FAIL;
+  KROBaseUnknown* base = nullptr;
+  if (SUCCEEDED(view->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))) &&
+      base) {
+    viewLink_ = base;
+    SetViewKey(base);
+    base->Release();
+  }
+  return S_OK;
 }
 
 HRESULT KROTPSLightTPS::RemoveView(KROBaseUnknown* view) {
   if (!view || !viewLink_) return E_FAIL;
   if (KROBaseUnknown* component = viewLink_.GetComponent()) {
-    if (KROComCmp(component, view)) viewLink_.Clear();
+    if (KROComCmp(component, view)) {
+      viewLink_.Clear();
+      SetViewKey(nullptr);
+    }
     component->Release();
   }
   return S_OK;

@@ -84,7 +84,7 @@ public:
   bool HoldsAny() const {
     for (const list<KROBaseUnknown>* held : {associated_, orderGroup_, basicDims_})
       if (::HoldsAny(held)) return true;
-    return false;
+    return viewKey_ != nullptr;
   }
 
 private:
@@ -94,6 +94,8 @@ private:
   void ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int at) override;
   void ListCursorAhead(list<KROBaseUnknown>& items) override;
   void ListDisposing(list<KROBaseUnknown>& items) override;
+  /// Keeps the holder index's key of the view link in step with the link.
+  void SetViewKey(const KROBaseUnknown* key);
 
   double value_ = 0.0;
   int defAnnot_ = 0;
@@ -107,4 +109,7 @@ private:
   KRO2DRep* rep2D_ = nullptr;                 // borrowed; held by wrapperBag2D_
   KRO2DBagRep* wrapperBag2D_ = nullptr;       // owned
   KROBaseUnknown_WR viewLink_;
+  // The base pointer viewLink_ was last pointed at, null once cleared: the view link's key in the
+  // holder index, which must be known even after the view is gone.
+  const KROBaseUnknown* viewKey_ = nullptr;
 };

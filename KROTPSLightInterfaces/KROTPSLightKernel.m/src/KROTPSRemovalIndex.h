@@ -54,6 +54,7 @@ enum class KROTPSHeldRole : unsigned char {
   FrameLists,      // a reference frame's datums and basic dimensions
   CaptureTpss,     // a capture's annotations
   CaptureCGs,      // a capture's constructed geometries
+  ViewLink,        // an annotation's view link, under the base pointer of the view linked
 };
 
 class KRO_KERNEL_API KROTPSHolderIndex {
