@@ -18,6 +18,11 @@
 /// translation unit that writes `using namespace std;` and includes `<list>` makes an unqualified
 /// `list` ambiguous: write `::list<KROBaseUnknown>` for this one and `std::list<T>` for the
 /// standard one (or drop the using-directive).
+///
+/// An owner that needs to know what a list holds (an index over many lists, say) gives it a
+/// watch: the list then reports every change made through its operations - appends, removals,
+/// a cursor moved past the end, and its disposal - whoever makes them. Writes through `Items()`
+/// are not reported. A list without a watch pays one test per append or removal.
 #pragma once
 
 #include <cstddef>
@@ -26,6 +31,23 @@
 #include <initializer_list>
 #include <limits>
 #include <new>
+
+template <class T> class list;
+
+/// Told by a list of each change made through its operations, after the change.
+template <class T> class KROListWatch {
+public:
+  virtual void ListAppended(list<T>& items, T* item) = 0;
+  /// `item` was taken out from index `at`.
+  virtual void ListRemoved(list<T>& items, T* item, int at) = 0;
+  /// The cursor was set past the last item: removals that find nothing will now move it.
+  virtual void ListCursorAhead(list<T>& items) = 0;
+  /// The list is being disposed of; its items are still readable.
+  virtual void ListDisposing(list<T>& items) = 0;
+
+protected:
+  ~KROListWatch() = default;
+};
 
 /// An ordered array of `T*` in insertion order; it never counts its items.
 template <class T> class list {
@@ -47,6 +69,7 @@ public:
   list& operator=(const list&) = delete;
 
   ~list() {
+    if (watch) watch->ListDisposing(*this);
     if (items) ::operator delete[](items - headRoom);
     count = reserve = headRoom = 0;
     items = nullptr;
@@ -68,6 +91,7 @@ public:
     items[count] = item;
     --reserve;
     ++count;
+    if (watch) watch->ListAppended(*this, item);
     return true;
   }
 
@@ -92,8 +116,11 @@ public:
       reserve = static_cast<int>(slots - count);
     }
     for (int i = 0; i < n; ++i)
-      if (source[i]) items[count++] = source[i];
-    reserve -= added;
+      if (source[i]) {
+        items[count++] = source[i];
+        --reserve;
+        if (watch) watch->ListAppended(*this, source[i]);
+      }
     return true;
   }
 
@@ -101,16 +128,23 @@ public:
   /// when the removed position lies before it (a miss counts as position `count`).
   bool Remove(T* item) {
     const int at = Locate(item);
-    int position = count;
     if (at >= 0) {
-      for (int i = at; i + 1 < count; ++i)
-        items[i] = items[i + 1];
-      ++reserve;
-      --count;
-      position = at;
+      RemoveAt(at);
+      return true;
     }
-    if (position < cursor) --cursor;
-    return at >= 0;
+    if (count < cursor) --cursor;
+    return false;
+  }
+
+  /// Removes the item at `at` (0 <= at < count) as Remove does once it has found it there.
+  void RemoveAt(int at) {
+    T* const item = items[at];
+    for (int i = at; i + 1 < count; ++i)
+      items[i] = items[i + 1];
+    ++reserve;
+    --count;
+    if (at < cursor) --cursor;
+    if (watch) watch->ListRemoved(*this, item, at);
   }
 
   ///@{
@@ -136,10 +170,15 @@ public:
   /// A position of the owner's, starting at 0, that `Remove` moves back by one when it takes
   /// out an item before it.
   int Cursor() const { return cursor; }
-  void SetCursor(int position) { cursor = position; }
-  ///@}
-  /// The address of item 0 (null while no block exists); `Size()` items follow.
+  void SetCursor(int position) {
+    cursor = position;
+    if (watch && cursor > count) watch->ListCursorAhead(*this);
+  }
   T** Items() const { return items; }
+
+  /// At most one watch per list; null removes it. The list does not own it.
+  void SetWatch(KROListWatch<T>* w) { watch = w; }
+  KROListWatch<T>* Watch() const { return watch; }
 
   /// Free slots added when a full list of `count` items grows: doubling, but never past
   /// INT_MAX items in all, since count and reserve are ints.
@@ -177,4 +216,7 @@ private:
   int reserve = 0;
   T** items = nullptr;
   int cursor = 0;
+  // Not part of the layout shared with the visualization library, which reads only the fields
+  // above; lists it hands over have none.
+  KROListWatch<T>* watch = nullptr;
 };

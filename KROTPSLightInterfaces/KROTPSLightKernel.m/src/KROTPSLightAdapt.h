@@ -14,6 +14,7 @@
 
 #include "KROBaseUnknown.h"
 #include "KROTPSLightKernelExport.h"
+#include "KROTPSRemovalIndex.h"
 #include "KROUnicodeString.h"
 #include "KROWeakRef.h"
 
@@ -46,6 +47,8 @@ public:
 
   /// What GetType writes, for the library's own loops (KROExactly).
   unsigned short TypeCode() const { return type_; }
+  /// Kept by the set list that counts this object (KROTPSRemovalIndex.h); nobody else writes it.
+  KROTPSListMembership listMembership_;
 
 protected:
   unsigned short type_ = 0;

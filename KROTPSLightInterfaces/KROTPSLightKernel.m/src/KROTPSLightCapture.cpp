@@ -39,9 +39,46 @@ KROTPSLightCapture::KROTPSLightCapture() {
   tpss_ = new (std::nothrow) list<KROBaseUnknown>();
   views_ = new (std::nothrow) list<KROBaseUnknown>();
   cgs_ = new (std::nothrow) list<KROBaseUnknown>();
+  Watch(tpss_);
+  Watch(cgs_);
+}
+
+KROTPSHeldRole KROTPSLightCapture::RoleOf(const list<KROBaseUnknown>& held) const {
+  return &held == cgs_ ? KROTPSHeldRole::CaptureCGs : KROTPSHeldRole::CaptureTpss;
+}
+
+void KROTPSLightCapture::IndexHeld(KROTPSHolderIndex& index, bool add) {
+  KROTPSIndexHeld(index, tpss_, this, KROTPSHeldRole::CaptureTpss, add);
+  KROTPSIndexHeld(index, cgs_, this, KROTPSHeldRole::CaptureCGs, add);
+}
+
+void KROTPSLightCapture::Watch(list<KROBaseUnknown>* held) {
+  if (!held) return;
+  held->SetWatch(this);
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
+    KROTPSIndexHeld(*index, held, this, RoleOf(*held), true);
+}
+void KROTPSLightCapture::ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) {
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
+    index->Add(item, this, RoleOf(items));
+}
+void KROTPSLightCapture::ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+    index->Remove(item, this, RoleOf(items));
+}
+void KROTPSLightCapture::ListCursorAhead(list<KROBaseUnknown>&) {
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached)) index->SetWalkOnly();
+}
+void KROTPSLightCapture::ListDisposing(list<KROBaseUnknown>& items) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+    KROTPSIndexHeld(*index, &items, this, RoleOf(items), false);
 }
 
 KROTPSLightCapture::~KROTPSLightCapture() {
+  if (KROTPSHolderIndex* index = listMembership_.heldIn) index->Detach(*this);
   delete tpss_;
   tpss_ = nullptr;
   delete views_;

@@ -20,7 +20,8 @@
 #include "KROSequenceOctet.h"
 #include "KROTPSLightAdapt.h"
 
-class KRO_KERNEL_API KROTPSLightCapture : public KROTPSLightAdapt {
+class KRO_KERNEL_API KROTPSLightCapture : public KROTPSLightAdapt,
+                                          private KROListWatch<KROBaseUnknown> {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightCapture();
@@ -77,7 +78,23 @@ public:
   virtual HRESULT GetActiveViewState(int* value) const;
   virtual HRESULT SetActiveViewState(int value);
 
+  /// Registers (or unregisters) what the annotation and constructed-geometry lists hold with the set that counts this one.
+  void IndexHeld(KROTPSHolderIndex& index, bool add);
+  bool HoldsAny() const {
+    for (const list<KROBaseUnknown>* held : {tpss_, cgs_})
+      if (::HoldsAny(held)) return true;
+    return false;
+  }
+
 private:
+  // Those lists tell the holder index of the set that counts this object what they hold.
+  void Watch(list<KROBaseUnknown>* held);
+  void ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) override;
+  void ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int at) override;
+  void ListCursorAhead(list<KROBaseUnknown>& items) override;
+  void ListDisposing(list<KROBaseUnknown>& items) override;
+  KROTPSHeldRole RoleOf(const list<KROBaseUnknown>& held) const;
+
   list<KROBaseUnknown>* tpss_ = nullptr;  // owned; items borrowed
   list<KROBaseUnknown>* views_ = nullptr; // owned; items borrowed
   list<KROBaseUnknown>* cgs_ = nullptr;   // owned; items borrowed

@@ -14,11 +14,42 @@ KROBaseUnknown* KROTPSLightRefFrame::CreateItself() { return nullptr; }
 KROTPSLightRefFrame::KROTPSLightRefFrame() {
   name_.BuildFromWChar(u"Reference Frame");
   type_ = 32;
-  datums_ = new (std::nothrow) list<KROBaseUnknown>;
+  Watch(datums_ = new (std::nothrow) list<KROBaseUnknown>);
+}
+
+void KROTPSLightRefFrame::IndexHeld(KROTPSHolderIndex& index, bool add) {
+  for (const list<KROBaseUnknown>* held : {datums_, basicDims_})
+    KROTPSIndexHeld(index, held, this, KROTPSHeldRole::FrameLists, add);
+}
+
+void KROTPSLightRefFrame::Watch(list<KROBaseUnknown>* held) {
+  if (!held) return;
+  held->SetWatch(this);
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
+    KROTPSIndexHeld(*index, held, this, KROTPSHeldRole::FrameLists, true);
+}
+void KROTPSLightRefFrame::ListAppended(list<KROBaseUnknown>&, KROBaseUnknown* item) {
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
+    index->Add(item, this, KROTPSHeldRole::FrameLists);
+}
+void KROTPSLightRefFrame::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, int) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+    index->Remove(item, this, KROTPSHeldRole::FrameLists);
+}
+void KROTPSLightRefFrame::ListCursorAhead(list<KROBaseUnknown>&) {
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached)) index->SetWalkOnly();
+}
+void KROTPSLightRefFrame::ListDisposing(list<KROBaseUnknown>& items) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+    KROTPSIndexHeld(*index, &items, this, KROTPSHeldRole::FrameLists, false);
 }
 
 // The TTRS link ids go first, before the lists; the member order alone would free them last.
 KROTPSLightRefFrame::~KROTPSLightRefFrame() {
+  if (KROTPSHolderIndex* index = listMembership_.heldIn) index->Detach(*this);
   ttrsLinkIds_.Clear();
   delete datums_;
   delete basicDims_;
@@ -52,7 +83,10 @@ HRESULT KROTPSLightRefFrame::GetSuperType(unsigned short* superType) const {
 }
 
 HRESULT KROTPSLightRefFrame::GetBasicDim(list<KROBaseUnknown>** dims) {
-  return KROGetBasicDims(attributes_, *this, basicDims_, dims);
+  const bool built = basicDims_ != nullptr;
+  const HRESULT rc = KROGetBasicDims(attributes_, *this, basicDims_, dims);
+  if (!built) Watch(basicDims_);
+  return rc;
 }
 HRESULT KROTPSLightRefFrame::RemoveBasiDim(KROBaseUnknown* dim) {
   return KROListRemove(basicDims_, dim);

@@ -17,7 +17,8 @@
 #include "KRORawColl.h"
 #include "KROTPSLightAdapt.h"
 
-class KRO_KERNEL_API KROTPSLightRefFrame : public KROTPSLightAdapt {
+class KRO_KERNEL_API KROTPSLightRefFrame : public KROTPSLightAdapt,
+                                           private KROListWatch<KROBaseUnknown> {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightRefFrame();
@@ -36,7 +37,22 @@ public:
   virtual HRESULT GetBasicDim(list<KROBaseUnknown>** dims);
   virtual HRESULT RemoveBasiDim(KROBaseUnknown* dim);
 
+  /// Registers (or unregisters) what the datums and basic dimensions hold with the set that counts this one.
+  void IndexHeld(KROTPSHolderIndex& index, bool add);
+  bool HoldsAny() const {
+    for (const list<KROBaseUnknown>* held : {datums_, basicDims_})
+      if (::HoldsAny(held)) return true;
+    return false;
+  }
+
 private:
+  // Those lists tell the holder index of the set that counts this object what they hold.
+  void Watch(list<KROBaseUnknown>* held);
+  void ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) override;
+  void ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int at) override;
+  void ListCursorAhead(list<KROBaseUnknown>& items) override;
+  void ListDisposing(list<KROBaseUnknown>& items) override;
+
   list<KROBaseUnknown>* datums_ = nullptr; // owned list, borrowed items; null if not allocated
   KROLinkIds ttrsLinkIds_;
   KROUnicodeString attributes_;

@@ -6,6 +6,7 @@
 #include "KROTPSLightLinks.h"
 #include "KROTPSLightLists.h"
 #include "KROTPSLightOut.h"
+#include "KROTPSLightAdapt.h"
 
 #include <new>
 
@@ -46,6 +47,23 @@ void KROTPSLightSetExt::CreateLists() {
   for (ObjectList** own :
        {&tpsList_, &viewList_, &ttrsList_, &refFrameList_, &captureList_, &cgList_, &fakeList_})
     *own = new (std::nothrow) ObjectList;
+  const auto watch = [this](ObjectList* own, const std::type_info& kind) {
+    return own ? new (std::nothrow) KROTPSEntryIndex(*own, kind, holders_) : nullptr;
+  };
+  tpsIndex_ = watch(tpsList_, typeid(KROTPSLightTPS));
+  viewIndex_ = watch(viewList_, typeid(KROTPSLightView));
+  refFrameIndex_ = watch(refFrameList_, typeid(KROTPSLightRefFrame));
+  captureIndex_ = watch(captureList_, typeid(KROTPSLightCapture));
+  cgIndex_ = watch(cgList_, typeid(KROTPSLightCG));
+}
+
+void KROTPSLightSetExt::DropIndexes() {
+  for (KROTPSEntryIndex** index :
+       {&tpsIndex_, &viewIndex_, &refFrameIndex_, &captureIndex_, &cgIndex_}) {
+    delete *index;
+    *index = nullptr;
+  }
+  holders_.Reset();
 }
 
 void KROTPSLightSetExt::ReleaseRefProduct() {
@@ -55,6 +73,7 @@ void KROTPSLightSetExt::ReleaseRefProduct() {
 }
 
 void KROTPSLightSetExt::DisposeLists() {
+  DropIndexes();
   for (ObjectList** own :
        {&tpsList_, &viewList_, &ttrsList_, &refFrameList_, &captureList_, &cgList_})
     Dispose(*own);
@@ -79,6 +98,28 @@ KROBaseUnknown* KROTPSLightSetExt::EntryFor(const list<KROBaseUnknown>* own,
 
 void KROTPSLightSetExt::TakeOutAndRelease(list<KROBaseUnknown>* own, KROBaseUnknown* object) {
   if (own->Remove(object)) object->Release();
+}
+
+bool KROTPSLightSetExt::TakeOut(list<KROBaseUnknown>* own, KROTPSEntryIndex* index,
+                                KROBaseUnknown* object) {
+  if (index && index->Complete())
+    if (KROTPSLightAdapt* counted = index->Tracked(object)) {
+      const int at = index->PositionOfLast(*counted);
+      if (at >= 0) {
+        own->RemoveAt(at);
+        return true;
+      }
+    }
+  return own->Remove(object);
+}
+
+KROBaseUnknown* KROTPSLightSetExt::Resolve(const list<KROBaseUnknown>* own, KROTPSEntryIndex* index,
+                                           KROBaseUnknown* given) {
+  if (!index || !index->Complete()) return EntryFor(own, given);
+  // Every entry is an object counted here, listed under its own base pointer: `given` is listed
+  // when it is counted, and otherwise only its base pointer can be.
+  if (index->Tracked(given)) return given;
+  return KROIdentityOf(given);
 }
 
 HRESULT KROTPSLightSetExt::GetLightSet(KROITPSLightSet** set) {
@@ -161,6 +202,8 @@ HRESULT KROTPSLightSetExt::SetRefProduct(KROITPSLightModelHandler* handler) {
 
 HRESULT KROTPSLightSetExt::RemoveAllChildren() {
   KROTPSModelChanged();
+  // Before any release: a release may destroy an object the indexes still count.
+  DropIndexes();
   for (ObjectList** own :
        {&tpsList_, &ttrsList_, &refFrameList_, &captureList_, &viewList_, &cgList_}) {
     if (!*own) continue;

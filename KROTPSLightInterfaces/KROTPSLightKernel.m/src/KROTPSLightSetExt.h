@@ -27,6 +27,7 @@
 #include "KROTPSLightKernelExport.h"
 #include "KROTPSObjectKind.h"
 #include "KROTPSTagQuery.h"
+#include "KROTPSRemovalIndex.h"
 #include "KROUnicodeString.h"
 
 class KROITPSLightModelHandler;
@@ -96,6 +97,12 @@ protected:
   /// The list step and the release of a removal: takes the last occurrence of `object` out of
   /// `own` and releases the set's reference, only when it was there. Both must be non-null.
   static void TakeOutAndRelease(list<KROBaseUnknown>* own, KROBaseUnknown* object);
+  /// The list step with the index of `own` (may be null): takes the last occurrence of `object`
+  /// out, found through the index when it counts `object`. True when it was there; no release.
+  static bool TakeOut(list<KROBaseUnknown>* own, KROTPSEntryIndex* index, KROBaseUnknown* object);
+  /// EntryFor answered through the index of `own` when it counts every entry.
+  static KROBaseUnknown* Resolve(const list<KROBaseUnknown>* own, KROTPSEntryIndex* index,
+                                 KROBaseUnknown* given);
   /// The pointer that stands in `own` for the component `given` denotes (any of its interface
   /// pointers will do): `given` itself when listed, else its base pointer, which is what the
   /// factory lists, else an entry an adder gave in another form; the base pointer when `own`
@@ -116,11 +123,23 @@ protected:
   KROUnicodeString stdName_;
   /// The tag query's kept answers and its index (KROTPSTagQuery.h).
   mutable KROTPSTagQuery tagQuery_;
+  /// What links what, for the removals (KROTPSRemovalIndex.h). Each entry index watches its list
+  /// from the list's creation until the list's entries are released in bulk; null when it could
+  /// not be allocated, and for the TTRS list, whose objects carry no membership record. Without
+  /// an index a removal walks, as it always may.
+  KROTPSHolderIndex holders_;
+  KROTPSEntryIndex* tpsIndex_ = nullptr;
+  KROTPSEntryIndex* viewIndex_ = nullptr;
+  KROTPSEntryIndex* refFrameIndex_ = nullptr;
+  KROTPSEntryIndex* captureIndex_ = nullptr;
+  KROTPSEntryIndex* cgIndex_ = nullptr;
 
 private:
   /// The set's own list of `kind`; null for a kind it does not list by id, or an absent list.
   list<KROBaseUnknown>* ListOfKind(KROTPSObjectKind kind) const;
   void CreateLists();
+  /// Lets every entry index go, and the holder index with them.
+  void DropIndexes();
   /// Forgets the reference product before releasing it, so that a handler whose destruction
   /// calls back into the set finds none.
   void ReleaseRefProduct();

@@ -5,6 +5,11 @@
 /// reference - only when that occurrence was there: an object the set does not list holds no
 /// reference of the set's. The argument may be any interface pointer of the object: it is first
 /// resolved to the entry that stands for it (EntryFor), and every callee is given that.
+///
+/// Where the indexes can vouch for a pass (KROTPSRemovalIndex.h), it visits only the holders
+/// that hold the leaving object, each as many times as the walk would reach it; otherwise it
+/// walks. Either way every holder sees the same calls in the same order of its own, and holders
+/// never touch one another's lists, so the result is the walk's.
 #include "KROTPSLightSetExt.h"
 
 #include "KROComPtr.h"
@@ -14,7 +19,9 @@
 #include "KROITPSLightView.h"
 #include "KROTPSLightTPS.h"
 
+#include <algorithm>
 #include <typeinfo>
+#include <vector>
 
 namespace {
 using ObjectList = list<KROBaseUnknown>;
@@ -48,6 +55,34 @@ void Pass(ObjectList* const& holders, Drop drop, Skip skip = {}) {
     itf->Release();
   }
 }
+/// A pass through the indexes: `drop` for every holder in `holders` that holds `x` (or its base
+/// pointer) in a list of `role`, once for each time the set lists it. Walks instead when the
+/// indexes cannot vouch for every entry.
+template <class Itf, class Drop, class Skip = VisitAll>
+void IndexedPass(ObjectList* const& holders, KROTPSEntryIndex* const& index,
+                 const KROTPSHolderIndex& held, KROTPSHeldRole role, KROBaseUnknown* x, Drop drop,
+                 Skip skip = {}) {
+  if (!holders) return;
+  if (!index || !index->Complete() || held.WalkOnly()) {
+    Pass<Itf>(holders, drop, skip);
+    return;
+  }
+  std::vector<KROTPSLightAdapt*> found;
+  KROBaseUnknown* const base = KROIdentityOf(x);
+  if (!held.Collect(x, role, found) || (base != x && !held.Collect(base, role, found))) {
+    Pass<Itf>(holders, drop, skip);
+    return;
+  }
+  std::sort(found.begin(), found.end());
+  found.erase(std::unique(found.begin(), found.end()), found.end());
+  for (KROTPSLightAdapt* holder : found)
+    for (int visits = KROTPSEntryIndex::CountOf(*holder); visits > 0; --visits) {
+      Itf* itf = nullptr;
+      if (FAILED(holder->QueryInterface(Itf::kIID, reinterpret_cast<void**>(&itf))) || !itf) break;
+      drop(itf);
+      itf->Release();
+    }
+}
 } // namespace
 
 HRESULT KROTPSLightSetExt::RemoveTTRS(KROBaseUnknown* ttrs) {
@@ -60,56 +95,60 @@ HRESULT KROTPSLightSetExt::RemoveTTRS(KROBaseUnknown* ttrs) {
 
 HRESULT KROTPSLightSetExt::RemoveRefFrame(KROBaseUnknown* frame) {
   if (!frame || !refFrameList_) return E_FAIL;
-  frame = EntryFor(refFrameList_, frame);
+  frame = Resolve(refFrameList_, refFrameIndex_, frame);
   Pass<KROITPSLightModel>(
       tpsList_, [frame](KROITPSLightModel* tps) { tps->RemoveReferenceFrame(frame); },
       SkipAnnotation<&KROTPSLightTPS::HoldsNoRefFrameLink>{});
-  if (refFrameList_) TakeOutAndRelease(refFrameList_, frame);
+  if (refFrameList_ && TakeOut(refFrameList_, refFrameIndex_, frame)) frame->Release();
   return S_OK;
 }
 
 HRESULT KROTPSLightSetExt::RemoveCapture(KROBaseUnknown* capture) {
   if (!capture || !captureList_) return E_FAIL;
-  capture = EntryFor(captureList_, capture);
-  TakeOutAndRelease(captureList_, capture);
+  capture = Resolve(captureList_, captureIndex_, capture);
+  if (TakeOut(captureList_, captureIndex_, capture)) capture->Release();
   return S_OK;
 }
 
 HRESULT KROTPSLightSetExt::RemoveCG(KROBaseUnknown* cg) {
   if (!cg || !cgList_) return E_FAIL;
-  cg = EntryFor(cgList_, cg);
-  Pass<KROITPSLightCapture>(captureList_,
-                            [cg](KROITPSLightCapture* capture) { capture->RemoveTPSCG(cg); });
-  if (cgList_) TakeOutAndRelease(cgList_, cg);
+  cg = Resolve(cgList_, cgIndex_, cg);
+  IndexedPass<KROITPSLightCapture>(
+      captureList_, captureIndex_, holders_, KROTPSHeldRole::CaptureCGs, cg,
+      [cg](KROITPSLightCapture* capture) { capture->RemoveTPSCG(cg); });
+  if (cgList_ && TakeOut(cgList_, cgIndex_, cg)) cg->Release();
   return S_OK;
 }
 
 HRESULT KROTPSLightSetExt::RemoveTPS(KROBaseUnknown* tps) {
   if (!tps || !tpsList_) return E_FAIL;
-  tps = EntryFor(tpsList_, tps);
+  tps = Resolve(tpsList_, tpsIndex_, tps);
   KROTPSModelChanged();
-  Pass<KROITPSLightModel>(
-      tpsList_,
+  IndexedPass<KROITPSLightModel>(
+      tpsList_, tpsIndex_, holders_, KROTPSHeldRole::AnnotationLists, tps,
       [tps](KROITPSLightModel* other) {
         other->RemoveAssociatedTPS(tps);
         other->RemoveOrderGroupTPS(tps);
         other->RemoveBasicDim(tps);
       },
       SkipAnnotation<&KROTPSLightTPS::HoldsNoAnnotationLists>{});
-  Pass<KROITPSLightRefFrame>(refFrameList_, [tps](KROITPSLightRefFrame* frame) {
-    frame->RemoveDatumSimple(tps);
-    frame->RemoveBasiDim(tps);
-  });
+  IndexedPass<KROITPSLightRefFrame>(refFrameList_, refFrameIndex_, holders_,
+                                    KROTPSHeldRole::FrameLists, tps,
+                                    [tps](KROITPSLightRefFrame* frame) {
+                                      frame->RemoveDatumSimple(tps);
+                                      frame->RemoveBasiDim(tps);
+                                    });
   // Only the annotation's own view; other views that list it keep it.
   KROComPtr<KROITPSLightModel> model;
   if (SUCCEEDED(tps->QueryInterface(IID_KROITPSLightModel, model.Put())) && model) {
     KROComPtr<KROITPSLightView> view;
     if (SUCCEEDED(model->GetLightView(view.PutTyped())) && view) view->RemoveTPS(tps);
   }
-  Pass<KROITPSLightCapture>(captureList_,
-                            [tps](KROITPSLightCapture* capture) { capture->RemoveTPS(tps); });
+  IndexedPass<KROITPSLightCapture>(
+      captureList_, captureIndex_, holders_, KROTPSHeldRole::CaptureTpss, tps,
+      [tps](KROITPSLightCapture* capture) { capture->RemoveTPS(tps); });
   // Cached answers name annotations without a reference; none may outlive the release.
-  if (tpsList_ && tpsList_->Remove(tps)) {
+  if (tpsList_ && TakeOut(tpsList_, tpsIndex_, tps)) {
     ClearAnnotationCache();
     tps->Release();
   }
@@ -118,12 +157,13 @@ HRESULT KROTPSLightSetExt::RemoveTPS(KROBaseUnknown* tps) {
 
 HRESULT KROTPSLightSetExt::RemoveView(KROBaseUnknown* view) {
   if (!view || !viewList_) return E_FAIL;
-  view = EntryFor(viewList_, view);
-  Pass<KROITPSLightModel>(
-      tpsList_, [view](KROITPSLightModel* tps) { tps->RemoveView(view); },
+  view = Resolve(viewList_, viewIndex_, view);
+  IndexedPass<KROITPSLightModel>(
+      tpsList_, tpsIndex_, holders_, KROTPSHeldRole::ViewLink, view,
+      [view](KROITPSLightModel* tps) { tps->RemoveView(view); },
       SkipAnnotation<&KROTPSLightTPS::HoldsNoViewLink>{});
   Pass<KROITPSLightCapture>(captureList_,
                             [view](KROITPSLightCapture* capture) { capture->RemoveTPSView(view); });
-  if (viewList_) TakeOutAndRelease(viewList_, view);
+  if (viewList_ && TakeOut(viewList_, viewIndex_, view)) view->Release();
   return S_OK;
 }

@@ -41,6 +41,7 @@ KROTPSLightTPS::KROTPSLightTPS() = default;
 
 // The TTRS link ids go first, before the lists; the member order alone would free them last.
 KROTPSLightTPS::~KROTPSLightTPS() {
+  if (KROTPSHolderIndex* index = listMembership_.heldIn) index->Detach(*this);
   ttrsLinkIds_.Clear();
   delete associated_;
   delete orderGroup_;
@@ -49,6 +50,57 @@ KROTPSLightTPS::~KROTPSLightTPS() {
   KRODestroyBag(wrapperBag2D_);
   viewLink_.Clear();
   rep2D_ = nullptr;
+}
+
+namespace {
+constexpr KROTPSHeldRole kHeld = KROTPSHeldRole::AnnotationLists;
+}
+
+void KROTPSLightTPS::IndexHeld(KROTPSHolderIndex& index, bool add) {
+  for (const list<KROBaseUnknown>* held : {associated_, orderGroup_, basicDims_})
+    KROTPSIndexHeld(index, held, this, kHeld, add);
+  if (!viewKey_) return;
+  if (add)
+    index.Add(viewKey_, this, KROTPSHeldRole::ViewLink);
+  else
+    index.Remove(viewKey_, this, KROTPSHeldRole::ViewLink);
+}
+
+void KROTPSLightTPS::SetViewKey(const KROBaseUnknown* key) {
+  if (key == viewKey_) return;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) {
+    if (viewKey_) index->Remove(viewKey_, this, KROTPSHeldRole::ViewLink);
+    viewKey_ = key;
+    if (key) index->Add(key, this, KROTPSHeldRole::ViewLink);
+    return;
+  }
+  viewKey_ = key;
+  bool attached = false;
+  if (key) KROTPSHolderIndexFor(*this, &attached); // registers the key when it attaches
+}
+
+void KROTPSLightTPS::Watch(list<KROBaseUnknown>* held) {
+  if (!held) return;
+  held->SetWatch(this);
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
+    KROTPSIndexHeld(*index, held, this, kHeld, true);
+}
+void KROTPSLightTPS::ListAppended(list<KROBaseUnknown>&, KROBaseUnknown* item) {
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
+    index->Add(item, this, kHeld);
+}
+void KROTPSLightTPS::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, int) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->Remove(item, this, kHeld);
+}
+void KROTPSLightTPS::ListCursorAhead(list<KROBaseUnknown>&) {
+  bool attached = false;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached)) index->SetWalkOnly();
+}
+void KROTPSLightTPS::ListDisposing(list<KROBaseUnknown>& items) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+    KROTPSIndexHeld(*index, &items, this, kHeld, false);
 }
 
 HRESULT KROTPSLightTPS::GetValue(double* value) { return KROWriteOut(value, value_); }
@@ -91,7 +143,7 @@ HRESULT KROTPSLightTPS::GetAssociatedTPS(list<KROBaseUnknown>** tpss) {
 }
 HRESULT KROTPSLightTPS::AddAssociatedTPS(KROBaseUnknown* tps) {
   if (!tps) return E_FAIL;
-  if (!associated_) associated_ = new (std::nothrow) list<KROBaseUnknown>;
+  if (!associated_) Watch(associated_ = new (std::nothrow) list<KROBaseUnknown>);
   return KROListAdd(associated_, tps);
 }
 HRESULT KROTPSLightTPS::RemoveAssociatedTPS(KROBaseUnknown* tps) {
@@ -106,6 +158,7 @@ HRESULT KROTPSLightTPS::SetOrderGroup(list<KROBaseUnknown>* group) {
   if (group == orderGroup_ || (group && (group == associated_ || group == basicDims_))) return S_OK;
   delete orderGroup_;
   orderGroup_ = group;
+  Watch(group);
   return S_OK;
 }
 HRESULT KROTPSLightTPS::RemoveOrderGroupTPS(KROBaseUnknown* tps) {
@@ -124,14 +177,26 @@ HRESULT KROTPSLightTPS::GetLightView(KROITPSLightView** view) {
   return KROQueryWeakLink(viewLink_, view);
 }
 
+// As KROLinkWeakly, keeping the key of the link.
 HRESULT KROTPSLightTPS::SetLightView(KROITPSLightView* view) {
-  return KROLinkWeakly(viewLink_, view);
+  if (!view) return E_FAIL;
+  KROBaseUnknown* base = nullptr;
+  if (SUCCEEDED(view->QueryInterface(CLSID_KROBaseUnknown, reinterpret_cast<void**>(&base))) &&
+      base) {
+    viewLink_ = base;
+    SetViewKey(base);
+    base->Release();
+  }
+  return S_OK;
 }
 
 HRESULT KROTPSLightTPS::RemoveView(KROBaseUnknown* view) {
   if (!view || !viewLink_) return E_FAIL;
   if (const auto component = KROComPtr<KROBaseUnknown>::Attach(viewLink_.GetComponent()))
-    if (KROComCmp(component.Get(), view)) viewLink_.Clear();
+    if (KROComCmp(component.Get(), view)) {
+      viewLink_.Clear();
+      SetViewKey(nullptr);
+    }
   return S_OK;
 }
 
@@ -155,7 +220,10 @@ HRESULT KROTPSLightTPS::RemoveReferenceFrame(KROBaseUnknown* frame) {
 }
 
 HRESULT KROTPSLightTPS::GetBasicDim(list<KROBaseUnknown>** dims) {
-  return KROGetBasicDims(attributes_, *this, basicDims_, dims);
+  const bool built = basicDims_ != nullptr;
+  const HRESULT rc = KROGetBasicDims(attributes_, *this, basicDims_, dims);
+  if (!built) Watch(basicDims_);
+  return rc;
 }
 HRESULT KROTPSLightTPS::RemoveBasicDim(KROBaseUnknown* dim) {
   return KROListRemove(basicDims_, dim);

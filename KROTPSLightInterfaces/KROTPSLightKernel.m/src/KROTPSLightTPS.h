@@ -26,7 +26,8 @@ class KRO2DRep;
 class KRO2DBagRep;
 class KROITPSLightView;
 
-class KRO_KERNEL_API KROTPSLightTPS : public KROTPSLightAdapt {
+class KRO_KERNEL_API KROTPSLightTPS : public KROTPSLightAdapt,
+                                      private KROListWatch<KROBaseUnknown> {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightTPS();
@@ -80,7 +81,24 @@ public:
   /// The TTRS link ids themselves (GetTTRSLinkIds hands out copies); null while none was added.
   const KRORawCollint* TTRSLinkIds() const { return ttrsLinkIds_.Get(); }
 
+  /// Registers (or unregisters) what the three lists hold with the set that counts this one.
+  void IndexHeld(KROTPSHolderIndex& index, bool add);
+  bool HoldsAny() const {
+    for (const list<KROBaseUnknown>* held : {associated_, orderGroup_, basicDims_})
+      if (::HoldsAny(held)) return true;
+    return viewKey_ != nullptr;
+  }
+
 private:
+  // The three lists tell the holder index of the set that counts this annotation what they hold.
+  void Watch(list<KROBaseUnknown>* held);
+  void ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) override;
+  void ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int at) override;
+  void ListCursorAhead(list<KROBaseUnknown>& items) override;
+  void ListDisposing(list<KROBaseUnknown>& items) override;
+  /// Keeps the holder index's key of the view link in step with the link.
+  void SetViewKey(const KROBaseUnknown* key);
+
   double value_ = 0.0;
   int defAnnot_ = 0;
   KROLinkIds ttrsLinkIds_;
@@ -93,4 +111,7 @@ private:
   KRO2DRep* rep2D_ = nullptr;                 // borrowed; held by wrapperBag2D_
   KRO2DBagRep* wrapperBag2D_ = nullptr;       // owned
   KROBaseUnknown_WR viewLink_;
+  // The base pointer viewLink_ was last pointed at, null once cleared: the view link's key in the
+  // holder index, which must be known even after the view is gone.
+  const KROBaseUnknown* viewKey_ = nullptr;
 };

@@ -1,0 +1,269 @@
+// Two models built by the same seeded operations: one removes through the set, the other through
+// a plain walk of every list, as a host could do with the interfaces and the getter lists. After
+// every step both must read the same, list by list, cursor, link and reference count included.
+#include "KROModelTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <unordered_map>
+
+namespace {
+using Ptr = KROBaseUnknown*;
+using L = list<KROBaseUnknown>;
+using K = KROKind;
+
+struct Model {
+  KROComPtr<KROITPSLightSet> set;
+  std::vector<Ptr> objs;                     // creation order; one extra count each
+  std::vector<K> kinds;                      // shared by both models
+  std::vector<KROComPtr<KROITPSLight>> ties; // interface pointers put into lists
+  HRESULT rc = S_OK;                         // of the last removal
+  std::unordered_map<Ptr, std::string> label;
+  L* Own(K k) {
+    L* l = nullptr;
+    switch (k) {
+    case K::Annotation:
+      return set->GetTPSList();
+    case K::View:
+      return SUCCEEDED(set->GetViewList(&l)) ? l : nullptr;
+    case K::RefFrame:
+      return SUCCEEDED(set->GetRefFrameList(&l)) ? l : nullptr;
+    case K::TTRS:
+      return SUCCEEDED(set->GetTTRSList(&l)) ? l : nullptr;
+    case K::Capture:
+      return SUCCEEDED(set->GetCaptureList(&l)) ? l : nullptr;
+    case K::CG:
+      return SUCCEEDED(set->GetCGList(&l)) ? l : nullptr;
+    case K::Fake:
+      return SUCCEEDED(set->GetFakeList(&l)) ? l : nullptr;
+    }
+    return nullptr;
+  }
+  std::string Dump(const L* l) {
+    if (!l) return "-";
+    std::string s = "@";
+    s += std::to_string(l->Cursor());
+    for (int i = 0; i < l->Size(); ++i) {
+      s += ',';
+      s += label.count(l->At(i)) ? label[l->At(i)] : std::string("?");
+    }
+    s += '|';
+    return s;
+  }
+};
+
+template <class Itf, class F> void Walk(L* const& holders, F f) {
+  const int count = holders ? holders->Size() : 0;
+  for (int i = 0; i < count && holders; ++i)
+    if (auto itf = KROAs<Itf>(i < holders->Size() ? holders->At(i) : nullptr)) f(itf.Get());
+}
+
+class RemovalDifferential : public KROModelTest {
+protected:
+  std::mt19937 rng_;
+  Model m_[2];
+  int R(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+
+  /// The walk every removal does, from the set's list of kind `k`, with `x` as the host gave it.
+  HRESULT WalkRemove(Model& m, K k, Ptr x) {
+    L* own = m.Own(k);
+    if (!x || !own) return E_FAIL;
+    Ptr base = KROIdentityOf(x);
+    if (own->Locate(x) < 0) {
+      // Another form of the component is looked for only when the host gave an interface.
+      Ptr listed = base == x || own->Locate(base) >= 0 ? base : nullptr;
+      for (int i = own->Size() - 1; !listed && i >= 0; --i)
+        if (KROIdentityOf(own->At(i)) == base) listed = own->At(i);
+      x = listed ? listed : base;
+    }
+    L *tpss = m.Own(K::Annotation), *frames = m.Own(K::RefFrame), *caps = m.Own(K::Capture);
+    if (k == K::Annotation) {
+      Walk<KROITPSLightModel>(tpss, [x](KROITPSLightModel* a) {
+        a->RemoveAssociatedTPS(x), a->RemoveOrderGroupTPS(x), a->RemoveBasicDim(x);
+      });
+      Walk<KROITPSLightRefFrame>(
+          frames, [x](KROITPSLightRefFrame* f) { f->RemoveDatumSimple(x), f->RemoveBasiDim(x); });
+      KROComPtr<KROITPSLightView> view;
+      if (auto a = KROAs<KROITPSLightModel>(x); a && SUCCEEDED(a->GetLightView(view.PutTyped())))
+        view->RemoveTPS(x);
+      Walk<KROITPSLightCapture>(caps, [x](KROITPSLightCapture* c) { c->RemoveTPS(x); });
+    } else if (k == K::View) {
+      Walk<KROITPSLightModel>(tpss, [x](KROITPSLightModel* a) { a->RemoveView(x); });
+      Walk<KROITPSLightCapture>(caps, [x](KROITPSLightCapture* c) { c->RemoveTPSView(x); });
+    } else if (k == K::RefFrame) {
+      Walk<KROITPSLightModel>(tpss, [x](KROITPSLightModel* a) { a->RemoveReferenceFrame(x); });
+    } else if (k == K::CG) {
+      Walk<KROITPSLightCapture>(caps, [x](KROITPSLightCapture* c) { c->RemoveTPSCG(x); });
+    }
+    if (own->Remove(x)) x->Release();
+    return S_OK;
+  }
+
+  /// One operation, drawn from `draw` so that both models make the same one.
+  void Step(Model& m, bool walk, unsigned draw) {
+    rng_.seed(draw);
+    const int n = int(m.kinds.size());
+    const auto any = [&](K k, int strays = 4) -> Ptr { // of kind k, or one in `strays` of any
+      for (int tries = 0; n && tries < 16; ++tries)
+        if (int i = R(n); m.kinds[std::size_t(i)] == k || R(strays) == 0)
+          return m.objs[std::size_t(i)];
+      return nullptr;
+    };
+    const auto tieOf = [&](Ptr p) -> Ptr { // an interface pointer of p, kept alive
+      m.ties.push_back(KROAs<KROITPSLight>(p));
+      if (!m.ties.back()) return p;
+      m.label[m.ties.back().Get()] = m.label[p] + "'";
+      return m.ties.back().Get();
+    };
+    const int op = R(30);
+    if (op < 6 || n < 4) {
+      const K k = K(R(kKROKindCount));
+      if (!m.Own(k)) return; // the set could not take it
+      Ptr p = Make(k, m.set.Get());
+      if (!p) return;
+      p->AddRef();
+      m.label[p] = std::to_string(m.objs.size());
+      m.objs.push_back(p), m.kinds.push_back(k);
+      return;
+    }
+    Ptr a = any(K::Annotation), f = any(K::RefFrame), c = any(K::Capture), v = any(K::View);
+    Ptr x = any(K(R(6)));
+    if (x && R(6) == 0) x = tieOf(x);
+    L* held = nullptr;
+    switch (op) {
+    case 6:
+    case 7:
+      if (auto i = KROAs<KROITPSLightModel>(a); i && x) i->AddAssociatedTPS(x);
+      return;
+    case 8:
+      if (auto i = KROAs<KROITPSLightModel>(a)) i->SetOrderGroup(new L), i->GetOrderGroup(&held);
+      break;
+    case 9:
+      if (auto i = KROAs<KROITPSLightModel>(a)) i->GetAssociatedTPS(&held);
+      break;
+    case 10:
+      if (auto i = KROAs<KROITPSLightRefFrame>(f); i && x) i->AddDatumSimple(x);
+      return;
+    case 11:
+      if (auto i = KROAs<KROITPSLightCapture>(c); i && x)
+        i->AddTPS(x), i->AddTPSCG(x), i->GetTPSs(&held);
+      break;
+    case 12:
+      if (auto i = KROAs<KROITPSLightCapture>(c); i && x) i->AddTPSView(x), i->SetActiveView(x);
+      return;
+    case 13:
+      if (auto i = KROAs<KROITPSLightView>(v); i && x) i->AddTPS(x);
+      return;
+    case 14:
+      if (auto i = KROAs<KROITPSLightModel>(a); i && x)
+        i->SetLightView(KROAs<KROITPSLightView>(R(4) ? v : x).Get());
+      return;
+    case 15:
+      if (auto i = KROAs<KROITPSLightModel>(a)) i->SetRefFrameLinkID(R(4));
+      return;
+    case 16: {
+      const std::u16string text = u"D:" + std::u16string(1, char16_t(u'1' + R(9))) + u":1:";
+      if (auto i = KROAs<KROITPSLightModel>(a))
+        i->SetAttributes(text.c_str()), i->GetBasicDim(&held);
+      if (auto i = KROAs<KROITPSLightRefFrame>(f))
+        i->SetAttributes(text.c_str()), i->GetBasicDim(&held);
+      break;
+    }
+    case 17:
+      if (auto i = KROAs<KROITPSLightCapture>(c)) i->GetTPSCGs(&held);
+      break;
+    case 18: // the host edits a set list it got from a getter, mostly as the set would
+      if (const K k = K(R(6)); L* own = m.Own(k)) {
+        Ptr y = R(12) ? any(k, 1000) : x;
+        if (y && R(3)) {
+          y->AddRef(), own->Append(y);
+        } else if (y && own->Remove(y)) {
+          y->Release();
+        }
+      }
+      return;
+    case 19:
+      if (R(8) == 0) {
+        EXPECT_EQ(R(2) ? m.set->FlushData() : m.set->RemoveAllChildren(), S_OK);
+      }
+      return;
+    default: {
+      const K k = K(R(6));
+      using Rm = HRESULT (KROITPSLightSet::*)(Ptr);
+      const Rm rm[] = {&KROITPSLightSet::RemoveTPS,      &KROITPSLightSet::RemoveView,
+                       &KROITPSLightSet::RemoveRefFrame, &KROITPSLightSet::RemoveTTRS,
+                       &KROITPSLightSet::RemoveCapture,  &KROITPSLightSet::RemoveCG};
+      Ptr y = R(5) ? any(k, 8) : x; // mostly one of the kind removed
+      if (y && y != x && R(8) == 0) y = tieOf(y);
+      m.rc = walk ? WalkRemove(m, k, y) : (m.set.Get()->*rm[int(k)])(y);
+      return;
+    }
+    }
+    if (!held) return;
+    if (x && R(3))
+      held->Append(x); // through the getter list
+    else if (x)
+      held->Remove(x);
+    if (R(15) == 0) held->SetCursor(held->Size() + 2);
+  }
+
+  std::string Dump(Model& m) {
+    std::string s = std::to_string(m.rc);
+    for (int k = 0; k < kKROKindCount; ++k)
+      s += m.Dump(m.Own(K(k)));
+    for (std::size_t i = 0; i < m.objs.size(); ++i) {
+      Ptr p = m.objs[i];
+      s += "\n" + m.label[p] + " #" + std::to_string(KROCount(p)) + " ";
+      L* l = nullptr;
+      if (auto a = KROAs<KROITPSLightModel>(p)) {
+        int id = 0;
+        KROComPtr<KROITPSLightView> view;
+        a->GetRefFrameLinkID(&id);
+        s += "rf" + std::to_string(id) + " v" +
+             (SUCCEEDED(a->GetLightView(view.PutTyped())) ? m.label[KROBaseOf(view.Get())] : "-");
+        s += m.Dump(SUCCEEDED(a->GetAssociatedTPS(&l)) ? l : nullptr);
+        a->GetOrderGroup(&(l = nullptr)), s += m.Dump(l);
+        s += m.Dump(SUCCEEDED(a->GetBasicDim(&l)) ? l : nullptr);
+      } else if (auto f = KROAs<KROITPSLightRefFrame>(p)) {
+        s += m.Dump(SUCCEEDED(f->GetAllDatumsSimple(&l)) ? l : nullptr);
+        s += m.Dump(SUCCEEDED(f->GetBasicDim(&l)) ? l : nullptr);
+      } else if (auto c = KROAs<KROITPSLightCapture>(p)) {
+        for (auto get : {&KROITPSLightCapture::GetTPSs, &KROITPSLightCapture::GetTPSViews,
+                         &KROITPSLightCapture::GetTPSCGs})
+          s += m.Dump(SUCCEEDED((c.Get()->*get)(&l)) ? l : nullptr);
+        Ptr active = nullptr;
+        if (SUCCEEDED(c->GetActiveView(&active))) s += "a" + m.label[active], active->Release();
+      } else if (auto v = KROAs<KROITPSLightView>(p)) {
+        s += m.Dump(v->GetTPSList());
+      }
+    }
+    return s;
+  }
+};
+
+TEST_F(RemovalDifferential, SetRemovalsMatchTheFullWalk) {
+  const long start = KROBaseUnknown::LiveCount();
+  for (unsigned seed = 1; seed <= 8 && !HasFailure(); ++seed) {
+    std::mt19937 draws(seed);
+    for (Model& m : m_)
+      ASSERT_EQ(factory_->CreateLightSet(m.set.PutTyped(), nullptr), S_OK);
+    for (int step = 0; step < 1500 && !HasFailure(); ++step) {
+      const unsigned draw = unsigned(draws());
+      Step(m_[0], false, draw);
+      Step(m_[1], true, draw);
+      ASSERT_EQ(Dump(m_[0]), Dump(m_[1])) << "seed " << seed << " step " << step;
+    }
+    for (Model& m : m_) {
+      m.set.Reset();
+      m.ties.clear();
+      for (Ptr p : m.objs)
+        p->Release();
+      m = Model();
+    }
+  }
+  EXPECT_EQ(KROBaseUnknown::LiveCount(), start);
+}
+
+} // namespace
