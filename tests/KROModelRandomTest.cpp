@@ -41,6 +41,12 @@ bool RemoveLast(Items& items, Ptr x) {
   return false;
 }
 
+/// What a removal leaves in the lists of the library's own objects that held the leaving one.
+void RemoveEvery(Items& items, Ptr x) {
+  while (RemoveLast(items, x)) {
+  }
+}
+
 using Adder = HRESULT (KROITPSLightSet::*)(KROBaseUnknown*);
 // Indexed by KROKind.
 const std::array<Adder, 7> kAdd = {&KROITPSLightSet::AddTPS,      &KROITPSLightSet::AddTPSView,
@@ -250,22 +256,22 @@ private:
     case K::Annotation:
       for (Ptr e : tpss)
         for (int l = 0; l < 3; ++l)
-          if (O(e).has[l]) RemoveLast(O(e).lists[l], x);
+          if (O(e).has[l]) RemoveEvery(O(e).lists[l], x);
       for (Ptr f : frames) {
-        RemoveLast(O(f).lists[0], x);
-        if (O(f).has[2]) RemoveLast(O(f).lists[2], x);
+        RemoveEvery(O(f).lists[0], x);
+        if (O(f).has[2]) RemoveEvery(O(f).lists[2], x);
       }
       if (xo && xo->kind == K::Annotation && xo->view && xo->view->alive)
-        RemoveLast(xo->view->lists[0], x);
+        RemoveEvery(xo->view->lists[0], x);
       for (Ptr c : captures)
-        RemoveLast(O(c).lists[0], x);
+        RemoveEvery(O(c).lists[0], x);
       break;
     case K::View:
       for (Ptr e : tpss)
         if (O(e).view == xo) O(e).view = nullptr;
       for (Ptr c : captures) {
         if (O(c).active == x) O(c).active = nullptr;
-        RemoveLast(O(c).lists[1], x);
+        RemoveEvery(O(c).lists[1], x);
       }
       break;
     case K::RefFrame:
@@ -277,7 +283,7 @@ private:
       break;
     case K::CG:
       for (Ptr c : captures)
-        RemoveLast(O(c).lists[2], x);
+        RemoveEvery(O(c).lists[2], x);
       break;
     default:
       break;

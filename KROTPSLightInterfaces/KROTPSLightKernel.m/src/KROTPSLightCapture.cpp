@@ -52,6 +52,16 @@ void KROTPSLightCapture::IndexHeld(KROTPSHolderIndex& index, bool add) {
   KROTPSIndexHeld(index, cgs_, this, KROTPSHeldRole::CaptureCGs, add);
 }
 
+void KROTPSLightCapture::DropEvery(KROBaseUnknown* x, KROTPSHeldRole role) {
+  KROListRemoveEvery(role == KROTPSHeldRole::CaptureCGs ? cgs_ : tpss_, x);
+}
+
+void KROTPSLightCapture::DropEveryView(KROBaseUnknown* view) {
+  if (!view || !views_) return;
+  if (KROComCmp(view, activeView_)) activeView_ = nullptr;
+  KROListRemoveEvery(views_, view);
+}
+
 void KROTPSLightCapture::Watch(list<KROBaseUnknown>* held) {
   if (!held) return;
   held->SetWatch(this);
@@ -65,8 +75,10 @@ void KROTPSLightCapture::ListAppended(list<KROBaseUnknown>& items, KROBaseUnknow
     index->Add(item, this, RoleOf(items));
 }
 void KROTPSLightCapture::ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) {
     index->Remove(item, this, RoleOf(items));
+    index->Tidy();
+  }
 }
 void KROTPSLightCapture::ListCursorAhead(list<KROBaseUnknown>&) {
   bool attached = false;

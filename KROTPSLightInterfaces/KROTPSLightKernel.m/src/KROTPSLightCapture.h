@@ -80,6 +80,11 @@ public:
 
   /// Registers (or unregisters) what the annotation and constructed-geometry lists hold with the set that counts this one.
   void IndexHeld(KROTPSHolderIndex& index, bool add);
+  /// What the set's removals call instead of RemoveTPS (annotations) or RemoveTPSCG
+  /// (constructed geometries): that list keeps no occurrence of `x`.
+  void DropEvery(KROBaseUnknown* x, KROTPSHeldRole role);
+  /// The same for RemoveTPSView: the active view is cleared as RemoveTPSView clears it.
+  void DropEveryView(KROBaseUnknown* view);
   bool HoldsAny() const {
     for (const list<KROBaseUnknown>* held : {tpss_, cgs_})
       if (::HoldsAny(held)) return true;

@@ -39,3 +39,13 @@ inline HRESULT KROListRemove(list<KROBaseUnknown>* own, KROBaseUnknown* item) {
   own->Remove(at >= 0 ? own->At(at) : item);
   return S_OK;
 }
+
+/// KROListRemove, then again while the list still holds `item` or its base pointer, so that no
+/// occurrence is left; only the first removal may find nothing (and move a cursor past the end).
+inline HRESULT KROListRemoveEvery(list<KROBaseUnknown>* own, KROBaseUnknown* item) {
+  const HRESULT rc = KROListRemove(own, item);
+  if (SUCCEEDED(rc))
+    for (int at; (at = KROLocateComponent(*own, item)) >= 0;)
+      own->RemoveAt(at);
+  return rc;
+}

@@ -22,6 +22,11 @@ void KROTPSLightRefFrame::IndexHeld(KROTPSHolderIndex& index, bool add) {
     KROTPSIndexHeld(index, held, this, KROTPSHeldRole::FrameLists, add);
 }
 
+void KROTPSLightRefFrame::DropEvery(KROBaseUnknown* x) {
+  for (list<KROBaseUnknown>* held : {datums_, basicDims_})
+    KROListRemoveEvery(held, x);
+}
+
 void KROTPSLightRefFrame::Watch(list<KROBaseUnknown>* held) {
   if (!held) return;
   held->SetWatch(this);
@@ -35,8 +40,10 @@ void KROTPSLightRefFrame::ListAppended(list<KROBaseUnknown>&, KROBaseUnknown* it
     index->Add(item, this, KROTPSHeldRole::FrameLists);
 }
 void KROTPSLightRefFrame::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, int) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) {
     index->Remove(item, this, KROTPSHeldRole::FrameLists);
+    index->Tidy();
+  }
 }
 void KROTPSLightRefFrame::ListCursorAhead(list<KROBaseUnknown>&) {
   bool attached = false;

@@ -39,6 +39,9 @@ public:
 
   /// Registers (or unregisters) what the datums and basic dimensions hold with the set that counts this one.
   void IndexHeld(KROTPSHolderIndex& index, bool add);
+  /// What the set's removals call instead of RemoveDatumSimple and RemoveBasiDim: neither list
+  /// keeps an occurrence of `x`.
+  void DropEvery(KROBaseUnknown* x);
   bool HoldsAny() const {
     for (const list<KROBaseUnknown>* held : {datums_, basicDims_})
       if (::HoldsAny(held)) return true;

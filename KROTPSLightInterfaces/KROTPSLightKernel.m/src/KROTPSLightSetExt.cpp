@@ -6,7 +6,11 @@
 #include "KROTPSLightLinks.h"
 #include "KROTPSLightLists.h"
 #include "KROTPSLightOut.h"
-#include "KROTPSLightAdapt.h"
+#include "KROTPSLightCG.h"
+#include "KROTPSLightCapture.h"
+#include "KROTPSLightRefFrame.h"
+#include "KROTPSLightTPS.h"
+#include "KROTPSLightView.h"
 
 #include <new>
 

@@ -17,7 +17,12 @@
 #include "KROITPSLightModel.h"
 #include "KROITPSLightRefFrame.h"
 #include "KROITPSLightView.h"
+#include "KROTPSLightCapture.h"
+#include "KROTPSLightLists.h"
+#include "KROTPSLightOwnObjects.h"
+#include "KROTPSLightRefFrame.h"
 #include "KROTPSLightTPS.h"
+#include "KROTPSLightView.h"
 
 #include <algorithm>
 #include <typeinfo>
@@ -39,49 +44,66 @@ template <bool (KROTPSLightTPS::*holdsNothing)() const> struct SkipAnnotation {
   }
 };
 
-/// One pass: `drop` is called with the `Itf` of every entry of `holders` that has it. The list
-/// is read through the member itself and its count is taken once, since a callee may shrink
+/// One pass of the walk. Each entry of `holders` that is an object of exactly the holder class
+/// `C` is given to `own`, which drops every occurrence of the leaving object (the matching
+/// removal operations, called until nothing is left); any other entry that has `Itf` is given
+/// to `drop`, which calls those operations once, as the entry may answer them as it likes. The
+/// list is read through the member itself and its count is taken once, since a callee may shrink
 /// the list or dispose of it under the walk.
-template <class Itf, class Drop, class Skip = VisitAll>
-void Pass(ObjectList* const& holders, Drop drop, Skip skip = {}) {
+template <class C, class Itf, class Own, class Drop, class Skip = VisitAll>
+void Pass(ObjectList* const& holders, Own own, Drop drop, Skip skip = {}) {
   if (!holders) return;
   const int count = holders->Size();
   for (int i = 0; i < count && holders; ++i) {
     KROBaseUnknown* entry = holders->At(i);
     if (!entry || skip(entry)) continue;
+    if (C* object = KROExactly<C>(entry)) {
+      own(*object);
+      continue;
+    }
     Itf* itf = nullptr;
     if (FAILED(entry->QueryInterface(Itf::kIID, reinterpret_cast<void**>(&itf))) || !itf) continue;
     drop(itf);
     itf->Release();
   }
 }
-/// A pass through the indexes: `drop` for every holder in `holders` that holds `x` (or its base
-/// pointer) in a list of `role`, once for each time the set lists it. Walks instead when the
-/// indexes cannot vouch for every entry.
-template <class Itf, class Drop, class Skip = VisitAll>
+
+/// The same pass through the indexes: `own` for every holder the set's list counts whose lists
+/// of `role` may hold `x` or its base pointer. The walk would reach such a holder once per entry,
+/// and only its first visit can find anything; the others find nothing in lists whose cursors
+/// are in range (otherwise the holder index is walk-only). Holders that the index names but the
+/// set no longer lists keep their entries. Walks instead when the indexes cannot vouch for every
+/// entry of the list.
+template <class C, class Itf, class Own, class Drop, class Skip = VisitAll>
 void IndexedPass(ObjectList* const& holders, KROTPSEntryIndex* const& index,
-                 const KROTPSHolderIndex& held, KROTPSHeldRole role, KROBaseUnknown* x, Drop drop,
-                 Skip skip = {}) {
+                 KROTPSHolderIndex& held, KROTPSHeldRole role, KROBaseUnknown* x, Own own,
+                 Drop drop, Skip skip = {}) {
   if (!holders) return;
   if (!index || !index->Complete() || held.WalkOnly()) {
-    Pass<Itf>(holders, drop, skip);
+    Pass<C, Itf>(holders, own, drop, skip);
     return;
   }
-  std::vector<KROTPSLightAdapt*> found;
   KROBaseUnknown* const base = KROIdentityOf(x);
-  if (!held.Collect(x, role, found) || (base != x && !held.Collect(base, role, found))) {
-    Pass<Itf>(holders, drop, skip);
+  std::vector<KROTPSLightAdapt*> found[2];
+  if (!held.Take(x, role, found[0]) || (base != x && !held.Take(base, role, found[1]))) {
+    Pass<C, Itf>(holders, own, drop, skip);
     return;
   }
-  std::sort(found.begin(), found.end());
-  found.erase(std::unique(found.begin(), found.end()), found.end());
-  for (KROTPSLightAdapt* holder : found)
-    for (int visits = KROTPSEntryIndex::CountOf(*holder); visits > 0; --visits) {
-      Itf* itf = nullptr;
-      if (FAILED(holder->QueryInterface(Itf::kIID, reinterpret_cast<void**>(&itf))) || !itf) break;
-      drop(itf);
-      itf->Release();
+  for (int k = 0; k < 2; ++k) {
+    std::vector<KROTPSLightAdapt*>& holdersOf = found[k];
+    std::sort(holdersOf.begin(), holdersOf.end());
+    for (std::size_t i = 0; i < holdersOf.size();) {
+      KROTPSLightAdapt* const holder = holdersOf[i];
+      std::size_t end = i;
+      while (end < holdersOf.size() && holdersOf[end] == holder)
+        ++end;
+      if (!index->Tracked(holder))
+        held.Restore(k == 0 ? x : base, holder, role, int(end - i));
+      else if (k == 0 || !std::binary_search(found[0].begin(), found[0].end(), holder))
+        own(static_cast<C&>(*holder));
+      i = end;
     }
+  }
 }
 } // namespace
 
@@ -96,8 +118,9 @@ HRESULT KROTPSLightSetExt::RemoveTTRS(KROBaseUnknown* ttrs) {
 HRESULT KROTPSLightSetExt::RemoveRefFrame(KROBaseUnknown* frame) {
   if (!frame || !refFrameList_) return E_FAIL;
   frame = Resolve(refFrameList_, refFrameIndex_, frame);
-  Pass<KROITPSLightModel>(
-      tpsList_, [frame](KROITPSLightModel* tps) { tps->RemoveReferenceFrame(frame); },
+  Pass<KROTPSLightTPS, KROITPSLightModel>(
+      tpsList_, [frame](KROTPSLightTPS& tps) { tps.RemoveReferenceFrame(frame); },
+      [frame](KROITPSLightModel* tps) { tps->RemoveReferenceFrame(frame); },
       SkipAnnotation<&KROTPSLightTPS::HoldsNoRefFrameLink>{});
   if (refFrameList_ && TakeOut(refFrameList_, refFrameIndex_, frame)) frame->Release();
   return S_OK;
@@ -113,39 +136,61 @@ HRESULT KROTPSLightSetExt::RemoveCapture(KROBaseUnknown* capture) {
 HRESULT KROTPSLightSetExt::RemoveCG(KROBaseUnknown* cg) {
   if (!cg || !cgList_) return E_FAIL;
   cg = Resolve(cgList_, cgIndex_, cg);
-  IndexedPass<KROITPSLightCapture>(
-      captureList_, captureIndex_, holders_, KROTPSHeldRole::CaptureCGs, cg,
+  constexpr KROTPSHeldRole kRole = KROTPSHeldRole::CaptureCGs;
+  IndexedPass<KROTPSLightCapture, KROITPSLightCapture>(
+      captureList_, captureIndex_, holders_, kRole, cg,
+      [cg](KROTPSLightCapture& capture) { capture.DropEvery(cg, kRole); },
       [cg](KROITPSLightCapture* capture) { capture->RemoveTPSCG(cg); });
   if (cgList_ && TakeOut(cgList_, cgIndex_, cg)) cg->Release();
   return S_OK;
 }
 
+namespace {
+/// The annotation's own view drops it; other views that list it keep it. The library's own view
+/// drops every occurrence, any other view is asked once.
+void DropFromOwnView(KROBaseUnknown* tps) {
+  KROComPtr<KROITPSLightView> view;
+  if (KROTPSLightTPS* own = KROExactly<KROTPSLightTPS>(tps)) {
+    own->GetLightView(view.PutTyped());
+  } else {
+    KROComPtr<KROITPSLightModel> model;
+    if (SUCCEEDED(tps->QueryInterface(IID_KROITPSLightModel, model.Put())) && model)
+      model->GetLightView(view.PutTyped());
+  }
+  if (!view) return;
+  KROComPtr<KROBaseUnknown> component;
+  view->QueryInterface(CLSID_KROBaseUnknown, component.Put());
+  if (KROTPSLightView* own = KROExactly<KROTPSLightView>(component.Get()))
+    KROListRemoveEvery(own->GetTPSList(), tps);
+  else
+    view->RemoveTPS(tps);
+}
+} // namespace
+
 HRESULT KROTPSLightSetExt::RemoveTPS(KROBaseUnknown* tps) {
   if (!tps || !tpsList_) return E_FAIL;
   tps = Resolve(tpsList_, tpsIndex_, tps);
   KROTPSModelChanged();
-  IndexedPass<KROITPSLightModel>(
+  IndexedPass<KROTPSLightTPS, KROITPSLightModel>(
       tpsList_, tpsIndex_, holders_, KROTPSHeldRole::AnnotationLists, tps,
+      [tps](KROTPSLightTPS& other) { other.DropEvery(tps, KROTPSHeldRole::AnnotationLists); },
       [tps](KROITPSLightModel* other) {
         other->RemoveAssociatedTPS(tps);
         other->RemoveOrderGroupTPS(tps);
         other->RemoveBasicDim(tps);
       },
       SkipAnnotation<&KROTPSLightTPS::HoldsNoAnnotationLists>{});
-  IndexedPass<KROITPSLightRefFrame>(refFrameList_, refFrameIndex_, holders_,
-                                    KROTPSHeldRole::FrameLists, tps,
-                                    [tps](KROITPSLightRefFrame* frame) {
-                                      frame->RemoveDatumSimple(tps);
-                                      frame->RemoveBasiDim(tps);
-                                    });
-  // Only the annotation's own view; other views that list it keep it.
-  KROComPtr<KROITPSLightModel> model;
-  if (SUCCEEDED(tps->QueryInterface(IID_KROITPSLightModel, model.Put())) && model) {
-    KROComPtr<KROITPSLightView> view;
-    if (SUCCEEDED(model->GetLightView(view.PutTyped())) && view) view->RemoveTPS(tps);
-  }
-  IndexedPass<KROITPSLightCapture>(
+  IndexedPass<KROTPSLightRefFrame, KROITPSLightRefFrame>(
+      refFrameList_, refFrameIndex_, holders_, KROTPSHeldRole::FrameLists, tps,
+      [tps](KROTPSLightRefFrame& frame) { frame.DropEvery(tps); },
+      [tps](KROITPSLightRefFrame* frame) {
+        frame->RemoveDatumSimple(tps);
+        frame->RemoveBasiDim(tps);
+      });
+  DropFromOwnView(tps);
+  IndexedPass<KROTPSLightCapture, KROITPSLightCapture>(
       captureList_, captureIndex_, holders_, KROTPSHeldRole::CaptureTpss, tps,
+      [tps](KROTPSLightCapture& capture) { capture.DropEvery(tps, KROTPSHeldRole::CaptureTpss); },
       [tps](KROITPSLightCapture* capture) { capture->RemoveTPS(tps); });
   // Cached answers name annotations without a reference; none may outlive the release.
   if (tpsList_ && TakeOut(tpsList_, tpsIndex_, tps)) {
@@ -158,12 +203,14 @@ HRESULT KROTPSLightSetExt::RemoveTPS(KROBaseUnknown* tps) {
 HRESULT KROTPSLightSetExt::RemoveView(KROBaseUnknown* view) {
   if (!view || !viewList_) return E_FAIL;
   view = Resolve(viewList_, viewIndex_, view);
-  IndexedPass<KROITPSLightModel>(
+  IndexedPass<KROTPSLightTPS, KROITPSLightModel>(
       tpsList_, tpsIndex_, holders_, KROTPSHeldRole::ViewLink, view,
+      [view](KROTPSLightTPS& tps) { tps.DropEvery(view, KROTPSHeldRole::ViewLink); },
       [view](KROITPSLightModel* tps) { tps->RemoveView(view); },
       SkipAnnotation<&KROTPSLightTPS::HoldsNoViewLink>{});
-  Pass<KROITPSLightCapture>(captureList_,
-                            [view](KROITPSLightCapture* capture) { capture->RemoveTPSView(view); });
+  Pass<KROTPSLightCapture, KROITPSLightCapture>(
+      captureList_, [view](KROTPSLightCapture& capture) { capture.DropEveryView(view); },
+      [view](KROITPSLightCapture* capture) { capture->RemoveTPSView(view); });
   if (viewList_ && TakeOut(viewList_, viewIndex_, view)) view->Release();
   return S_OK;
 }

@@ -66,12 +66,22 @@ void KROTPSLightTPS::IndexHeld(KROTPSHolderIndex& index, bool add) {
     index.Remove(viewKey_, this, KROTPSHeldRole::ViewLink);
 }
 
+void KROTPSLightTPS::DropEvery(KROBaseUnknown* x, KROTPSHeldRole role) {
+  if (role == KROTPSHeldRole::ViewLink) {
+    RemoveView(x);
+    return;
+  }
+  for (list<KROBaseUnknown>* held : {associated_, orderGroup_, basicDims_})
+    KROListRemoveEvery(held, x);
+}
+
 void KROTPSLightTPS::SetViewKey(const KROBaseUnknown* key) {
   if (key == viewKey_) return;
   if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) {
     if (viewKey_) index->Remove(viewKey_, this, KROTPSHeldRole::ViewLink);
     viewKey_ = key;
     if (key) index->Add(key, this, KROTPSHeldRole::ViewLink);
+    index->Tidy();
     return;
   }
   viewKey_ = key;
@@ -92,7 +102,10 @@ void KROTPSLightTPS::ListAppended(list<KROBaseUnknown>&, KROBaseUnknown* item) {
     index->Add(item, this, kHeld);
 }
 void KROTPSLightTPS::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, int) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) index->Remove(item, this, kHeld);
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) {
+    index->Remove(item, this, kHeld);
+    index->Tidy();
+  }
 }
 void KROTPSLightTPS::ListCursorAhead(list<KROBaseUnknown>&) {
   bool attached = false;

@@ -81,6 +81,9 @@ public:
   /// The TTRS link ids themselves (GetTTRSLinkIds hands out copies); null while none was added.
   const KRORawCollint* TTRSLinkIds() const { return ttrsLinkIds_.Get(); }
 
+  /// What the set's removals call for `role` (annotation lists or view link), instead of the
+  /// matching removal operations: none of the lists keeps an occurrence of `x`.
+  void DropEvery(KROBaseUnknown* x, KROTPSHeldRole role);
   /// Registers (or unregisters) what the three lists hold with the set that counts this one.
   void IndexHeld(KROTPSHolderIndex& index, bool add);
   bool HoldsAny() const {

@@ -12,13 +12,13 @@
 ///   the set's list counts.
 /// \code
 ///   if (index.Complete() && !holders.WalkOnly()) {
-///     holders.Collect(x, KROTPSHeldRole::CaptureTpss, candidates);  // who may drop x
-///     for (KROTPSLightAdapt* h : candidates) ... index.CountOf(*h) times ...
+///     holders.Take(x, KROTPSHeldRole::CaptureTpss, candidates);  // who may hold x
+///     for (KROTPSLightAdapt* h : candidates) ... if the set's list counts h, h drops x ...
 ///   }
 /// \endcode
-/// The holder index may name more objects than hold the value (a pointer value that a dead
-/// object had), never fewer: a removal calls the very operation the full walk would call, on
-/// each candidate as often as the set lists it, which is exactly what the walk would do to it.
+/// The holder index may name more objects than hold the value, never fewer: a removal has each
+/// candidate the set lists drop every occurrence of the value, which is what the full walk
+/// leaves it with, and one that holds nothing finds nothing.
 /// Whatever the indexes cannot vouch for - an entry of another class or a tie, an object listed
 /// by two sets, a holder list whose cursor was set past its end - sends the removal back to the
 /// full walk.
@@ -28,9 +28,8 @@
 #include "KROList.h"
 #include "KROTPSLightKernelExport.h"
 
+#include <cstdint>
 #include <typeinfo>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 class KROTPSEntryIndex;
@@ -46,6 +45,7 @@ struct KROTPSListMembership {
   int count = 0;    // occurrences in that list; -1 once listed by two sets' lists at a time,
                     // after which no list counts the object again
   int lastSeq = -1; // sequence number of the last occurrence; -1 when not known
+  std::uint32_t holderSlot = 0; // this object's number in `heldIn`, while that is set
 };
 
 /// The lists of a holder that a removal pass clears.
@@ -57,6 +57,13 @@ enum class KROTPSHeldRole : unsigned char {
   ViewLink,        // an annotation's view link, under the base pointer of the view linked
 };
 
+/// Pointer value -> the holders that hold it, by role. Entries are small records in two flat
+/// tables: one slot per value (open addressing), whose chain names a holder by its number and
+/// role. Unregistering an item only counts it as gone: its entry stays until a removal takes the
+/// value's entries, or until stale entries outnumber live ones and the index is built afresh from
+/// its holders. So an entry may name a holder that no longer holds the value (or a later holder
+/// given the same number), never miss one that does; a removal pass asks each candidate, and a
+/// candidate that holds nothing finds nothing.
 class KRO_KERNEL_API KROTPSHolderIndex {
 public:
   KROTPSHolderIndex() = default;
@@ -72,25 +79,53 @@ public:
   /// Forgets everything; the holders stop reporting here.
   void Reset();
 
+  /// `holder` now holds `value` once more in a list of `role`.
   void Add(const KROBaseUnknown* value, KROTPSLightAdapt* holder, KROTPSHeldRole role);
+  /// `holder` holds `value` once less. The entry stays (see the class comment).
   void Remove(const KROBaseUnknown* value, KROTPSLightAdapt* holder, KROTPSHeldRole role);
-  /// Appends the holders that hold `value` in a list of `role` (a holder once per occurrence);
-  /// false when memory ran out.
-  bool Collect(const KROBaseUnknown* value, KROTPSHeldRole role,
-               std::vector<KROTPSLightAdapt*>& out) const;
+  /// Takes out every entry of `value` under `role` and appends the live holders they name, a
+  /// holder once per entry; false when memory ran out (the index is then walk-only).
+  bool Take(const KROBaseUnknown* value, KROTPSHeldRole role,
+            std::vector<KROTPSLightAdapt*>& out);
+  /// Puts back `n` entries that Take took out for a holder that still holds the value.
+  void Restore(const KROBaseUnknown* value, KROTPSLightAdapt* holder, KROTPSHeldRole role, int n);
+  /// Builds the tables afresh from the holders once stale entries outnumber live ones. A holder
+  /// calls it when its lists are in a steady state: after it reported a change, never while it
+  /// registers a list.
+  void Tidy();
   /// Some holder list has its cursor past its end, so a removal that finds nothing in it still
-  /// changes it: only the full walk gets that right.
+  /// changes it: only the full walk gets that right. Memory running out has the same effect.
   bool WalkOnly() const { return walkOnly_; }
-  void SetWalkOnly() { walkOnly_ = true; }
-  std::size_t Size() const { return refs_.size(); }
+  void SetWalkOnly();
+  /// Items registered and not unregistered since.
+  std::size_t Size() const { return held_; }
+  /// Entries kept, stale ones included.
+  std::size_t Entries() const { return entryCount_; }
 
 private:
-  struct Ref {
-    KROTPSLightAdapt* holder;
-    KROTPSHeldRole role;
+  static constexpr std::uint32_t kNone = 0xffffffffu;
+  struct Slot {
+    const KROBaseUnknown* value = nullptr; // null: free
+    std::uint32_t head = kNone;            // first entry of the value's chain
   };
-  std::unordered_multimap<const KROBaseUnknown*, Ref> refs_;
-  std::unordered_set<KROTPSLightAdapt*> attached_; // each alive: it detaches before it dies
+  struct Entry {
+    std::uint32_t holderAndRole; // holder number * 8 + role
+    std::uint32_t next;          // next entry of the same value, or the next free entry
+  };
+  Slot* Find(const KROBaseUnknown* value);
+  Slot* FindOrInsert(const KROBaseUnknown* value);
+  bool Grow();
+  bool Link(const KROBaseUnknown* value, std::uint32_t holderAndRole);
+  std::uint32_t SlotOf(KROTPSLightAdapt& holder) const;
+
+  std::vector<Slot> slots_;  // size 0 or a power of two, at most 3/4 used
+  std::size_t usedSlots_ = 0;
+  std::vector<Entry> entries_;
+  std::uint32_t freeEntry_ = kNone;
+  std::size_t entryCount_ = 0;               // entries in chains
+  std::size_t held_ = 0;                     // live items registered
+  std::vector<KROTPSLightAdapt*> holders_;   // by number; null for a free number
+  std::vector<std::uint32_t> freeHolders_;
   bool walkOnly_ = false;
 };
 
