@@ -2,6 +2,7 @@
 // a plain walk of every list, as a host could do with the interfaces and the getter lists. After
 // every step both must read the same, list by list, cursor, link and reference count included.
 #include "KROModelTestSupport.h"
+#include "KROTPSLightSetExt.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@ namespace {
 using Ptr = KROBaseUnknown*;
 using L = list<KROBaseUnknown>;
 using K = KROKind;
+using Items = std::vector<Ptr>;
 
 struct Model {
   KROComPtr<KROITPSLightSet> set;
@@ -288,4 +290,78 @@ TEST_F(RemovalDifferential, SetRemovalsMatchTheFullWalk) {
   EXPECT_EQ(KROBaseUnknown::LiveCount(), start);
 }
 
+} // namespace
+
+namespace {
+/// The indexes behind the removals, seen from the set.
+struct IndexOf : KROTPSLightSetExt {
+  static KROTPSHolderIndex& Holders(KROBaseUnknown* ext) {
+    return static_cast<KROTPSLightSetExt*>(ext)->*(&IndexOf::holders_);
+  }
+};
+
+class RemovalIndex : public KROModelTest {
+protected:
+  /// An object of `kind` in the set, with a reference of the test's until the end.
+  Ptr Keep(K kind) {
+    Ptr p = Make(kind);
+    p->AddRef();
+    kept_.push_back(p);
+    return p;
+  }
+  void TearDown() override {
+    for (Ptr p : kept_)
+      p->Release();
+    KROModelTest::TearDown();
+  }
+  std::vector<Ptr> kept_;
+};
+
+TEST_F(RemovalIndex, AHolderOutOfTheSetIsPassedOverAndFoundAgainWhenItComesBack) {
+  Ptr a = Keep(K::Annotation), capture = Keep(K::Capture), holder = Keep(K::Annotation);
+  auto c = KROAs<KROITPSLightCapture>(capture);
+  c->AddTPS(a);
+  KROAs<KROITPSLightModel>(holder)->AddAssociatedTPS(a);
+  ASSERT_EQ(set_->RemoveCapture(capture), S_OK);
+  ASSERT_EQ(set_->RemoveTPS(holder), S_OK);
+  ASSERT_EQ(set_->RemoveTPS(a), S_OK);
+  L* l = nullptr;
+  ASSERT_EQ(c->GetTPSs(&l), S_OK);
+  EXPECT_EQ(KROItems(l), Items{a}) << "only objects the set lists are asked";
+  ASSERT_EQ(KROAs<KROITPSLightModel>(holder)->GetAssociatedTPS(&l), S_OK);
+  EXPECT_EQ(KROItems(l), Items{a});
+
+  for (Ptr p : {a, capture, holder})
+    p->AddRef();
+  set_->AddTPS(a);
+  set_->AddCapture(capture);
+  set_->AddTPS(holder);
+  ASSERT_EQ(set_->RemoveTPS(a), S_OK);
+  ASSERT_EQ(c->GetTPSs(&l), S_OK);
+  EXPECT_EQ(KROItems(l), Items{}) << "back in the set, the capture is found through the index";
+  ASSERT_EQ(KROAs<KROITPSLightModel>(holder)->GetAssociatedTPS(&l), S_OK);
+  EXPECT_EQ(KROItems(l), Items{});
+}
+
+TEST_F(RemovalIndex, ChurnThroughAGetterListStaysBoundedAndFound) {
+  Ptr holder = Keep(K::Annotation), a = Keep(K::Annotation), b = Keep(K::Annotation);
+  auto v1 = KROAs<KROITPSLightView>(Keep(K::View)), v2 = KROAs<KROITPSLightView>(Keep(K::View));
+  auto m = KROAs<KROITPSLightModel>(holder);
+  m->AddAssociatedTPS(b);
+  L* l = nullptr;
+  ASSERT_EQ(m->GetAssociatedTPS(&l), S_OK);
+  KROTPSHolderIndex& index = IndexOf::Holders(set_->GetImpl());
+  for (int i = 0; i < 20000; ++i) {
+    l->Append(a);
+    l->Remove(a);
+    m->SetLightView((i % 2 ? v1 : v2).Get());
+  }
+  EXPECT_EQ(index.Size(), 2u) << "b and the view link are held";
+  EXPECT_LE(index.Entries(), 2 * index.Size() + 65) << "stale entries are swept";
+  ASSERT_EQ(set_->RemoveTPS(b), S_OK);
+  EXPECT_EQ(KROItems(l), Items{}) << "the sweep kept what is still held";
+  ASSERT_EQ(set_->RemoveView(v1.Get()), S_OK);
+  KROComPtr<KROITPSLightView> linked;
+  EXPECT_EQ(m->GetLightView(linked.PutTyped()), E_FAIL);
+}
 } // namespace
