@@ -351,6 +351,8 @@ TEST_F(RemovalIndex, ChurnThroughAGetterListStaysBoundedAndFound) {
   L* l = nullptr;
   ASSERT_EQ(m->GetAssociatedTPS(&l), S_OK);
   KROTPSHolderIndex& index = IndexOf::Holders(set_->GetImpl());
+  EXPECT_EQ(index.Size(), 0u) << "nothing is indexed before the first removal";
+  ASSERT_EQ(set_->RemoveCG(a), S_OK); // not a geometry: changes nothing, makes the indexes
   for (int i = 0; i < 20000; ++i) {
     l->Append(a);
     l->Remove(a);
@@ -363,5 +365,26 @@ TEST_F(RemovalIndex, ChurnThroughAGetterListStaysBoundedAndFound) {
   ASSERT_EQ(set_->RemoveView(v1.Get()), S_OK);
   KROComPtr<KROITPSLightView> linked;
   EXPECT_EQ(m->GetLightView(linked.PutTyped()), E_FAIL);
+}
+} // namespace
+
+namespace {
+TEST_F(RemovalIndex, AFrameLinkResolvedThroughAnotherSetIsStillCleared) {
+  KROComPtr<KROITPSLightSet> other;
+  ASSERT_EQ(factory_->CreateLightSet(other.PutTyped(), nullptr), S_OK);
+  Ptr a = Make(K::Annotation, other.Get()); // links `other`, listed here too
+  a->AddRef();
+  set_->AddTPS(a);
+  Keep(K::RefFrame);
+  Ptr frame = Keep(K::RefFrame); // id 2 here, id 1 in `other`
+  frame->AddRef();
+  other->AddRefFrame(frame);
+  auto model = KROAs<KROITPSLightModel>(a);
+  model->SetRefFrameLinkID(1);
+  ASSERT_EQ(set_->RemoveRefFrame(frame), S_OK);
+  int id = -1;
+  model->GetRefFrameLinkID(&id);
+  EXPECT_EQ(id, 0) << "its id named the frame through its own set";
+  other.Reset();
 }
 } // namespace

@@ -47,4 +47,13 @@ HRESULT KROTPSLightAdapt::GetLightSet(KROITPSLightSet** set) {
   return KROQueryWeakLink(setLink_, set);
 }
 
-HRESULT KROTPSLightAdapt::SetLightSet(KROITPSLightSet* set) { return KROLinkWeakly(setLink_, set); }
+HRESULT KROTPSLightAdapt::SetLightSet(KROITPSLightSet* set) {
+  const HRESULT rc = KROLinkWeakly(setLink_, set);
+  if (KROTPSEntryIndex* index = listMembership_.index) index->SetLinkChanged(*this);
+  return rc;
+}
+
+bool KROTPSLightAdapt::LinksToSet(const KROBaseUnknown* set) const {
+  const auto linked = KROComPtr<KROBaseUnknown>::Attach(setLink_.GetComponent());
+  return linked && linked.Get() == set;
+}

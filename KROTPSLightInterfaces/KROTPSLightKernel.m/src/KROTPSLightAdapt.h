@@ -45,6 +45,8 @@ public:
   virtual HRESULT GetLightSet(KROITPSLightSet** set);
   virtual HRESULT SetLightSet(KROITPSLightSet* set);
 
+  /// Whether the set link names the component whose base pointer is `set`.
+  bool LinksToSet(const KROBaseUnknown* set) const;
   /// What GetType writes, for the library's own loops (KROExactly).
   unsigned short TypeCode() const { return type_; }
   /// Kept by the set list that counts this object (KROTPSRemovalIndex.h); nobody else writes it.

@@ -51,10 +51,20 @@ void KROTPSLightSetExt::CreateLists() {
   for (ObjectList** own :
        {&tpsList_, &viewList_, &ttrsList_, &refFrameList_, &captureList_, &cgList_, &fakeList_})
     *own = new (std::nothrow) ObjectList;
-  const auto watch = [this](ObjectList* own, const std::type_info& kind) {
-    return own ? new (std::nothrow) KROTPSEntryIndex(*own, kind, holders_) : nullptr;
+}
+
+// Building a model costs nothing extra until its first removal; that one counts every list once,
+// about what one walk costs, and the removals after it visit only what links the leaving object.
+void KROTPSLightSetExt::ActivateIndexes() {
+  if (indexesActive_) return;
+  indexesActive_ = true;
+  const auto watch = [this](ObjectList* own, const std::type_info& kind,
+                            const KROBaseUnknown* owner = nullptr) {
+    return own ? new (std::nothrow) KROTPSEntryIndex(*own, kind, holders_, owner) : nullptr;
   };
-  tpsIndex_ = watch(tpsList_, typeid(KROTPSLightTPS));
+  // Annotations resolve their frame link ids through the set they link: the frame removal
+  // needs to know whether all of them link this one.
+  tpsIndex_ = watch(tpsList_, typeid(KROTPSLightTPS), KROIdentityOf(this));
   viewIndex_ = watch(viewList_, typeid(KROTPSLightView));
   refFrameIndex_ = watch(refFrameList_, typeid(KROTPSLightRefFrame));
   captureIndex_ = watch(captureList_, typeid(KROTPSLightCapture));
@@ -68,6 +78,7 @@ void KROTPSLightSetExt::DropIndexes() {
     *index = nullptr;
   }
   holders_.Reset();
+  indexesActive_ = false;
 }
 
 void KROTPSLightSetExt::ReleaseRefProduct() {

@@ -133,12 +133,16 @@ protected:
   KROTPSEntryIndex* refFrameIndex_ = nullptr;
   KROTPSEntryIndex* captureIndex_ = nullptr;
   KROTPSEntryIndex* cgIndex_ = nullptr;
+  bool indexesActive_ = false; // the indexes above exist from the first removal on
 
 private:
   /// The set's own list of `kind`; null for a kind it does not list by id, or an absent list.
   list<KROBaseUnknown>* ListOfKind(KROTPSObjectKind kind) const;
   void CreateLists();
-  /// Lets every entry index go, and the holder index with them.
+  /// Makes the indexes of the lists as they stand, on the first removal since the lists were
+  /// made; a list whose index cannot be allocated is walked.
+  void ActivateIndexes();
+  /// Lets every entry index go, and the holder index with them, until the next removal.
   void DropIndexes();
   /// Forgets the reference product before releasing it, so that a handler whose destruction
   /// calls back into the set finds none.

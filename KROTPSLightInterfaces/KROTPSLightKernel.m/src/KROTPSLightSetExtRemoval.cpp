@@ -69,21 +69,20 @@ void Pass(ObjectList* const& holders, Own own, Drop drop, Skip skip = {}) {
 }
 
 /// The same pass through the indexes: `own` for every holder the set's list counts whose lists
-/// of `role` may hold `x` or its base pointer. The walk would reach such a holder once per entry,
+/// of `role` may hold the key `x` or `base` (the leaving object and its base pointer). The walk would reach such a holder once per entry,
 /// and only its first visit can find anything; the others find nothing in lists whose cursors
 /// are in range (otherwise the holder index is walk-only). Holders that the index names but the
 /// set no longer lists keep their entries. Walks instead when the indexes cannot vouch for every
 /// entry of the list.
 template <class C, class Itf, class Own, class Drop, class Skip = VisitAll>
 void IndexedPass(ObjectList* const& holders, KROTPSEntryIndex* const& index,
-                 KROTPSHolderIndex& held, KROTPSHeldRole role, KROBaseUnknown* x, Own own,
-                 Drop drop, Skip skip = {}) {
+                 KROTPSHolderIndex& held, KROTPSHeldRole role, const KROBaseUnknown* x,
+                 const KROBaseUnknown* base, Own own, Drop drop, Skip skip = {}) {
   if (!holders) return;
   if (!index || !index->Complete() || held.WalkOnly()) {
     Pass<C, Itf>(holders, own, drop, skip);
     return;
   }
-  KROBaseUnknown* const base = KROIdentityOf(x);
   std::vector<KROTPSLightAdapt*> found[2];
   if (!held.Take(x, role, found[0]) || (base != x && !held.Take(base, role, found[1]))) {
     Pass<C, Itf>(holders, own, drop, skip);
@@ -117,17 +116,33 @@ HRESULT KROTPSLightSetExt::RemoveTTRS(KROBaseUnknown* ttrs) {
 
 HRESULT KROTPSLightSetExt::RemoveRefFrame(KROBaseUnknown* frame) {
   if (!frame || !refFrameList_) return E_FAIL;
+  ActivateIndexes();
   frame = Resolve(refFrameList_, refFrameIndex_, frame);
-  Pass<KROTPSLightTPS, KROITPSLightModel>(
-      tpsList_, [frame](KROTPSLightTPS& tps) { tps.RemoveReferenceFrame(frame); },
-      [frame](KROITPSLightModel* tps) { tps->RemoveReferenceFrame(frame); },
-      SkipAnnotation<&KROTPSLightTPS::HoldsNoRefFrameLink>{});
+  // An annotation's link id resolves to the frame only at the frame's position in the list the
+  // annotation's set link names. When every counted annotation links this set and the frame is
+  // listed once, among objects listed once by their base pointers, that is one id.
+  int at = -1;
+  if (tpsIndex_ && tpsIndex_->OtherSetLinks() == 0 && refFrameIndex_ && refFrameIndex_->Complete())
+    if (KROTPSLightAdapt* counted = refFrameIndex_->Tracked(frame))
+      if (KROTPSEntryIndex::CountOf(*counted) == 1) at = refFrameIndex_->PositionOfLast(*counted);
+  const auto own = [frame](KROTPSLightTPS& tps) { tps.RemoveReferenceFrame(frame); };
+  const auto drop = [frame](KROITPSLightModel* tps) { tps->RemoveReferenceFrame(frame); };
+  using Skip = SkipAnnotation<&KROTPSLightTPS::HoldsNoRefFrameLink>;
+  if (at >= 0) {
+    const KROBaseUnknown* key = KROTPSRefFrameKey(at + 1);
+    IndexedPass<KROTPSLightTPS, KROITPSLightModel>(tpsList_, tpsIndex_, holders_,
+                                                   KROTPSHeldRole::RefFrameLink, key, key, own,
+                                                   drop, Skip{});
+  } else {
+    Pass<KROTPSLightTPS, KROITPSLightModel>(tpsList_, own, drop, Skip{});
+  }
   if (refFrameList_ && TakeOut(refFrameList_, refFrameIndex_, frame)) frame->Release();
   return S_OK;
 }
 
 HRESULT KROTPSLightSetExt::RemoveCapture(KROBaseUnknown* capture) {
   if (!capture || !captureList_) return E_FAIL;
+  ActivateIndexes();
   capture = Resolve(captureList_, captureIndex_, capture);
   if (TakeOut(captureList_, captureIndex_, capture)) capture->Release();
   return S_OK;
@@ -135,10 +150,11 @@ HRESULT KROTPSLightSetExt::RemoveCapture(KROBaseUnknown* capture) {
 
 HRESULT KROTPSLightSetExt::RemoveCG(KROBaseUnknown* cg) {
   if (!cg || !cgList_) return E_FAIL;
+  ActivateIndexes();
   cg = Resolve(cgList_, cgIndex_, cg);
   constexpr KROTPSHeldRole kRole = KROTPSHeldRole::CaptureCGs;
   IndexedPass<KROTPSLightCapture, KROITPSLightCapture>(
-      captureList_, captureIndex_, holders_, kRole, cg,
+      captureList_, captureIndex_, holders_, kRole, cg, KROIdentityOf(cg),
       [cg](KROTPSLightCapture& capture) { capture.DropEvery(cg, kRole); },
       [cg](KROITPSLightCapture* capture) { capture->RemoveTPSCG(cg); });
   if (cgList_ && TakeOut(cgList_, cgIndex_, cg)) cg->Release();
@@ -169,10 +185,11 @@ void DropFromOwnView(KROBaseUnknown* tps) {
 
 HRESULT KROTPSLightSetExt::RemoveTPS(KROBaseUnknown* tps) {
   if (!tps || !tpsList_) return E_FAIL;
+  ActivateIndexes();
   tps = Resolve(tpsList_, tpsIndex_, tps);
   KROTPSModelChanged();
   IndexedPass<KROTPSLightTPS, KROITPSLightModel>(
-      tpsList_, tpsIndex_, holders_, KROTPSHeldRole::AnnotationLists, tps,
+      tpsList_, tpsIndex_, holders_, KROTPSHeldRole::AnnotationLists, tps, KROIdentityOf(tps),
       [tps](KROTPSLightTPS& other) { other.DropEvery(tps, KROTPSHeldRole::AnnotationLists); },
       [tps](KROITPSLightModel* other) {
         other->RemoveAssociatedTPS(tps);
@@ -181,7 +198,7 @@ HRESULT KROTPSLightSetExt::RemoveTPS(KROBaseUnknown* tps) {
       },
       SkipAnnotation<&KROTPSLightTPS::HoldsNoAnnotationLists>{});
   IndexedPass<KROTPSLightRefFrame, KROITPSLightRefFrame>(
-      refFrameList_, refFrameIndex_, holders_, KROTPSHeldRole::FrameLists, tps,
+      refFrameList_, refFrameIndex_, holders_, KROTPSHeldRole::FrameLists, tps, KROIdentityOf(tps),
       [tps](KROTPSLightRefFrame& frame) { frame.DropEvery(tps); },
       [tps](KROITPSLightRefFrame* frame) {
         frame->RemoveDatumSimple(tps);
@@ -189,7 +206,7 @@ HRESULT KROTPSLightSetExt::RemoveTPS(KROBaseUnknown* tps) {
       });
   DropFromOwnView(tps);
   IndexedPass<KROTPSLightCapture, KROITPSLightCapture>(
-      captureList_, captureIndex_, holders_, KROTPSHeldRole::CaptureTpss, tps,
+      captureList_, captureIndex_, holders_, KROTPSHeldRole::CaptureTpss, tps, KROIdentityOf(tps),
       [tps](KROTPSLightCapture& capture) { capture.DropEvery(tps, KROTPSHeldRole::CaptureTpss); },
       [tps](KROITPSLightCapture* capture) { capture->RemoveTPS(tps); });
   // Cached answers name annotations without a reference; none may outlive the release.
@@ -202,9 +219,10 @@ HRESULT KROTPSLightSetExt::RemoveTPS(KROBaseUnknown* tps) {
 
 HRESULT KROTPSLightSetExt::RemoveView(KROBaseUnknown* view) {
   if (!view || !viewList_) return E_FAIL;
+  ActivateIndexes();
   view = Resolve(viewList_, viewIndex_, view);
   IndexedPass<KROTPSLightTPS, KROITPSLightModel>(
-      tpsList_, tpsIndex_, holders_, KROTPSHeldRole::ViewLink, view,
+      tpsList_, tpsIndex_, holders_, KROTPSHeldRole::ViewLink, view, KROIdentityOf(view),
       [view](KROTPSLightTPS& tps) { tps.DropEvery(view, KROTPSHeldRole::ViewLink); },
       [view](KROITPSLightModel* tps) { tps->RemoveView(view); },
       SkipAnnotation<&KROTPSLightTPS::HoldsNoViewLink>{});

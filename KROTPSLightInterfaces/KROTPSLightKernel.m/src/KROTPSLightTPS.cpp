@@ -59,11 +59,33 @@ constexpr KROTPSHeldRole kHeld = KROTPSHeldRole::AnnotationLists;
 void KROTPSLightTPS::IndexHeld(KROTPSHolderIndex& index, bool add) {
   for (const list<KROBaseUnknown>* held : {associated_, orderGroup_, basicDims_})
     KROTPSIndexHeld(index, held, this, kHeld, add);
-  if (!viewKey_) return;
-  if (add)
-    index.Add(viewKey_, this, KROTPSHeldRole::ViewLink);
-  else
-    index.Remove(viewKey_, this, KROTPSHeldRole::ViewLink);
+  if (viewKey_) {
+    if (add)
+      index.Add(viewKey_, this, KROTPSHeldRole::ViewLink);
+    else
+      index.Remove(viewKey_, this, KROTPSHeldRole::ViewLink);
+  }
+  if (refFrameKey_) {
+    if (add)
+      index.Add(KROTPSRefFrameKey(refFrameKey_), this, KROTPSHeldRole::RefFrameLink);
+    else
+      index.Remove(KROTPSRefFrameKey(refFrameKey_), this, KROTPSHeldRole::RefFrameLink);
+  }
+}
+
+void KROTPSLightTPS::SetRefFrameKey(int id) {
+  if (id == refFrameKey_) return;
+  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) {
+    constexpr KROTPSHeldRole kRole = KROTPSHeldRole::RefFrameLink;
+    if (refFrameKey_) index->Remove(KROTPSRefFrameKey(refFrameKey_), this, kRole);
+    refFrameKey_ = id;
+    if (id) index->Add(KROTPSRefFrameKey(id), this, kRole);
+    index->Tidy();
+    return;
+  }
+  refFrameKey_ = id;
+  bool attached = false;
+  if (id) KROTPSHolderIndexFor(*this, &attached); // registers the key when it attaches
 }
 
 void KROTPSLightTPS::DropEvery(KROBaseUnknown* x, KROTPSHeldRole role) {
@@ -142,6 +164,7 @@ HRESULT KROTPSLightTPS::GetTTRSLinkIds(KRORawCollint** ids) { return ttrsLinkIds
 
 HRESULT KROTPSLightTPS::SetRefFrameLinkID(int id) {
   refFrameLinkId_ = id;
+  SetRefFrameKey(id);
   return S_OK;
 }
 HRESULT KROTPSLightTPS::GetRefFrameLinkID(int* id) { return KROWriteOut(id, refFrameLinkId_); }
@@ -228,7 +251,10 @@ HRESULT KROTPSLightTPS::GetReferenceFrame(KROBaseUnknown** frame) {
 HRESULT KROTPSLightTPS::RemoveReferenceFrame(KROBaseUnknown* frame) {
   if (!frame) return E_FAIL;
   if (KROComPtr<KROBaseUnknown> own; SUCCEEDED(GetReferenceFrame(own.PutTyped())) && own)
-    if (KROComCmp(own.Get(), frame)) refFrameLinkId_ = 0;
+    if (KROComCmp(own.Get(), frame)) {
+      refFrameLinkId_ = 0;
+      SetRefFrameKey(0);
+    }
   return S_OK;
 }
 

@@ -89,7 +89,7 @@ public:
   bool HoldsAny() const {
     for (const list<KROBaseUnknown>* held : {associated_, orderGroup_, basicDims_})
       if (::HoldsAny(held)) return true;
-    return viewKey_ != nullptr;
+    return viewKey_ != nullptr || refFrameKey_ != 0;
   }
 
 private:
@@ -101,6 +101,8 @@ private:
   void ListDisposing(list<KROBaseUnknown>& items) override;
   /// Keeps the holder index's key of the view link in step with the link.
   void SetViewKey(const KROBaseUnknown* key);
+  /// The same for the reference-frame link id.
+  void SetRefFrameKey(int id);
 
   double value_ = 0.0;
   int defAnnot_ = 0;
@@ -117,4 +119,5 @@ private:
   // The base pointer viewLink_ was last pointed at, null once cleared: the view link's key in the
   // holder index, which must be known even after the view is gone.
   const KROBaseUnknown* viewKey_ = nullptr;
+  int refFrameKey_ = 0; // the link id registered in the holder index: that of the last change
 };

@@ -256,9 +256,11 @@ void KROTPSHolderIndex::Reset() {
 }
 
 KROTPSEntryIndex::KROTPSEntryIndex(list<KROBaseUnknown>& own, const std::type_info& kind,
-                                   KROTPSHolderIndex& holders)
-    : own_(&own), kind_(kind), holders_(holders) {
+                                   KROTPSHolderIndex& holders, const KROBaseUnknown* owner)
+    : own_(&own), kind_(kind), holders_(holders), owner_(owner) {
   own.SetWatch(this);
+  for (int i = 0; i < own.Size(); ++i)
+    ListAppended(own, own.At(i));
 }
 
 KROTPSEntryIndex::~KROTPSEntryIndex() { Detach(); }
@@ -267,6 +269,14 @@ KROTPSLightAdapt* KROTPSEntryIndex::Tracked(KROBaseUnknown* p) const {
   if (!p || typeid(*p) != kind_) return nullptr;
   auto* object = static_cast<KROTPSLightAdapt*>(p);
   return object->listMembership_.index == this ? object : nullptr;
+}
+
+void KROTPSEntryIndex::SetLinkChanged(KROTPSLightAdapt& object) {
+  if (!owner_) return;
+  KROTPSListMembership& m = object.listMembership_;
+  otherSet_ -= m.otherSet;
+  m.otherSet = !object.LinksToSet(owner_);
+  otherSet_ += m.otherSet;
 }
 
 int KROTPSEntryIndex::CountOf(const KROTPSLightAdapt& object) {
@@ -324,12 +334,18 @@ KROTPSLightAdapt* KROTPSEntryIndex::Claim(KROBaseUnknown* item) {
 
 // A holder that holds nothing is attached by its first item (KROTPSHolderIndexFor).
 void KROTPSEntryIndex::Join(KROTPSLightAdapt& object) {
+  if (owner_) {
+    object.listMembership_.otherSet = !object.LinksToSet(owner_);
+    otherSet_ += object.listMembership_.otherSet;
+  }
   if (IsHolder(kind_) && HoldsAny(object)) holders_.Attach(object);
 }
 
 // What the object's lists hold stays registered (KROTPSListMembership::heldIn).
 void KROTPSEntryIndex::Leave(KROTPSLightAdapt& object) {
   KROTPSListMembership& m = object.listMembership_;
+  otherSet_ -= m.otherSet;
+  m.otherSet = false;
   m.index = nullptr;
   m.count = 0;
   m.lastSeq = -1;

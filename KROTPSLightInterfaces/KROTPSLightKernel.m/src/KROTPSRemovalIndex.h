@@ -46,6 +46,7 @@ struct KROTPSListMembership {
                     // after which no list counts the object again
   int lastSeq = -1; // sequence number of the last occurrence; -1 when not known
   std::uint32_t holderSlot = 0; // this object's number in `heldIn`, while that is set
+  bool otherSet = false; // counted while its set link names another set, or none
 };
 
 /// The lists of a holder that a removal pass clears.
@@ -55,7 +56,14 @@ enum class KROTPSHeldRole : unsigned char {
   CaptureTpss,     // a capture's annotations
   CaptureCGs,      // a capture's constructed geometries
   ViewLink,        // an annotation's view link, under the base pointer of the view linked
+  RefFrameLink,    // an annotation's reference-frame link id, under KROTPSRefFrameKey(id)
 };
+
+/// The key an annotation's reference-frame link id is registered under. Keys are compared, never
+/// dereferenced, and each role has its own.
+inline const KROBaseUnknown* KROTPSRefFrameKey(int id) {
+  return reinterpret_cast<const KROBaseUnknown*>(std::uintptr_t(unsigned(id)));
+}
 
 /// Pointer value -> the holders that hold it, by role. Entries are small records in two flat
 /// tables: one slot per value (open addressing), whose chain names a holder by its number and
@@ -132,10 +140,11 @@ private:
 /// The watch of one of the set's counted lists.
 class KRO_KERNEL_API KROTPSEntryIndex final : public KROListWatch<KROBaseUnknown> {
 public:
-  /// Counts the objects of exactly class `kind` in `own`, which must be empty, and registers the
-  /// held lists of those that hold any in `holders`.
+  /// Counts the objects of exactly class `kind` in `own` and registers the held lists of those
+  /// that hold any in `holders`; from then on it watches `own`. With an `owner` (the base pointer
+  /// of the set), it also counts the objects whose set link names another set.
   KROTPSEntryIndex(list<KROBaseUnknown>& own, const std::type_info& kind,
-                   KROTPSHolderIndex& holders);
+                   KROTPSHolderIndex& holders, const KROBaseUnknown* owner = nullptr);
   KROTPSEntryIndex(const KROTPSEntryIndex&) = delete;
   KROTPSEntryIndex& operator=(const KROTPSEntryIndex&) = delete;
   ~KROTPSEntryIndex();
@@ -146,6 +155,10 @@ public:
   /// The object `p` (live) as counted here, or null when it is not.
   KROTPSLightAdapt* Tracked(KROBaseUnknown* p) const;
   static int CountOf(const KROTPSLightAdapt& object);
+  /// Counted objects whose set link does not name the owner: their link ids resolve elsewhere.
+  int OtherSetLinks() const { return otherSet_; }
+  /// A counted object's set link changed.
+  void SetLinkChanged(KROTPSLightAdapt& object);
   /// Index of the last occurrence of `object`, which is counted here.
   int PositionOfLast(KROTPSLightAdapt& object);
   /// Forgets every entry and lets go of the list, before its entries are released in bulk.
@@ -170,6 +183,8 @@ private:
   const std::type_info& kind_;
   KROTPSHolderIndex& holders_;
   std::vector<int> tree_;
+  const KROBaseUnknown* owner_;
+  int otherSet_ = 0;
   int untracked_ = 0;
   bool lost_ = false; // memory ran out: the counts stay right, the positions do not
 };
