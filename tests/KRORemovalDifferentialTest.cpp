@@ -108,8 +108,7 @@ protected:
         untilGone(f, &F::GetBasicDim, &F::RemoveBasiDim);
       });
       KROComPtr<KROITPSLightView> view;
-      if (auto a = KROAs<M>(x); a && SUCCEEDED(a->GetLightView(view.PutTyped())))
-        do
+      if (auto a = KROAs<M>(x); a && SUCCEEDED(a->GetLightView(view.PutTyped()))) do
           view->RemoveTPS(x);
         while (Names(view->GetTPSList(), x));
       Walk<C>(caps, [&](C* c) { untilGone(c, &C::GetTPSs, &C::RemoveTPS); });

@@ -23,7 +23,11 @@ inline constexpr IID IID_KROITPSLightSet = {
 ///   kept. E_FAIL for null or an absent list.
 /// - Remove: makes every other object drop its pointers to the object, takes its last
 ///   occurrence out and releases it; later objects' ids move down by one. S_OK when it is not
-///   there; E_FAIL for null or an absent list.
+///   there; E_FAIL for null or an absent list. The library's own objects in the set's lists keep
+///   no occurrence of it (each is asked until none is left, last first); a host's own object in
+///   a list is asked once per entry. Views other than an annotation's own view keep it. A removal
+///   costs what links the object, not what the set holds; the first one after the lists are made
+///   counts them once.
 class KRO_KERNEL_API KROITPSLightSet : public KROBaseUnknown {
 public:
   ///@{

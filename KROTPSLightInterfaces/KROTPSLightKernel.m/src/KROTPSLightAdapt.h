@@ -49,8 +49,6 @@ public:
   bool LinksToSet(const KROBaseUnknown* set) const;
   /// What GetType writes, for the library's own loops (KROExactly).
   unsigned short TypeCode() const { return type_; }
-  /// Kept by the set list that counts this object (KROTPSRemovalIndex.h); nobody else writes it.
-  KROTPSListMembership listMembership_;
 
 protected:
   unsigned short type_ = 0;
@@ -61,4 +59,9 @@ protected:
   unsigned short status_ = 0;
   KROUnicodeString uuid_;
   KROBaseUnknown_WR setLink_; // weak: the set owns its objects, not the reverse
+
+public:
+  /// Kept by the set list that counts this object (KROTPSRemovalIndex.h); nobody else writes it.
+  /// Last, so that the fields every loop reads stay next to the object's start.
+  KROTPSListMembership listMembership_;
 };

@@ -3,11 +3,11 @@
 
 #include "KROITPSLightModelHandler.h"
 #include "KROITPSLightSet.h"
+#include "KROTPSLightCG.h"
+#include "KROTPSLightCapture.h"
 #include "KROTPSLightLinks.h"
 #include "KROTPSLightLists.h"
 #include "KROTPSLightOut.h"
-#include "KROTPSLightCG.h"
-#include "KROTPSLightCapture.h"
 #include "KROTPSLightRefFrame.h"
 #include "KROTPSLightTPS.h"
 #include "KROTPSLightView.h"

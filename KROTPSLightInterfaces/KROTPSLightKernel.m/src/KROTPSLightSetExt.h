@@ -26,8 +26,8 @@
 #include "KROTPSLightAdapt.h"
 #include "KROTPSLightKernelExport.h"
 #include "KROTPSObjectKind.h"
-#include "KROTPSTagQuery.h"
 #include "KROTPSRemovalIndex.h"
+#include "KROTPSTagQuery.h"
 #include "KROUnicodeString.h"
 
 class KROITPSLightModelHandler;

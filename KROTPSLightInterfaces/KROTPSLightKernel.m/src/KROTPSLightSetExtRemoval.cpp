@@ -130,9 +130,8 @@ HRESULT KROTPSLightSetExt::RemoveRefFrame(KROBaseUnknown* frame) {
   using Skip = SkipAnnotation<&KROTPSLightTPS::HoldsNoRefFrameLink>;
   if (at >= 0) {
     const KROBaseUnknown* key = KROTPSRefFrameKey(at + 1);
-    IndexedPass<KROTPSLightTPS, KROITPSLightModel>(tpsList_, tpsIndex_, holders_,
-                                                   KROTPSHeldRole::RefFrameLink, key, key, own,
-                                                   drop, Skip{});
+    IndexedPass<KROTPSLightTPS, KROITPSLightModel>(
+        tpsList_, tpsIndex_, holders_, KROTPSHeldRole::RefFrameLink, key, key, own, drop, Skip{});
   } else {
     Pass<KROTPSLightTPS, KROITPSLightModel>(tpsList_, own, drop, Skip{});
   }

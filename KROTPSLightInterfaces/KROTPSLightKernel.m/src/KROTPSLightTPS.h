@@ -104,6 +104,9 @@ private:
   /// The same for the reference-frame link id.
   void SetRefFrameKey(int id);
 
+  // The 2D rep first: binding a model touches it on every annotation.
+  KRO2DRep* rep2D_ = nullptr;           // borrowed; held by wrapperBag2D_
+  KRO2DBagRep* wrapperBag2D_ = nullptr; // owned
   double value_ = 0.0;
   int defAnnot_ = 0;
   KROLinkIds ttrsLinkIds_;
@@ -113,8 +116,6 @@ private:
   list<KROBaseUnknown>* orderGroup_ = nullptr; // owned list, borrowed items
   KROTPSLightBehaviorType behaviorType_ = KROTPSLightBehaviorUnset;
   list<KROBaseUnknown>* basicDims_ = nullptr; // owned list, borrowed items; a cache
-  KRO2DRep* rep2D_ = nullptr;                 // borrowed; held by wrapperBag2D_
-  KRO2DBagRep* wrapperBag2D_ = nullptr;       // owned
   KROBaseUnknown_WR viewLink_;
   // The base pointer viewLink_ was last pointed at, null once cleared: the view link's key in the
   // holder index, which must be known even after the view is gone.

@@ -194,7 +194,6 @@ bool HoldsAny(const list<KROBaseUnknown>* held) {
   return held && (held->Size() > 0 || held->Cursor() > 0);
 }
 
-
 bool HoldsAny(const KROTPSLightAdapt& holder) {
   const std::type_info& kind = typeid(holder);
   if (kind == typeid(KROTPSLightTPS)) return static_cast<const KROTPSLightTPS&>(holder).HoldsAny();

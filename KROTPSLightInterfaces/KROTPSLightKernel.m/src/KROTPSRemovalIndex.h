@@ -46,7 +46,7 @@ struct KROTPSListMembership {
                     // after which no list counts the object again
   int lastSeq = -1; // sequence number of the last occurrence; -1 when not known
   std::uint32_t holderSlot = 0; // this object's number in `heldIn`, while that is set
-  bool otherSet = false; // counted while its set link names another set, or none
+  bool otherSet = false;        // counted while its set link names another set, or none
 };
 
 /// The lists of a holder that a removal pass clears.
@@ -93,8 +93,7 @@ public:
   void Remove(const KROBaseUnknown* value, KROTPSLightAdapt* holder, KROTPSHeldRole role);
   /// Takes out every entry of `value` under `role` and appends the live holders they name, a
   /// holder once per entry; false when memory ran out (the index is then walk-only).
-  bool Take(const KROBaseUnknown* value, KROTPSHeldRole role,
-            std::vector<KROTPSLightAdapt*>& out);
+  bool Take(const KROBaseUnknown* value, KROTPSHeldRole role, std::vector<KROTPSLightAdapt*>& out);
   /// Puts back `n` entries that Take took out for a holder that still holds the value.
   void Restore(const KROBaseUnknown* value, KROTPSLightAdapt* holder, KROTPSHeldRole role, int n);
   /// Builds the tables afresh from the holders once stale entries outnumber live ones. A holder
@@ -126,13 +125,13 @@ private:
   bool Link(const KROBaseUnknown* value, std::uint32_t holderAndRole);
   std::uint32_t SlotOf(KROTPSLightAdapt& holder) const;
 
-  std::vector<Slot> slots_;  // size 0 or a power of two, at most 3/4 used
+  std::vector<Slot> slots_; // size 0 or a power of two, at most 3/4 used
   std::size_t usedSlots_ = 0;
   std::vector<Entry> entries_;
   std::uint32_t freeEntry_ = kNone;
-  std::size_t entryCount_ = 0;               // entries in chains
-  std::size_t held_ = 0;                     // live items registered
-  std::vector<KROTPSLightAdapt*> holders_;   // by number; null for a free number
+  std::size_t entryCount_ = 0;             // entries in chains
+  std::size_t held_ = 0;                   // live items registered
+  std::vector<KROTPSLightAdapt*> holders_; // by number; null for a free number
   std::vector<std::uint32_t> freeHolders_;
   bool walkOnly_ = false;
 };
