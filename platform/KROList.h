@@ -37,6 +37,7 @@ template <class T> class list;
 /// Told by a list of each change made through its operations, after the change.
 template <class T> class KROListWatch {
 public:
+  /// `item` was appended.
   virtual void ListAppended(list<T>& items, T* item) = 0;
   /// `item` was taken out from index `at`.
   virtual void ListRemoved(list<T>& items, T* item, int at) = 0;
@@ -176,9 +177,11 @@ public:
   }
   T** Items() const { return items; }
 
-  /// At most one watch per list; null removes it. The list does not own it.
+  ///@{
+  /// The list's watch: at most one; null removes it. The list does not own it.
   void SetWatch(KROListWatch<T>* w) { watch = w; }
   KROListWatch<T>* Watch() const { return watch; }
+  ///@}
 
   /// Free slots added when a full list of `count` items grows: doubling, but never past
   /// INT_MAX items in all, since count and reserve are ints.
