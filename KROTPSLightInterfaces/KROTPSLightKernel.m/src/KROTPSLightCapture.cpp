@@ -62,33 +62,6 @@ void KROTPSLightCapture::DropEveryView(KROBaseUnknown* view) {
   KROListRemoveEvery(views_, view);
 }
 
-void KROTPSLightCapture::Watch(list<KROBaseUnknown>* held) {
-  if (!held) return;
-  held->SetWatch(this);
-  bool attached = false;
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
-    KROTPSIndexHeld(*index, held, this, RoleOf(*held), true);
-}
-void KROTPSLightCapture::ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) {
-  bool attached = false;
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
-    index->Add(item, this, RoleOf(items));
-}
-void KROTPSLightCapture::ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) {
-    index->Remove(item, this, RoleOf(items));
-    index->Tidy();
-  }
-}
-void KROTPSLightCapture::ListCursorAhead(list<KROBaseUnknown>&) {
-  bool attached = false;
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached)) index->SetWalkOnly();
-}
-void KROTPSLightCapture::ListDisposing(list<KROBaseUnknown>& items) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
-    KROTPSIndexHeld(*index, &items, this, RoleOf(items), false);
-}
-
 KROTPSLightCapture::~KROTPSLightCapture() {
   if (KROTPSHolderIndex* index = listMembership_.heldIn) index->Detach(*this);
   delete tpss_;

@@ -21,7 +21,7 @@
 #include "KROTPSLightAdapt.h"
 
 class KRO_KERNEL_API KROTPSLightCapture : public KROTPSLightAdapt,
-                                          private KROListWatch<KROBaseUnknown> {
+                                          private KROTPSHeldListsWatch<KROTPSLightCapture> {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightCapture();
@@ -92,12 +92,8 @@ public:
   }
 
 private:
-  // Those lists tell the holder index of the set that counts this object what they hold.
-  void Watch(list<KROBaseUnknown>* held);
-  void ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) override;
-  void ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int at) override;
-  void ListCursorAhead(list<KROBaseUnknown>& items) override;
-  void ListDisposing(list<KROBaseUnknown>& items) override;
+  // The lists tell the holder index of the set that counts this object what they hold.
+  friend class KROTPSHeldListsWatch<KROTPSLightCapture>;
   KROTPSHeldRole RoleOf(const list<KROBaseUnknown>& held) const;
 
   list<KROBaseUnknown>* tpss_ = nullptr;  // owned; items borrowed

@@ -27,33 +27,6 @@ void KROTPSLightRefFrame::DropEvery(KROBaseUnknown* x) {
     KROListRemoveEvery(held, x);
 }
 
-void KROTPSLightRefFrame::Watch(list<KROBaseUnknown>* held) {
-  if (!held) return;
-  held->SetWatch(this);
-  bool attached = false;
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
-    KROTPSIndexHeld(*index, held, this, KROTPSHeldRole::FrameLists, true);
-}
-void KROTPSLightRefFrame::ListAppended(list<KROBaseUnknown>&, KROBaseUnknown* item) {
-  bool attached = false;
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
-    index->Add(item, this, KROTPSHeldRole::FrameLists);
-}
-void KROTPSLightRefFrame::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, int) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) {
-    index->Remove(item, this, KROTPSHeldRole::FrameLists);
-    index->Tidy();
-  }
-}
-void KROTPSLightRefFrame::ListCursorAhead(list<KROBaseUnknown>&) {
-  bool attached = false;
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached)) index->SetWalkOnly();
-}
-void KROTPSLightRefFrame::ListDisposing(list<KROBaseUnknown>& items) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
-    KROTPSIndexHeld(*index, &items, this, KROTPSHeldRole::FrameLists, false);
-}
-
 // The TTRS link ids go first, before the lists; the member order alone would free them last.
 KROTPSLightRefFrame::~KROTPSLightRefFrame() {
   if (KROTPSHolderIndex* index = listMembership_.heldIn) index->Detach(*this);

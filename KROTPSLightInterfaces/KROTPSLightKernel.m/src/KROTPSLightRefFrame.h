@@ -18,7 +18,7 @@
 #include "KROTPSLightAdapt.h"
 
 class KRO_KERNEL_API KROTPSLightRefFrame : public KROTPSLightAdapt,
-                                           private KROListWatch<KROBaseUnknown> {
+                                           private KROTPSHeldListsWatch<KROTPSLightRefFrame> {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightRefFrame();
@@ -49,12 +49,9 @@ public:
   }
 
 private:
-  // Those lists tell the holder index of the set that counts this object what they hold.
-  void Watch(list<KROBaseUnknown>* held);
-  void ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) override;
-  void ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int at) override;
-  void ListCursorAhead(list<KROBaseUnknown>& items) override;
-  void ListDisposing(list<KROBaseUnknown>& items) override;
+  // The lists tell the holder index of the set that counts this object what they hold.
+  friend class KROTPSHeldListsWatch<KROTPSLightRefFrame>;
+  KROTPSHeldRole RoleOf(const list<KROBaseUnknown>&) const { return KROTPSHeldRole::FrameLists; }
 
   list<KROBaseUnknown>* datums_ = nullptr; // owned list, borrowed items; null if not allocated
   KROLinkIds ttrsLinkIds_;

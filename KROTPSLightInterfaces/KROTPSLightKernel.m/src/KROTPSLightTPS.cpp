@@ -111,33 +111,6 @@ void KROTPSLightTPS::SetViewKey(const KROBaseUnknown* key) {
   if (key) KROTPSHolderIndexFor(*this, &attached); // registers the key when it attaches
 }
 
-void KROTPSLightTPS::Watch(list<KROBaseUnknown>* held) {
-  if (!held) return;
-  held->SetWatch(this);
-  bool attached = false;
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
-    KROTPSIndexHeld(*index, held, this, kHeld, true);
-}
-void KROTPSLightTPS::ListAppended(list<KROBaseUnknown>&, KROBaseUnknown* item) {
-  bool attached = false;
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached); index && !attached)
-    index->Add(item, this, kHeld);
-}
-void KROTPSLightTPS::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, int) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) {
-    index->Remove(item, this, kHeld);
-    index->Tidy();
-  }
-}
-void KROTPSLightTPS::ListCursorAhead(list<KROBaseUnknown>&) {
-  bool attached = false;
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexFor(*this, &attached)) index->SetWalkOnly();
-}
-void KROTPSLightTPS::ListDisposing(list<KROBaseUnknown>& items) {
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this))
-    KROTPSIndexHeld(*index, &items, this, kHeld, false);
-}
-
 HRESULT KROTPSLightTPS::GetValue(double* value) { return KROWriteOut(value, value_); }
 HRESULT KROTPSLightTPS::SetValue(double value) {
   value_ = value;

@@ -27,7 +27,7 @@ class KRO2DBagRep;
 class KROITPSLightView;
 
 class KRO_KERNEL_API KROTPSLightTPS : public KROTPSLightAdapt,
-                                      private KROListWatch<KROBaseUnknown> {
+                                      private KROTPSHeldListsWatch<KROTPSLightTPS> {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightTPS();
@@ -93,12 +93,11 @@ public:
   }
 
 private:
-  // The three lists tell the holder index of the set that counts this annotation what they hold.
-  void Watch(list<KROBaseUnknown>* held);
-  void ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) override;
-  void ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int at) override;
-  void ListCursorAhead(list<KROBaseUnknown>& items) override;
-  void ListDisposing(list<KROBaseUnknown>& items) override;
+  // The lists tell the holder index of the set that counts this object what they hold.
+  friend class KROTPSHeldListsWatch<KROTPSLightTPS>;
+  KROTPSHeldRole RoleOf(const list<KROBaseUnknown>&) const {
+    return KROTPSHeldRole::AnnotationLists;
+  }
   /// Keeps the holder index's key of the view link in step with the link.
   void SetViewKey(const KROBaseUnknown* key);
   /// The same for the reference-frame link id.
