@@ -23,6 +23,10 @@ public:
   KROUnicodeString(const KROWChar* text) noexcept;
   /// Widens each byte of an ASCII `text`; null gives the empty string.
   KROUnicodeString(const char* text) noexcept;
+  /// A string over `text` itself, which must outlive every string made from it (a string
+  /// literal, say): nothing is allocated or freed for it, and copies share it until they are
+  /// changed. Null gives the empty string.
+  static KROUnicodeString Literal(const KROWChar* text) noexcept;
   ///@{
   /// Copies or takes over `other`'s text (a moved-from string is empty).
   KROUnicodeString(const KROUnicodeString& other) noexcept;
@@ -61,10 +65,14 @@ public:
   /// ignored). Returns 1 and sets `*value`, or 0 with `*value` untouched when nothing converts,
   /// the number does not fit in 32 bits, or `format` is not "%d".
   int ConvertToNum(int* value, const char* format = "%d") const noexcept;
+  /// ConvertToNum of SubString(start, length), without making the substring.
+  int ConvertToNum(int* value, const char* format, int start, int length) const noexcept;
 
 private:
   void Assign(const KROWChar* text, int length) noexcept;
+  void Release() noexcept; // frees an own block; leaves the string empty
 
   KROWChar* data_ = nullptr;
   int length_ = 0;
+  bool borrowed_ = false; // data_ is a literal's text, not a block of this string's own
 };

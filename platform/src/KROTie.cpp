@@ -12,13 +12,9 @@ KROBaseUnknown* Tie_StackCtx::Run(Tie_StackCtx* ctx, KROBaseUnknown* impl) {
 KROBaseUnknown* Tie_Link(KROBaseUnknown* impl, KROBaseUnknown*, const IID& iid) {
   KROComponentExtras* extras = impl ? KRORuntimeAccess::Extras(*impl) : nullptr;
   if (!extras) return nullptr;
-  for (const KROLiveTie& live : extras->ties) {
-    if (live.iid == iid) {
-      live.tie->AddRef();
-      return live.tie;
-    }
-  }
-  return nullptr;
+  KROBaseUnknown* live = extras->ties.Find(iid);
+  if (live) live->AddRef();
+  return live;
 }
 
 HRESULT Tie_Construct(KROBaseUnknown* tie, KROTieState& state, KROBaseUnknown* component,
@@ -33,11 +29,7 @@ HRESULT Tie_Construct(KROBaseUnknown* tie, KROTieState& state, KROBaseUnknown* c
   KROComponentExtras*& extras = KRORuntimeAccess::Extras(*component);
   if (!extras) extras = new (std::nothrow) KROComponentExtras();
   if (!extras) return E_FAIL;
-  try {
-    extras->ties.push_back({*tieMeta->GetIID(), tie});
-  } catch (const std::bad_alloc&) {
-    return E_FAIL;
-  }
+  if (!extras->ties.Add({*tieMeta->GetIID(), tie})) return E_FAIL;
   state.impl = impl;
   state.home = component;
   state.tieMeta = tieMeta;
@@ -63,15 +55,7 @@ ULONG Tie_Release(KROBaseUnknown* tie, KROTieState& state) {
 void Tie_Destruct(KROBaseUnknown* tie, KROTieState& state) {
   KRORuntimeAccess::Count(*tie) = 1;
   KROComponentExtras* extras = state.home ? KRORuntimeAccess::Extras(*state.home) : nullptr;
-  if (extras) {
-    auto& ties = extras->ties;
-    for (auto it = ties.begin(); it != ties.end(); ++it) {
-      if (it->tie == tie) {
-        ties.erase(it);
-        break;
-      }
-    }
-  }
+  if (extras) extras->ties.Remove(tie);
   KROBaseUnknown* impl = state.impl;
   state = KROTieState{};
   delete tie;

@@ -39,28 +39,54 @@ KROUnicodeString::KROUnicodeString(const char* text) noexcept {
   length_ = static_cast<int>(n);
 }
 
-KROUnicodeString::KROUnicodeString(const KROUnicodeString& other) noexcept {
-  Assign(other.data_, other.length_);
+KROUnicodeString KROUnicodeString::Literal(const KROWChar* text) noexcept {
+  KROUnicodeString literal;
+  const long long n = text ? TextLength(text) : 0;
+  if (n > 0) {
+    literal.data_ = const_cast<KROWChar*>(text); // never written through: borrowed_
+    literal.length_ = static_cast<int>(n);
+    literal.borrowed_ = true;
+  }
+  return literal;
 }
 
+KROUnicodeString::KROUnicodeString(const KROUnicodeString& other) noexcept { *this = other; }
+
 KROUnicodeString::KROUnicodeString(KROUnicodeString&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), length_(std::exchange(other.length_, 0)) {}
+    : data_(std::exchange(other.data_, nullptr)), length_(std::exchange(other.length_, 0)),
+      borrowed_(std::exchange(other.borrowed_, false)) {}
 
 KROUnicodeString& KROUnicodeString::operator=(const KROUnicodeString& other) noexcept {
-  if (this != &other) Assign(other.data_, other.length_);
+  if (this == &other) return *this;
+  if (!other.borrowed_) {
+    Assign(other.data_, other.length_);
+    return *this;
+  }
+  Release();
+  data_ = other.data_;
+  length_ = other.length_;
+  borrowed_ = true;
   return *this;
 }
 
 KROUnicodeString& KROUnicodeString::operator=(KROUnicodeString&& other) noexcept {
   if (this != &other) {
-    delete[] data_;
+    Release();
     data_ = std::exchange(other.data_, nullptr);
     length_ = std::exchange(other.length_, 0);
+    borrowed_ = std::exchange(other.borrowed_, false);
   }
   return *this;
 }
 
-KROUnicodeString::~KROUnicodeString() { delete[] data_; }
+KROUnicodeString::~KROUnicodeString() { Release(); }
+
+void KROUnicodeString::Release() noexcept {
+  if (!borrowed_) delete[] data_;
+  data_ = nullptr;
+  length_ = 0;
+  borrowed_ = false;
+}
 
 void KROUnicodeString::Assign(const KROWChar* text, int length) noexcept {
   KROWChar* block = nullptr;
@@ -72,7 +98,7 @@ void KROUnicodeString::Assign(const KROWChar* text, int length) noexcept {
     }
   }
   // The old buffer goes only after the copy, since `text` may point into it.
-  delete[] data_;
+  Release();
   data_ = block;
   length_ = block ? length : 0;
 }
@@ -140,19 +166,30 @@ KROUnicodeString KROUnicodeString::SubString(int start, int length) const noexce
 }
 
 int KROUnicodeString::ConvertToNum(int* value, const char* format) const noexcept {
+  return ConvertToNum(value, format, 0, length_);
+}
+
+int KROUnicodeString::ConvertToNum(int* value, const char* format, int start,
+                                   int length) const noexcept {
   if (!value || !format || std::strcmp(format, "%d") != 0) return 0;
+  // The units [from, to) that SubString(start, length) would hold.
+  long long from = start;
+  long long to = from + length;
+  if (from < 0) from = 0;
+  if (to > length_) to = length_;
   const KROWChar* text = Data();
-  int i = 0;
-  while (IsBlank(text[i]))
+  auto at = [&](long long i) -> KROWChar { return i < to ? text[i] : KROWChar(0); };
+  long long i = from;
+  while (IsBlank(at(i)))
     ++i;
   bool negative = false;
-  if (text[i] == u'+' || text[i] == u'-') negative = text[i++] == u'-';
-  if (text[i] < u'0' || text[i] > u'9') return 0;
+  if (at(i) == u'+' || at(i) == u'-') negative = at(i++) == u'-';
+  if (at(i) < u'0' || at(i) > u'9') return 0;
   // Accumulate the magnitude, stopping at the first digit that takes it past what an int holds.
   const long long limit = negative ? -(long long)INT_MIN : (long long)INT_MAX;
   long long magnitude = 0;
-  for (; text[i] >= u'0' && text[i] <= u'9'; ++i) {
-    magnitude = magnitude * 10 + (text[i] - u'0');
+  for (; at(i) >= u'0' && at(i) <= u'9'; ++i) {
+    magnitude = magnitude * 10 + (at(i) - u'0');
     if (magnitude > limit) return 0;
   }
   *value = static_cast<int>(negative ? -magnitude : magnitude);

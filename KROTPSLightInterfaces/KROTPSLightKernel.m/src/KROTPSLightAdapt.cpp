@@ -7,7 +7,7 @@
 #include "KROTPSLightOut.h"
 #include "KROTPSLightWrappedRep.h"
 
-KROTPSLightAdapt::KROTPSLightAdapt() : name_("TPSBase") {}
+KROTPSLightAdapt::KROTPSLightAdapt() : name_(KROUnicodeString::Literal(u"TPSBase")) {}
 
 KROTPSLightAdapt::~KROTPSLightAdapt() {
   setLink_.Clear();

@@ -47,6 +47,8 @@ public:
 
   /// Whether the set link names the component whose base pointer is `set`.
   bool LinksToSet(const KROBaseUnknown* set) const;
+  /// The set this object is linked to, with a reference for the caller; null when none is.
+  KROBaseUnknown* LinkedSet() const { return setLink_.GetComponent(); }
   /// What GetType writes, for the library's own loops (KROExactly).
   unsigned short TypeCode() const { return type_; }
 

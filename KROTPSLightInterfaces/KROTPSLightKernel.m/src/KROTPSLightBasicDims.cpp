@@ -5,6 +5,11 @@
 #include "KROITPSIdBroker.h"
 #include "KROITPSLightSet.h"
 #include "KROTPSLightAdapt.h"
+#include "KROTPSLightOwnObjects.h"
+#include "KROTPSLightRefFrame.h"
+#include "KROTPSLightSet.h"
+#include "KROTPSLightSetExt.h"
+#include "KROTPSLightTPS.h"
 #include "KROTPSObjectKind.h"
 #include "KROUnicodeString.h"
 
@@ -14,21 +19,33 @@ namespace {
 constexpr int kAnnotationIds = KROCodeOfKind(kKROIdKinds, KROTPSObjectKind::Annotation);
 
 /// Appends what each ":"-terminated field from `start` on names; `start` is the first ":", so
-/// the first field is the empty one in front of it.
-void AppendNamedAnnotations(const KROUnicodeString& text, int start, KROITPSIdBroker& broker,
-                            list<KROBaseUnknown>& dims) {
-  const KROUnicodeString separator(":");
+/// the first field is the empty one in front of it. `named(id)` is the annotation of a non-zero
+/// id, or null.
+template <class Named>
+void AppendNamedAnnotations(const KROUnicodeString& text, int start, list<KROBaseUnknown>& dims,
+                            Named named) {
+  const KROUnicodeString separator = KROUnicodeString::Literal(u":");
   for (int next = text.SearchSubString(separator, start); next >= 0;
        next = text.SearchSubString(separator, start)) {
     int id = 0;
-    text.SubString(start, next - start).ConvertToNum(&id, "%d");
+    text.ConvertToNum(&id, "%d", start, next - start);
     if (id != 0) {
-      KROComPtr<KROBaseUnknown> object;
-      if (SUCCEEDED(broker.GetObjectFromId(id, kAnnotationIds, object.PutTyped())) && object)
-        dims.Append(object.Get()); // the list borrows
+      if (KROBaseUnknown* object = named(id)) dims.Append(object); // the list borrows
     }
     start = next + 1;
   }
+}
+
+/// The annotation list of the set `owner` links to, when owner and set are exactly the
+/// library's own classes: the set's id broker answers an annotation id with that list's entry at
+/// the id, and the owner reaches its set no other way. Null when another class is involved,
+/// whose broker must be asked.
+KROTPSLightSetExt* OwnSetOf(KROTPSLightAdapt& owner, const KROComPtr<KROBaseUnknown>& set) {
+  if (!KROExactly<KROTPSLightTPS>(&owner) && !KROExactly<KROTPSLightRefFrame>(&owner))
+    return nullptr;
+  if (!set || !KROExactly<KROTPSLightSet>(set.Get())) return nullptr;
+  return KROExactly<KROTPSLightSetExt>(
+      KRORuntimeAccess::FindExtension(*set.Get(), KROTPSLightSetExt::MetaObject()));
 }
 } // namespace
 
@@ -39,18 +56,33 @@ HRESULT KROGetBasicDims(const KROUnicodeString& attributes, KROTPSLightAdapt& ow
     *out = dims;
     return S_OK;
   }
-  const int first = attributes.SearchSubString(KROUnicodeString(":"));
+  const int first = attributes.SearchSubString(KROUnicodeString::Literal(u":"));
   if (first < 1) return E_FAIL;
 
   dims = new (std::nothrow) list<KROBaseUnknown>;
   if (!dims) return E_FAIL;
+
+  const auto setObject = KROComPtr<KROBaseUnknown>::Attach(owner.LinkedSet());
+  if (KROTPSLightSetExt* own = OwnSetOf(owner, setObject)) {
+    // The set's reference keeps its list and the annotations in it alive meanwhile.
+    const list<KROBaseUnknown>* annotations = own->GetTPSList();
+    AppendNamedAnnotations(attributes, first, *dims, [&](int id) {
+      return id >= 1 && annotations ? annotations->At(id - 1) : nullptr;
+    });
+    *out = dims;
+    return S_OK;
+  }
 
   KROComPtr<KROITPSLightSet> set;
   if (FAILED(owner.GetLightSet(set.PutTyped())) || !set) return E_FAIL;
   KROComPtr<KROITPSIdBroker> broker = set.As<KROITPSIdBroker>();
   if (!broker) return E_FAIL;
 
-  AppendNamedAnnotations(attributes, first, *broker.Get(), *dims);
+  AppendNamedAnnotations(attributes, first, *dims, [&](int id) -> KROBaseUnknown* {
+    KROComPtr<KROBaseUnknown> object;
+    if (FAILED(broker->GetObjectFromId(id, kAnnotationIds, object.PutTyped()))) return nullptr;
+    return object.Get(); // the broker's list keeps it
+  });
   *out = dims;
   return S_OK;
 }

@@ -6,7 +6,7 @@ KRO_IMPLEMENT_CLASS(KROTPSLightCG, Implementation, "KROTPSLightCG", nullptr)
 KROBaseUnknown* KROTPSLightCG::CreateItself() { return nullptr; }
 
 KROTPSLightCG::KROTPSLightCG() {
-  name_.BuildFromWChar(u"Constructed Geometry");
+  name_ = KROUnicodeString::Literal(u"Constructed Geometry");
   type_ = 50;
 }
 

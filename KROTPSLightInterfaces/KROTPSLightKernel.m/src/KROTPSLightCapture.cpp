@@ -35,7 +35,7 @@ void DeleteOwned(KRORawCollPV& owner) {
 } // namespace
 
 KROTPSLightCapture::KROTPSLightCapture() {
-  name_.BuildFromWChar(u"Capture");
+  name_ = KROUnicodeString::Literal(u"Capture");
   tpss_ = new (std::nothrow) list<KROBaseUnknown>();
   views_ = new (std::nothrow) list<KROBaseUnknown>();
   cgs_ = new (std::nothrow) list<KROBaseUnknown>();

@@ -4,7 +4,7 @@
 KRO_IMPLEMENT_CLASS(KROTPSLightFake, Implementation, "KROTPSLightFake", nullptr)
 KROBaseUnknown* KROTPSLightFake::CreateItself() { return nullptr; }
 
-KROTPSLightFake::KROTPSLightFake() { name_.BuildFromWChar(u"Fake"); }
+KROTPSLightFake::KROTPSLightFake() { name_ = KROUnicodeString::Literal(u"Fake"); }
 
 KROTPSLightFake::~KROTPSLightFake() = default;
 

@@ -12,7 +12,7 @@ KRO_IMPLEMENT_CLASS(KROTPSLightRefFrame, Implementation, "KROTPSLightRefFrame", 
 KROBaseUnknown* KROTPSLightRefFrame::CreateItself() { return nullptr; }
 
 KROTPSLightRefFrame::KROTPSLightRefFrame() {
-  name_.BuildFromWChar(u"Reference Frame");
+  name_ = KROUnicodeString::Literal(u"Reference Frame");
   type_ = 32;
   Watch(datums_ = new (std::nothrow) list<KROBaseUnknown>);
 }

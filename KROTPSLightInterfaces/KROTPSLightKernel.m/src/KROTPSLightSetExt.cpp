@@ -36,7 +36,7 @@ void Dispose(ObjectList*& entries) {
 } // namespace
 
 KROTPSLightSetExt::KROTPSLightSetExt() {
-  name_ = KROUnicodeString("Annotation Set");
+  name_ = KROUnicodeString::Literal(u"Annotation Set");
   CreateLists();
 }
 

@@ -14,7 +14,7 @@ namespace {
 HRESULT AcceptNonNull(const void* argument) { return argument ? S_OK : E_FAIL; }
 } // namespace
 
-KROTPSLightTTRS::KROTPSLightTTRS() : name_("LightTTRS") {}
+KROTPSLightTTRS::KROTPSLightTTRS() : name_(KROUnicodeString::Literal(u"LightTTRS")) {}
 
 KROTPSLightTTRS::~KROTPSLightTTRS() {
   const int count = paths_.Size();

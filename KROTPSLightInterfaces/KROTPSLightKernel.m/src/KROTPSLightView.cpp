@@ -14,7 +14,7 @@ KROBaseUnknown* KROTPSLightView::CreateItself() { return nullptr; }
 KROTPSLightView::KROTPSLightView()
     : tpsList_(new (std::nothrow) list<KROBaseUnknown>()),
       points_(new (std::nothrow) KRORawColldouble()) {
-  name_.BuildFromWChar(u"View");
+  name_ = KROUnicodeString::Literal(u"View");
 }
 
 KROTPSLightView::~KROTPSLightView() {
