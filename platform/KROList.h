@@ -71,7 +71,7 @@ public:
 
   ~list() {
     if (watch) watch->ListDisposing(*this);
-    if (items) ::operator delete[](items - headRoom);
+    FreeBlock();
     count = reserve = headRoom = 0;
     items = nullptr;
   }
@@ -82,10 +82,10 @@ public:
     if (reserve == 0) {
       if (count == std::numeric_limits<int>::max()) return false;
       const int newReserve = GrowthReserve(count);
-      T** block = Allocate(BlockBytes(headRoom, count, newReserve));
+      T** block = NewBlock(count + newReserve);
       if (!block) return false;
       if (count > 0) std::memcpy(block + headRoom, items, sizeof(T*) * std::size_t(count));
-      if (items) ::operator delete[](items - headRoom);
+      FreeBlock();
       items = block + headRoom;
       reserve = newReserve;
     }
@@ -109,10 +109,10 @@ public:
       long long slots = static_cast<long long>(count) + reserve;
       while (slots < static_cast<long long>(count) + added)
         slots += GrowthReserve(static_cast<int>(slots));
-      T** block = Allocate(BlockBytes(headRoom, slots, 0));
+      T** block = NewBlock(slots);
       if (!block) return false;
       if (count > 0) std::memcpy(block + headRoom, items, sizeof(T*) * std::size_t(count));
-      if (items) ::operator delete[](items - headRoom);
+      FreeBlock();
       items = block + headRoom;
       reserve = static_cast<int>(slots - count);
     }
@@ -214,6 +214,17 @@ private:
     return static_cast<T**>(::operator new[](bytes, std::nothrow));
   }
 
+  // A block of head room and `slots` item slots. A list's first block of a single slot is the
+  // list's own `firstSlot`: a great many lists (a bag holding one rep, a one-item answer) never
+  // hold more, and a heap block for one pointer would cost more than the pointer.
+  T** NewBlock(long long slots) {
+    if (!items && headRoom == 0 && slots == 1) return firstSlot;
+    return Allocate(BlockBytes(headRoom, slots, 0));
+  }
+  void FreeBlock() {
+    if (items && items != firstSlot) ::operator delete[](items - headRoom);
+  }
+
   int count = 0;
   int headRoom = 0;
   int reserve = 0;
@@ -222,4 +233,5 @@ private:
   // Not part of the layout shared with the visualization library, which reads only the fields
   // above; lists it hands over have none.
   KROListWatch<T>* watch = nullptr;
+  T* firstSlot[1] = {nullptr};
 };

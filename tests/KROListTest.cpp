@@ -15,7 +15,7 @@ struct KROListTestAccess {
     ASSERT_NE(block, nullptr);
     for (int i = 0; i < n; ++i)
       block[l.headRoom + i] = contents[i];
-    if (l.items) ::operator delete[](l.items - l.headRoom);
+    l.FreeBlock();
     l.items = block + l.headRoom;
     l.count = n;
     l.reserve = 0;

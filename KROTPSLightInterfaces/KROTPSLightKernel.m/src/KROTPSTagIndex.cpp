@@ -11,9 +11,11 @@
 #include "KROTPSLightTTRS.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <numeric>
 #include <typeinfo>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -114,6 +116,16 @@ bool Holds(const Objects* items, const std::vector<KROBaseUnknown*>& expected) {
 constexpr std::size_t kAnswersPerWalked = 8;
 constexpr std::size_t kAnswersAllowance = std::size_t(1) << 16;
 
+/// The least prime at or above n (n >= 2).
+std::size_t PrimeAtLeast(std::size_t n) {
+  for (;; ++n) {
+    bool prime = n >= 2;
+    for (std::size_t d = 2; prime && d * d <= n; ++d)
+      prime = n % d != 0;
+    if (prime) return n;
+  }
+}
+
 /// One tag that paths of TTRS of one index end with, and how many of them.
 struct Reach {
   std::size_t slot;
@@ -142,11 +154,14 @@ bool KROTPSTagIndex::Build(const Objects& ttrs, const Objects* annotations,
     // Grouped by TTRS index, so that one link id finds all its tags in one range.
     std::vector<Reach> reaches;
     std::unordered_map<int, std::pair<std::size_t, std::size_t>> reachesOfIndex;
+    std::unordered_map<int, std::size_t> slotOfTag;
+    std::vector<int> tagOfSlot;
     for (std::size_t i = 0, j = 0; i < ends.size(); i = j) {
       while (j < ends.size() && ends[j] == ends[i])
         ++j;
-      const std::size_t slot =
-          slotOfTag_.try_emplace(ends[i].second, slotOfTag_.size()).first->second;
+      const auto [at, added] = slotOfTag.try_emplace(ends[i].second, slotOfTag.size());
+      if (added) tagOfSlot.push_back(ends[i].second);
+      const std::size_t slot = at->second;
       auto& range =
           reachesOfIndex.try_emplace(ends[i].first, reaches.size(), reaches.size()).first->second;
       reaches.push_back({slot, j - i});
@@ -174,16 +189,29 @@ bool KROTPSTagIndex::Build(const Objects& ttrs, const Objects* annotations,
       return false;
     }
 
+    // Answers are addressed by 32-bit positions; a model that large is left to the walk.
+    if (hits.size() > UINT32_MAX) {
+      Reset();
+      return false;
+    }
     // A stable counting sort by slot keeps each answer in answer order.
-    offsets_.assign(slotOfTag_.size() + 1, 0);
+    std::vector<std::size_t> offsets(tagOfSlot.size() + 1, 0);
     for (const auto& hit : hits)
-      ++offsets_[hit.first + 1];
-    std::partial_sum(offsets_.begin(), offsets_.end(), offsets_.begin());
-    std::vector<std::size_t> next(offsets_.begin(), offsets_.end() - 1);
+      ++offsets[hit.first + 1];
+    std::partial_sum(offsets.begin(), offsets.end(), offsets.begin());
+    std::vector<std::size_t> next(offsets.begin(), offsets.end() - 1);
     items_.resize(hits.size());
-    cached_.assign(slotOfTag_.size(), false);
     for (const auto& hit : hits)
       items_[next[hit.first]++] = hit.second;
+
+    answers_.assign(PrimeAtLeast(2 * tagOfSlot.size() + 1), Answer{});
+    for (std::size_t slot = 0; slot < tagOfSlot.size(); ++slot) {
+      Answer* answer = Locate(tagOfSlot[slot]);
+      answer->tag = tagOfSlot[slot];
+      answer->used = true;
+      answer->begin = static_cast<std::uint32_t>(offsets[slot]);
+      answer->count = static_cast<std::uint32_t>(offsets[slot + 1] - offsets[slot]);
+    }
   } catch (...) { // out of memory: the caller falls back or fails
     Reset();
     return false;
@@ -204,38 +232,51 @@ bool KROTPSTagIndex::Serves(std::uint64_t generation, const Objects& ttrs,
          Holds(&ttrs, ttrsItems_) && Holds(annotations, tpsItems_);
 }
 
+const KROTPSTagIndex::Answer* KROTPSTagIndex::Locate(int tag) const noexcept {
+  return const_cast<KROTPSTagIndex*>(this)->Locate(tag);
+}
+
+// The entry of `tag`, or the free entry where it would go; answers_ is never full. A tag's home
+// is the tag modulo the (prime) table size: the runs of consecutive tags that models number
+// faces with then sit side by side, so that asking for them in turn reads the table in order,
+// and no stride of tags short of the size itself piles them onto one home.
+KROTPSTagIndex::Answer* KROTPSTagIndex::Locate(int tag) noexcept {
+  const std::size_t size = answers_.size();
+  if (size == 0) return nullptr;
+  for (std::size_t at = static_cast<std::uint32_t>(tag) % size;; at = at + 1 == size ? 0 : at + 1) {
+    Answer& entry = answers_[at];
+    if (!entry.used || entry.tag == tag) return &entry;
+  }
+}
+
 bool KROTPSTagIndex::Find(int tag, std::span<KROBaseUnknown* const>* answer) const noexcept {
   if (!built_ || !answer) return false;
-  const auto found = slotOfTag_.find(tag);
-  if (found == slotOfTag_.end()) return false;
-  const std::size_t slot = found->second;
-  *answer = std::span<KROBaseUnknown* const>(items_).subspan(offsets_[slot],
-                                                             offsets_[slot + 1] - offsets_[slot]);
+  const Answer* found = Locate(tag);
+  if (!found || !found->used) return false;
+  *answer = std::span<KROBaseUnknown* const>(items_).subspan(found->begin, found->count);
   return true;
 }
 
 bool KROTPSTagIndex::FindCached(int tag, std::span<KROBaseUnknown* const>* answer) const noexcept {
   if (!built_ || !answer) return false;
-  const auto found = slotOfTag_.find(tag);
-  if (found == slotOfTag_.end() || !cached_[found->second]) return false;
-  const std::size_t slot = found->second;
-  *answer = std::span<KROBaseUnknown* const>(items_).subspan(offsets_[slot],
-                                                             offsets_[slot + 1] - offsets_[slot]);
+  const Answer* found = Locate(tag);
+  if (!found || !found->used || !found->cached) return false;
+  *answer = std::span<KROBaseUnknown* const>(items_).subspan(found->begin, found->count);
   return true;
 }
 
 void KROTPSTagIndex::NoteCached(int tag) noexcept {
   if (!built_) return;
-  if (const auto found = slotOfTag_.find(tag); found != slotOfTag_.end())
-    cached_[found->second] = true;
+  if (Answer* found = Locate(tag); found && found->used) found->cached = true;
 }
 
-void KROTPSTagIndex::ForgetCached() noexcept { cached_.assign(cached_.size(), false); }
+void KROTPSTagIndex::ForgetCached() noexcept {
+  for (Answer& answer : answers_)
+    answer.cached = false;
+}
 
 void KROTPSTagIndex::Reset() noexcept {
-  std::unordered_map<int, std::size_t>().swap(slotOfTag_);
-  std::vector<bool>().swap(cached_);
-  std::vector<std::size_t>().swap(offsets_);
+  std::vector<Answer>().swap(answers_);
   std::vector<KROBaseUnknown*>().swap(items_);
   std::vector<KROBaseUnknown*>().swap(ttrsItems_);
   std::vector<KROBaseUnknown*>().swap(tpsItems_);

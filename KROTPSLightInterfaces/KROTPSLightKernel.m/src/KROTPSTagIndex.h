@@ -24,7 +24,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
-#include <unordered_map>
 #include <vector>
 
 class KROTPSTagIndex {
@@ -66,10 +65,20 @@ public:
   bool NoteMiss(std::uint64_t generation) noexcept;
 
 private:
-  std::unordered_map<int, std::size_t> slotOfTag_;
-  std::vector<std::size_t> offsets_; // answer of slot s: items_[offsets_[s], offsets_[s + 1])
+  /// One tag's answer, items_[begin, begin + count), in an open-addressing table: a lookup reads
+  /// one entry, then the answer's items, and nothing else.
+  struct Answer {
+    int tag = 0;
+    bool used = false;
+    bool cached = false; // the set's table holds this answer (NoteCached)
+    std::uint32_t begin = 0;
+    std::uint32_t count = 0;
+  };
+  Answer* Locate(int tag) noexcept;
+  const Answer* Locate(int tag) const noexcept;
+
+  std::vector<Answer> answers_; // prime in size, at most half used; empty when unbuilt
   std::vector<KROBaseUnknown*> items_;
-  std::vector<bool> cached_; // per slot: the set's table holds this answer (NoteCached)
   // What an index of every tag was built from, to tell a list changed behind the set's back.
   const list<KROBaseUnknown>* ttrsList_ = nullptr;
   const list<KROBaseUnknown>* tpsList_ = nullptr;
