@@ -91,8 +91,10 @@ public:
   static const char* ClassName();
 
   ///@{
-  /// Components are allocated with malloc and freed with free; the plain form throws
-  /// std::bad_alloc when memory runs out, the nothrow form returns null.
+  /// Components come from the runtime's block pool, which keeps blocks of each size for the
+  /// next component of that size (and keeps the memory); the plain form throws std::bad_alloc
+  /// when memory runs out, the nothrow form returns null. A component made with these is freed
+  /// with them: by `Release`, or by `delete` on a component that was never counted.
   static void* operator new(std::size_t size);
   static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
   static void operator delete(void* p) noexcept;

@@ -31,8 +31,8 @@ public:
   KRORep& operator=(const KRORep&) = delete;
 
   ///@{
-  /// The rep allocator; the extra arguments are unused (pass null, null, 0). Returns null when
-  /// memory runs out, in which case no constructor runs.
+  /// The rep allocator, which draws on the runtime's block pool; the extra arguments are unused
+  /// (pass null, null, 0). Returns null when memory runs out, in which case no constructor runs.
   static void* operator new(std::size_t size, void*, void*, int) noexcept;
   static void operator delete(void* p, void*, void*, int) noexcept;
   static void operator delete(void* p) noexcept;

@@ -1,6 +1,7 @@
 // KROBaseUnknown.cpp - reference counting, identity and destruction order of components.
 #include "KROBaseUnknown.h"
 
+#include "KROBlockPool.h"
 #include "KROComPtr.h"
 #include "KRODictionary.h"
 #include "KROMetaClass.h"
@@ -35,15 +36,15 @@ KROBaseUnknown::~KROBaseUnknown() {
 long KROBaseUnknown::LiveCount() { return gLiveComponents.load(std::memory_order_relaxed); }
 
 void* KROBaseUnknown::operator new(std::size_t size) {
-  void* p = std::malloc(size ? size : 1);
+  void* p = KROPoolAllocate(size);
   if (!p) throw std::bad_alloc();
   return p;
 }
 void* KROBaseUnknown::operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return std::malloc(size ? size : 1);
+  return KROPoolAllocate(size);
 }
-void KROBaseUnknown::operator delete(void* p) noexcept { std::free(p); }
-void KROBaseUnknown::operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void KROBaseUnknown::operator delete(void* p) noexcept { KROPoolFree(p); }
+void KROBaseUnknown::operator delete(void* p, const std::nothrow_t&) noexcept { KROPoolFree(p); }
 
 HRESULT KROBaseUnknown::QueryInterface(const IID& iid, void** out) {
   if (!out) return E_FAIL;

@@ -1,6 +1,8 @@
 // KRORep.cpp - the rep allocator and the ownership rules of group reps.
 #include "KRORep.h"
 
+#include "KROBlockPool.h"
+
 #include <atomic>
 #include <climits>
 #include <new>
@@ -11,7 +13,7 @@ std::atomic<long> gLiveReps{0};
 } // namespace
 
 void* KRORep::operator new(std::size_t size, void*, void*, int) noexcept {
-  void* p = ::operator new(size, std::nothrow);
+  void* p = KROPoolAllocate(size);
   if (p) gLiveReps.fetch_add(1, std::memory_order_relaxed);
   return p;
 }
@@ -21,7 +23,7 @@ void KRORep::operator delete(void* p, void*, void*, int) noexcept { operator del
 void KRORep::operator delete(void* p) noexcept {
   if (!p) return;
   gLiveReps.fetch_sub(1, std::memory_order_relaxed);
-  ::operator delete(p);
+  KROPoolFree(p);
 }
 
 long KRORep::LiveCount() { return gLiveReps.load(std::memory_order_relaxed); }
