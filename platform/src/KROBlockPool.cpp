@@ -78,6 +78,7 @@ Shared& TheShared() {
 struct ThreadCache {
   Block* head[kClasses + 1];
   int count[kClasses + 1];
+  bool armed; // the thread's CacheReturn is registered, to run when the thread ends
   bool ended; // given back at thread end: blocks go straight to the shared lists from now on
 };
 thread_local ThreadCache tCache{};
@@ -91,7 +92,7 @@ void GiveBack(std::size_t k, Block* first, Block* last) {
 
 // Gives the thread's cached blocks back when the thread ends.
 struct CacheReturn {
-  bool armed = false;
+  bool inUse = false;
   ~CacheReturn() {
     ThreadCache& t = tCache;
     t.ended = true;
@@ -108,6 +109,13 @@ struct CacheReturn {
   }
 };
 thread_local CacheReturn tCacheReturn;
+
+// Before a thread's cache first holds a block, whether the thread takes blocks or only gives
+// them back (one that only releases what others made).
+void Arm(ThreadCache& t) {
+  tCacheReturn.inUse = true; // its first use registers its destructor for thread end
+  t.armed = true;
+}
 
 bool NewSlab(SizeClass& c) {
   char* slab = static_cast<char*>(std::malloc(kSlabBytes));
@@ -180,8 +188,7 @@ void* KROPoolAllocate(std::size_t size) noexcept {
     b = TakeShared(k, t.ended ? 1 : BatchOf(k), got);
     if (!b) return nullptr;
     if (got > 1) {
-      // The cache gives its blocks back at thread end once it holds any.
-      if (!tCacheReturn.armed) tCacheReturn.armed = true;
+      if (!t.armed) Arm(t);
       t.head[k] = b->next;
       t.count[k] = got - 1;
     }
@@ -207,6 +214,7 @@ void KROPoolFree(void* object) noexcept {
     GiveBack(k, b, b);
     return;
   }
+  if (!t.armed) Arm(t);
   b->next = t.head[k];
   t.head[k] = b;
   // Past two batches, one goes back to the shared list for other threads to take.
