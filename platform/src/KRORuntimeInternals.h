@@ -2,6 +2,7 @@
 #pragma once
 
 #include "KROBaseUnknown.h"
+#include "KROBlockPool.h"
 #include "KROMetaClass.h"
 #include "KROWeakRef.h"
 
@@ -75,6 +76,13 @@ struct KROExtensionSlot {
 };
 
 struct KROComponentExtras {
+  // Most components get one on their first query: from the block pool, as the component.
+  static void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return KROPoolAllocate(size);
+  }
+  static void operator delete(void* p) noexcept { KROPoolFree(p); }
+  static void operator delete(void* p, const std::nothrow_t&) noexcept { KROPoolFree(p); }
+
   KROLiveTies ties;
   std::vector<KROExtensionSlot> extensions;
   KROWeakControl* weak = nullptr; // one use held by the component

@@ -79,7 +79,7 @@ public:
   bool HoldsNoViewLink() const { return !viewLink_; }
   bool HoldsNoRefFrameLink() const { return refFrameLinkId_ == 0; }
   /// The TTRS link ids themselves (GetTTRSLinkIds hands out copies); null while none was added.
-  const KRORawCollint* TTRSLinkIds() const { return ttrsLinkIds_.Get(); }
+  const KROLinkIds& TTRSLinkIds() const { return ttrsLinkIds_; }
 
   /// What the set's removals call for `role` (annotation lists or view link), instead of the
   /// matching removal operations: none of the lists keeps an occurrence of `x`.

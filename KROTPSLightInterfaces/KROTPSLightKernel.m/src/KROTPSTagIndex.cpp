@@ -68,9 +68,9 @@ template <class Visit> bool ForEachLinkId(const Objects& annotations, Visit visi
   for (int i = 0; i < count; ++i) {
     KROBaseUnknown* item = annotations.At(i);
     if (const KROTPSLightTPS* own = KROExactly<KROTPSLightTPS>(item)) {
-      const KRORawCollint* ids = own->TTRSLinkIds();
-      for (int m = 1; ids && m <= ids->Size(); ++m)
-        if (!visit(item, (*ids)[m])) return false;
+      const KROLinkIds& ids = own->TTRSLinkIds();
+      for (int m = 0; m < ids.Size(); ++m)
+        if (!visit(item, ids.At(m))) return false;
       continue;
     }
     KROComPtr<KROITPSLightModel> model;
