@@ -387,3 +387,42 @@ TEST_F(RemovalIndex, AFrameLinkResolvedThroughAnotherSetIsStillCleared) {
   other.Reset();
 }
 } // namespace
+
+namespace {
+// A set torn down lets its objects go one by one as it releases them: those a host still holds
+// leave it uncounted and unregistered, and the next set counts and finds them afresh.
+TEST_F(RemovalIndex, ObjectsThatOutliveATornDownSetAreFoundByTheNextOne) {
+  KROComPtr<KROITPSLightSet> first;
+  ASSERT_EQ(factory_->CreateLightSet(first.PutTyped(), nullptr), S_OK);
+  Ptr a = Make(K::Annotation, first.Get()), holder = Make(K::Annotation, first.Get());
+  Ptr capture = Make(K::Capture, first.Get()), frame = Make(K::RefFrame, first.Get());
+  Ptr gone = Make(K::Annotation, first.Get());
+  for (Ptr p : {a, holder, capture, frame})
+    p->AddRef(); // the host's, past the set's end
+  KROAs<KROITPSLightModel>(holder)->AddAssociatedTPS(a);
+  KROAs<KROITPSLightCapture>(capture)->AddTPS(a);
+  KROAs<KROITPSLightRefFrame>(frame)->AddDatumSimple(a);
+  ASSERT_EQ(first->RemoveTPS(gone), S_OK); // the first removal makes the indexes
+  first.Reset();                           // releases every entry; the host's four stay
+
+  for (Ptr p : {a, holder, capture, frame}) {
+    KROAs<KROITPSLight>(p)->SetLightSet(set_.Get());
+    p->AddRef(); // for the set's list, which takes a reference over
+  }
+  set_->AddTPS(a);
+  set_->AddTPS(holder);
+  set_->AddCapture(capture);
+  set_->AddRefFrame(frame);
+  ASSERT_EQ(set_->RemoveCG(a), S_OK); // not a geometry: changes nothing, makes the indexes
+  ASSERT_EQ(set_->RemoveTPS(a), S_OK);
+  L* l = nullptr;
+  ASSERT_EQ(KROAs<KROITPSLightModel>(holder)->GetAssociatedTPS(&l), S_OK);
+  EXPECT_EQ(KROItems(l), Items{});
+  ASSERT_EQ(KROAs<KROITPSLightCapture>(capture)->GetTPSs(&l), S_OK);
+  EXPECT_EQ(KROItems(l), Items{});
+  ASSERT_EQ(KROAs<KROITPSLightRefFrame>(frame)->GetAllDatumsSimple(&l), S_OK);
+  EXPECT_EQ(KROItems(l), Items{});
+  for (Ptr p : {a, holder, capture, frame})
+    p->Release();
+}
+} // namespace

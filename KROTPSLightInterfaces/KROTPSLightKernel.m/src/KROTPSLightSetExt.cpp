@@ -20,12 +20,16 @@ KROBaseUnknown* KROTPSLightSetExt::CreateItself() { return new (std::nothrow) KR
 namespace {
 using ObjectList = list<KROBaseUnknown>;
 
-// Count taken once: a release may run code that shrinks the list under the walk.
-void ReleaseEntries(const ObjectList* entries) {
+// Count taken once: a release may run code that shrinks the list under the walk. Each entry
+// leaves `index` (when given) just before its release.
+void ReleaseEntries(const ObjectList* entries, KROTPSEntryIndex* index = nullptr) {
   const int count = entries->Size();
   for (int i = 0; i < count; ++i) {
     if (i >= entries->Size()) continue;
-    if (KROBaseUnknown* entry = entries->At(i)) entry->Release();
+    KROBaseUnknown* entry = entries->At(i);
+    if (!entry) continue;
+    if (index) index->LetGo(entry);
+    entry->Release();
   }
 }
 
@@ -217,14 +221,27 @@ HRESULT KROTPSLightSetExt::SetRefProduct(KROITPSLightModelHandler* handler) {
 
 HRESULT KROTPSLightSetExt::RemoveAllChildren() {
   KROTPSModelChanged();
-  // Before any release: a release may destroy an object the indexes still count.
-  DropIndexes();
-  for (ObjectList** own :
-       {&tpsList_, &ttrsList_, &refFrameList_, &captureList_, &viewList_, &cgList_}) {
-    if (!*own) continue;
-    ReleaseEntries(*own);
-    Dispose(*own);
+  // The indexes leave the set's reach before any release: a release may run code that calls
+  // back into the set, which must then find none. Each entry stops being counted just before
+  // its own release, so that each list is visited once rather than once more to detach it.
+  struct Owned {
+    ObjectList** list;
+    KROTPSEntryIndex* index;
+  };
+  const Owned owned[] = {{&tpsList_, tpsIndex_},           {&ttrsList_, nullptr},
+                         {&refFrameList_, refFrameIndex_}, {&captureList_, captureIndex_},
+                         {&viewList_, viewIndex_},         {&cgList_, cgIndex_}};
+  tpsIndex_ = viewIndex_ = refFrameIndex_ = captureIndex_ = cgIndex_ = nullptr;
+  indexesActive_ = false;
+  for (const Owned& own : owned) {
+    if (*own.list) {
+      ReleaseEntries(*own.list, own.index);
+      if (own.index) own.index->Abandon();
+      Dispose(*own.list);
+    }
+    delete own.index;
   }
+  holders_.Reset();
   ClearAnnotationCache();
   return S_OK;
 }

@@ -242,6 +242,13 @@ void KROTPSHolderIndex::Detach(KROTPSLightAdapt& holder) {
   }
 }
 
+void KROTPSHolderIndex::Forget(KROTPSLightAdapt& holder) {
+  KROTPSListMembership& m = holder.listMembership_;
+  if (m.heldIn != this) return;
+  holders_[m.holderSlot] = nullptr;
+  m.heldIn = nullptr;
+}
+
 void KROTPSHolderIndex::Reset() {
   for (KROTPSLightAdapt* holder : holders_)
     if (holder) holder->listMembership_.heldIn = nullptr;
@@ -299,6 +306,21 @@ void KROTPSEntryIndex::Detach() {
   for (int i = 0; i < own_->Size(); ++i)
     if (KROTPSLightAdapt* object = Tracked(own_->At(i))) Leave(*object);
   own_->SetWatch(nullptr);
+  own_ = nullptr;
+  tree_.clear();
+  untracked_ = 0;
+}
+
+void KROTPSEntryIndex::LetGo(KROBaseUnknown* item) {
+  KROTPSLightAdapt* object = Tracked(item);
+  if (!object) return;
+  holders_.Forget(*object);
+  Leave(*object);
+}
+
+void KROTPSEntryIndex::Abandon() {
+  if (!own_) return;
+  if (own_->Watch() == this) own_->SetWatch(nullptr);
   own_ = nullptr;
   tree_.clear();
   untracked_ = 0;

@@ -86,6 +86,9 @@ public:
   void Detach(KROTPSLightAdapt& holder);
   /// Forgets everything; the holders stop reporting here.
   void Reset();
+  /// `holder` stops reporting here, without unregistering what it holds: the set is releasing
+  /// every object in bulk and Reset follows.
+  void Forget(KROTPSLightAdapt& holder);
 
   /// `holder` now holds `value` once more in a list of `role`.
   void Add(const KROBaseUnknown* value, KROTPSLightAdapt* holder, KROTPSHeldRole role);
@@ -162,6 +165,11 @@ public:
   int PositionOfLast(KROTPSLightAdapt& object);
   /// Forgets every entry and lets go of the list, before its entries are released in bulk.
   void Detach();
+  /// The bulk release of the list, one entry at a time: `item`, an entry about to be released,
+  /// stops being counted here and by the holder index. Once every entry went through this,
+  /// Abandon lets go of the list without visiting it again.
+  void LetGo(KROBaseUnknown* item);
+  void Abandon();
 
   void ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) override;
   void ListRemoved(list<KROBaseUnknown>& items, KROBaseUnknown* item, int at) override;
