@@ -2,8 +2,8 @@
 // size, blocks given back serve the next ones (on this thread, from other threads, after a
 // thread ends), and a model built again reuses the memory of one torn down.
 #include "KROBlockPool.h"
+#include "KROModelTestSupport.h"
 #include "KRORepBindingTestSupport.h"
-#include "KROTPSLightContainer.h"
 
 #include <cstdint>
 #include <cstring>
@@ -13,7 +13,7 @@
 
 namespace {
 
-using BlockPool = KROTest;
+using BlockPool = KROModelTest;
 
 std::vector<void*> Take(int count, std::size_t size) {
   std::vector<void*> blocks;
@@ -99,11 +99,7 @@ KROVZBDocumentComponent* DocumentOf(int n) {
       .Build();
 }
 
-void BuildBindAndTearDown(KROVZBDocumentComponent* doc, int n) {
-  KROComPtr<KROITPSLightModelFactory> factory;
-  auto* container = new KROTPSLightContainer();
-  container->QueryInterface(IID_KROITPSLightModelFactory, factory.Put());
-  container->Release();
+void BuildBindAndTearDown(KROITPSLightModelFactory* factory, KROVZBDocumentComponent* doc, int n) {
   KROComPtr<KROITPSLightSet> set;
   ASSERT_EQ(factory->CreateLightSet(set.PutTyped(), nullptr), S_OK);
   for (int i = 0; i < n; ++i) {
@@ -121,10 +117,10 @@ TEST_F(BlockPool, AModelBuiltAgainReusesTheBlocksOfOneTornDown) {
   constexpr int kAnnotations = 3000;
   KROVZBDocumentComponent* doc = DocumentOf(kAnnotations);
   const long reps = KRORep::LiveCount();
-  BuildBindAndTearDown(doc, kAnnotations);
+  BuildBindAndTearDown(factory_.Get(), doc, kAnnotations);
   const std::size_t slabs = KROPoolSlabBytes();
   for (int round = 0; round < 3; ++round)
-    BuildBindAndTearDown(doc, kAnnotations);
+    BuildBindAndTearDown(factory_.Get(), doc, kAnnotations);
   EXPECT_EQ(KROPoolSlabBytes(), slabs);
   EXPECT_EQ(KRORep::LiveCount(), reps);
   doc->Release();
