@@ -107,8 +107,9 @@ public:
     j["type"] = type;
     j["super_type"] = super;
     j["name"] = Take(name);
-    j["value"] = value;
+    j["value"] = a.hasValue ? nlohmann::json(value) : nlohmann::json(nullptr);
     j["text"] = Take(text);
+    j["pmi"] = a.pmi;
     j["tags"] = a.tags;
     j["label"] = Take(uuid);
     j["labels"] = a.labels;
@@ -133,7 +134,7 @@ public:
   nlohmann::json Frames() const {
     nlohmann::json out = nlohmann::json::array();
     for (const KROStepFrame& f : r_.frames)
-      out.push_back({{"id", f.id}, {"text", f.text}, {"datums", f.datums}});
+      out.push_back({{"id", f.id}, {"text", f.text}, {"pmi", f.pmi}, {"datums", f.datums}});
     return out;
   }
 
@@ -258,9 +259,10 @@ void PrintTable(std::ostream& out, const std::vector<nlohmann::json>& rows) {
   std::vector<std::vector<std::string>> cells;
   for (const auto& j : rows) {
     std::ostringstream value;
-    value << j["value"].get<double>();
+    if (!j["value"].is_null()) value << j["value"].get<double>();
     cells.push_back({std::to_string(j["id"].get<int>()), j["kind"].get<std::string>(),
-                     j["name"].get<std::string>(), value.str(), j["text"].get<std::string>(),
+                     j["name"].get<std::string>(), value.str(),
+                     KROStepPmiOneLine(j["pmi"].get<std::string>()),
                      Ranges(j["tags"].get<std::vector<int>>())});
   }
   std::size_t widths[6] = {};
@@ -297,15 +299,18 @@ void PrintSummary(std::ostream& out, const std::string& file, const KROStepImpor
       << kinds[KROStepAnnotation::Kind::Dimension] << ", tolerances "
       << kinds[KROStepAnnotation::Kind::Tolerance] << ", datums "
       << kinds[KROStepAnnotation::Kind::Datum] << ", datum targets "
-      << kinds[KROStepAnnotation::Kind::DatumTarget] << '\n'
+      << kinds[KROStepAnnotation::Kind::DatumTarget] << ", notes "
+      << kinds[KROStepAnnotation::Kind::Note] << '\n'
+      << "  units: PMI " << r.units.pmiName << ", geometry " << r.units.geometryName << '\n'
       << "  reference frames " << model.Count(&KROITPSLightSet::GetRefFrameList) << ", views "
       << model.Count(&KROITPSLightSet::GetViewList) << ", captures "
       << model.Count(&KROITPSLightSet::GetCaptureList) << ", TTRS "
-      << model.Count(&KROITPSLightSet::GetTTRSList) << '\n';
+      << model.Count(&KROITPSLightSet::GetTTRSList) << ", other cameras " << r.cameras.size()
+      << '\n';
   // Where each kind came from: OCCT's document, or the file's own entities.
   std::map<std::string, std::pair<int, int>> origin;
   for (const KROStepAnnotation& a : r.annotations) {
-    const bool whole = a.recovered == "tolerance";
+    const bool whole = !a.recovered.empty() && a.recovered != "magnitude";
     auto& kind = origin[KROStepKindName(a.kind) + std::string("s")];
     ++(whole ? kind.second : kind.first);
     if (a.kind != KROStepAnnotation::Kind::Tolerance) continue;
@@ -321,7 +326,7 @@ void PrintSummary(std::ostream& out, const std::string& file, const KROStepImpor
   for (const KROStepCapture& c : r.captures)
     ++(c.recovered ? origin["saved views"].second : origin["saved views"].first);
   for (const char* kind : {"dimensions", "tolerances", "tolerance magnitudes", "datums",
-                           "datum_targets", "saved views"}) {
+                           "datum_targets", "notes", "saved views"}) {
     const auto [read, recovered] = origin[kind];
     out << "  " << kind << ": " << read << " from OCCT's document, " << recovered
         << " recovered from the file\n";
@@ -411,6 +416,12 @@ int main(int argc, char** argv) {
     j["frames"] = model.Frames();
     j["views"] = model.Views();
     j["captures"] = model.Captures();
+    nlohmann::json cameras = nlohmann::json::array();
+    for (const KROStepCamera& c : r.cameras)
+      cameras.push_back({{"name", c.name}, {"file_entity", c.fileEntity}, {"reason", c.reason}});
+    j["cameras"] = cameras;
+    j["units"] = {{"pmi", {{"name", r.units.pmiName}, {"mm", r.units.pmiMm}}},
+                  {"geometry", {{"name", r.units.geometryName}, {"mm", r.units.geometryMm}}}};
     nlohmann::json faces = nlohmann::json::array();
     for (int tag : r.FaceTags())
       faces.push_back({{"tag", tag}, {"annotations", model.Touching(tag)}});

@@ -44,6 +44,8 @@ enum KROStepTypeCode : unsigned short {
   // datums: super type 2 (32 is the reference frame's own)
   KROStepTypeDatumFeature = 5,
   KROStepTypeDatumTarget = 6,
+  // notes: super type 4
+  KROStepTypeNote = 12, ///< a callout with no semantic PMI: a note, a flag, a text
   // geometric tolerances: super type 3
   KROStepTypeForm = 22,        ///< straightness, flatness, circularity, cylindricity
   KROStepTypeOrientation = 23, ///< angularity, parallelism, perpendicularity
@@ -75,11 +77,17 @@ struct KROStepPart {
 /// One annotation of the model and where it came from.
 struct KROStepAnnotation {
   /// What the annotation is (`KROStepKindName` names it).
-  enum class Kind { Dimension, Tolerance, Datum, DatumTarget };
+  enum class Kind { Dimension, Tolerance, Datum, DatumTarget, Note };
   int id = 0;                      ///< the broker's annotation id, from 1 (kind 1)
   Kind kind = Kind::Dimension;     ///< what the annotation is
   std::vector<std::string> labels; ///< OCCT label entries (a datum feature may gather several)
   std::vector<int> tags;           ///< faces and edges of every shape it applies to, ascending
+  /// Its PMI as the drawing writes it (the notation of NIST's expected PMI, in the file's PMI
+  /// unit; lines joined by '\n'); also the annotation's attributes text in the model.
+  std::string pmi;
+  /// False for a dimension the file gives no value (and for notes): the model's value is then
+  /// 0 and means nothing. Values are in millimetres, angles in degrees.
+  bool hasValue = true;
   /// Empty when OCCT's document held it whole. Else what the importer took from the file's own
   /// entities because OCCT's document lacked it: "tolerance" (the whole annotation; `labels` is
   /// then empty) or "magnitude" (its value).
@@ -102,7 +110,26 @@ struct KROStepCapture {
 struct KROStepFrame {
   int id = 0;              ///< the broker's reference-frame id, from 1 (kind 4)
   std::string text;        ///< its attributes text: its datums' texts joined by '|'
+  std::string pmi;         ///< its compartments as the drawing writes them: "A | B Ⓜ | C"
   std::vector<int> datums; ///< annotation ids of its datum features, in order
+};
+
+/// A camera model of the file that is not a capture, and why.
+struct KROStepCamera {
+  std::string name; ///< the camera model's name
+  int fileEntity = 0; ///< its entity id (`#n`)
+  /// "shows no PMI" (its draughting model presents none, e.g. a standard orientation), or
+  /// "repeats saved view NAME" (the same name and camera as an earlier capture).
+  std::string reason;
+};
+
+/// The units of the file: lengths of its PMI texts are in `pmi`, its geometry in `geometry`.
+/// Every number of the model (values, deviations, coordinates) is in millimetres whatever these.
+struct KROStepUnits {
+  std::string pmiName = "millimetre";      ///< e.g. "inch"
+  double pmiMm = 1;                        ///< millimetres in one PMI unit (25.4 for inches)
+  std::string geometryName = "millimetre"; ///< the unit of the file's shapes
+  double geometryMm = 1;                   ///< millimetres in one geometry unit
 };
 
 /// The drawable geometry of one face or edge tag, in model coordinates, as OCCT discretised it.
@@ -145,7 +172,9 @@ struct KRO_STEP_API KROStepImportResult {
   std::vector<KROStepTag> tags;               ///< ordered by tag: tags[i].tag == i + 1
   std::vector<KROStepAnnotation> annotations; ///< ordered by id
   std::vector<KROStepFrame> frames;           ///< ordered by id
-  std::vector<KROStepCapture> captures;       ///< ordered by index
+  std::vector<KROStepCapture> captures;       ///< ordered by index: the file's saved views
+  std::vector<KROStepCamera> cameras;         ///< the file's other camera models
+  KROStepUnits units;                         ///< the file's units
   KROStepGeometry geometry;                   ///< the parts, for drawing
   double readSeconds = 0;                     ///< OCCT read and transfer
   double buildSeconds = 0;                    ///< walk of OCCT's document and the light-model build
@@ -189,5 +218,8 @@ KRO_STEP_API KROStepImportResult KROStepImportFile(const std::string& path);
 /// UTF-16 text (the kernel's texts) as UTF-8; a lone surrogate becomes U+FFFD.
 KRO_STEP_API std::string KROStepUtf8(std::u16string_view text);
 
-/// Names used in texts and JSON: "dimension", "tolerance", "datum", "datum_target".
+/// A `pmi` text on one line, for a table: its lines trimmed and joined by "; ".
+KRO_STEP_API std::string KROStepPmiOneLine(const std::string& pmi);
+
+/// Names used in texts and JSON: "dimension", "tolerance", "datum", "datum_target", "note".
 KRO_STEP_API const char* KROStepKindName(KROStepAnnotation::Kind kind);

@@ -87,6 +87,8 @@ public:
     broker_ = result_.set.As<KROITPSIdBroker>();
     if (!broker_) return false;
     result_.parts = pmi_.parts;
+    result_.cameras = pmi_.cameras;
+    result_.units = pmi_.units;
     result_.tags = pmi_.tags;
     BuildTTRS();
     BuildAnnotations();
@@ -140,10 +142,12 @@ private:
         uuid += std::to_string(o.fileEntity);
       }
       light->SetUUId(Utf16(uuid).c_str());
-      tps->SetValue(o.value);
+      if (o.hasValue) tps->SetValue(o.value);
       tps->SetAttributes(Utf16(o.text).c_str());
       KROStepAnnotation a;
       a.kind = o.kind;
+      a.pmi = o.text;
+      a.hasValue = o.hasValue;
       a.labels = o.labels;
       a.recovered = o.recovered;
       a.recoveryReason = o.recoveryReason;
@@ -185,6 +189,10 @@ private:
         frame->SetAttributes(Utf16(key).c_str());
         KROStepFrame f;
         f.text = key;
+        f.pmi = tol.framePmi;
+        if (f.pmi.empty())
+          for (const KROStepDatumRef& d : tol.datums)
+            f.pmi += (f.pmi.empty() ? "" : " | ") + d.text;
         for (const KROStepDatumRef& d : tol.datums) {
           KROBaseUnknown* datum = annotations_[static_cast<std::size_t>(d.feature)];
           if (!datum) continue;
@@ -330,6 +338,8 @@ const char* KROStepKindName(KROStepAnnotation::Kind kind) {
     return "datum";
   case KROStepAnnotation::Kind::DatumTarget:
     return "datum_target";
+  case KROStepAnnotation::Kind::Note:
+    return "note";
   }
   return "dimension";
 }

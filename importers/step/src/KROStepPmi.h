@@ -4,6 +4,7 @@
 /// Keeping the two apart means the builder never sees OCCT and the reader never sees the kernel.
 #pragma once
 
+#include "KROStepFacts.h"
 #include "KROStepImport.h"
 
 #include <array>
@@ -11,8 +12,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-using KROStepVec = std::array<double, 3>;
 
 /// An annotation plane: origin, normal and the in-plane x direction (y = normal × x).
 struct KROStepPlane {
@@ -40,18 +39,20 @@ struct KROStepObject {
   std::uint16_t type = 0;
   std::string name; ///< UTF-8
   std::string text; ///< UTF-8, readable, with no ':'
-  double value = 0;
+  double value = 0;     ///< millimetres (degrees for angles)
+  bool hasValue = true; ///< false when the file gives it none
   std::vector<std::string> labels; ///< the first one is the object's reference back to the file
   std::vector<int> shapes;         ///< indexes into shapes, distinct, in first-seen order
   std::optional<KROStepPlane> plane;
   std::vector<KROStepDatumRef> datums; ///< tolerances only: the datum system, ordered
+  std::string framePmi;                ///< tolerances only: the datum system's drawing text
   /// The presentation's curves (its graphic PMI), as polylines.
   std::vector<std::vector<KROStepVec>> graphic;
   // Datum features only: what makes two datum labels one feature.
   std::string datumLetter;
   int targetNumber = 0;
   // What came from the file's own entities rather than OCCT's document.
-  std::string recovered;      ///< "" (read by OCCT), "tolerance" or "magnitude"
+  std::string recovered;      ///< "" (read by OCCT), "magnitude", or the kind read from the file
   std::string recoveryReason; ///< OCCT's reason for leaving it out, or "not transferred"
   int fileEntity = 0;         ///< the file's entity id (#n) when known, else 0
 };
@@ -72,11 +73,6 @@ struct KROStepSavedView {
   int fileEntity = 0; ///< the camera model's file id when recovered
 };
 
-inline constexpr int KROStepCameraParallel = 0;
-inline constexpr int KROStepCameraCentral = 1;
-inline constexpr int KROStepClipFront = 1;
-inline constexpr int KROStepClipBack = 2;
-inline constexpr int KROStepClipSides = 4;
 
 struct KROStepPmi {
   std::vector<KROStepPart> parts;
@@ -84,6 +80,8 @@ struct KROStepPmi {
   std::vector<KROStepShape> shapes;
   std::vector<KROStepObject> objects; ///< dimensions, then tolerances, then datum features
   std::vector<KROStepSavedView> views;
+  std::vector<KROStepCamera> cameras; ///< camera models that are not saved views
+  KROStepUnits units;
   double partSize = 1; ///< diagonal of the bounding box of every part, for plane comparison
   KROStepVec center{}; ///< centre of that bounding box
   KROStepGeometry geometry;

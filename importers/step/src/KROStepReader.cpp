@@ -6,7 +6,8 @@
 #include "KROStepGeometry.h"
 #include "KROStepImport.h"
 #include "KROStepPmi.h"
-#include "KROStepRecovery.h"
+#include "KROStepFactReader.h"
+#include "KROStepMatch.h"
 #include "KROStepTexts.h"
 
 #include <BRepBndLib.hxx>
@@ -18,6 +19,11 @@
 #include <Message_Messenger.hxx>
 #include <Message_Printer.hxx>
 #include <STEPCAFControl_Reader.hxx>
+#include <Standard_Version.hxx>
+#include <StepData_StepModel.hxx>
+#include <StepRepr_ShapeAspect.hxx>
+#include <StepRepr_ShapeAspectRelationship.hxx>
+#include <StepShape_DimensionalLocation.hxx>
 #include <Standard_Failure.hxx>
 #include <TDF_Label.hxx>
 #include <TDF_LabelSequence.hxx>
@@ -150,6 +156,61 @@ struct PartMaps {
   int firstEdgeTag = 0;
 };
 
+/// The parts of a document in tag order: top-level simple shapes in the shape tool's order, each
+/// with its faces then its edges. Tags count from 1 across the parts in that order.
+std::vector<PartMaps> MapParts(const Handle(XCAFDoc_ShapeTool) & shapes) {
+  std::vector<PartMaps> parts;
+  TDF_LabelSequence labels;
+  shapes->GetShapes(labels);
+  int next = 1;
+  for (const TDF_Label& label : labels) {
+    if (shapes->IsAssembly(label)) continue;
+    TopoDS_Shape shape = shapes->GetShape(label);
+    if (shape.IsNull()) continue;
+    PartMaps maps;
+    maps.label = label;
+    TopExp::MapShapes(shape, TopAbs_FACE, maps.faces);
+    TopExp::MapShapes(shape, TopAbs_EDGE, maps.edges);
+    maps.firstFaceTag = next;
+    next += maps.faces.Extent();
+    maps.firstEdgeTag = next;
+    next += maps.edges.Extent();
+    parts.push_back(std::move(maps));
+  }
+  return parts;
+}
+
+/// (part, tag) of a face or edge by its underlying shape, whatever its location (the file's
+/// transfer and the document may place the same face differently).
+class KROStepTagIndex {
+public:
+  explicit KROStepTagIndex(const std::vector<PartMaps>& parts) {
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+      const PartMaps& m = parts[p];
+      for (int i = 1; i <= m.faces.Extent(); ++i)
+        byShape_.emplace(m.faces(i).TShape().get(),
+                         std::make_pair(static_cast<int>(p), m.firstFaceTag + i - 1));
+      for (int i = 1; i <= m.edges.Extent(); ++i)
+        byShape_.emplace(m.edges(i).TShape().get(),
+                         std::make_pair(static_cast<int>(p), m.firstEdgeTag + i - 1));
+      faceRanges_.emplace_back(m.firstFaceTag, m.firstFaceTag + m.faces.Extent());
+    }
+  }
+  std::pair<int, int> operator()(const TopoDS_Shape& s) const {
+    auto it = s.IsNull() ? byShape_.end() : byShape_.find(s.TShape().get());
+    return it == byShape_.end() ? std::make_pair(-1, 0) : it->second;
+  }
+  bool IsFace(int tag) const {
+    for (const auto& [first, end] : faceRanges_)
+      if (tag >= first && tag < end) return true;
+    return false;
+  }
+
+private:
+  std::unordered_map<const TopoDS_TShape*, std::pair<int, int>> byShape_;
+  std::vector<std::pair<int, int>> faceRanges_;
+};
+
 /// Walks one XCAF document into plain PMI.
 class KROStepWalker {
 public:
@@ -167,51 +228,23 @@ public:
     WalkSavedViews();
   }
 
-  /// (part, tag) of a face or edge of a part by its underlying shape, whatever its location
-  /// (the file's transfer and the document may place the same face differently).
-  std::pair<int, int> TagOfShape(const TopoDS_Shape& s) {
-    if (byShape_.empty()) {
-      for (std::size_t p = 0; p < parts_.size(); ++p) {
-        const PartMaps& m = parts_[p];
-        for (int i = 1; i <= m.faces.Extent(); ++i)
-          byShape_.emplace(m.faces(i).TShape().get(),
-                           std::make_pair(static_cast<int>(p), m.firstFaceTag + i - 1));
-        for (int i = 1; i <= m.edges.Extent(); ++i)
-          byShape_.emplace(m.edges(i).TShape().get(),
-                           std::make_pair(static_cast<int>(p), m.firstEdgeTag + i - 1));
-      }
-    }
-    auto it = s.IsNull() ? byShape_.end() : byShape_.find(s.TShape().get());
-    return it == byShape_.end() ? std::make_pair(-1, 0) : it->second;
-  }
-
 private:
   // Tags: faces then edges of each part, parts in the order of the shape tool's top-level labels.
   void WalkParts() {
-    TDF_LabelSequence labels;
-    shapes_->GetShapes(labels);
     Bnd_Box box;
-    int next = 1;
-    for (const TDF_Label& label : labels) {
-      if (shapes_->IsAssembly(label)) continue;
+    for (PartMaps& maps : MapParts(shapes_)) {
+      const TDF_Label label = maps.label;
       TopoDS_Shape shape = shapes_->GetShape(label);
-      if (shape.IsNull()) continue;
-      PartMaps maps;
-      maps.label = label;
-      TopExp::MapShapes(shape, TopAbs_FACE, maps.faces);
-      TopExp::MapShapes(shape, TopAbs_EDGE, maps.edges);
       KROStepPart part;
       part.name = LabelName(label);
       part.label = Entry(label);
       part.faceCount = maps.faces.Extent();
       part.edgeCount = maps.edges.Extent();
       const int partIndex = static_cast<int>(pmi_.parts.size());
-      maps.firstFaceTag = next;
       for (int i = 1; i <= maps.faces.Extent(); ++i)
-        AddTag(partIndex, KROStepTag::Kind::Face, i, label, maps.faces(i), next++);
-      maps.firstEdgeTag = next;
+        AddTag(partIndex, KROStepTag::Kind::Face, i, label, maps.faces(i), maps.firstFaceTag + i - 1);
       for (int i = 1; i <= maps.edges.Extent(); ++i)
-        AddTag(partIndex, KROStepTag::Kind::Edge, i, label, maps.edges(i), next++);
+        AddTag(partIndex, KROStepTag::Kind::Edge, i, label, maps.edges(i), maps.firstEdgeTag + i - 1);
       KROStepPartGeometry(shape, maps.faces, maps.edges, maps.firstFaceTag, maps.firstEdgeTag,
                           pmi_.geometry, pmi_.messages);
       BRepBndLib::Add(shape, box);
@@ -509,7 +542,6 @@ private:
   std::map<TDF_Label, int, LabelLess> objectOfLabel_;
   std::vector<std::pair<int, TDF_Label>> tolerances_;
   KROStepVec center_{};
-  std::unordered_map<const TopoDS_TShape*, std::pair<int, int>> byShape_;
 };
 
 /// The file can be read: it exists, is a regular file, is not empty and opens.
@@ -559,6 +591,84 @@ void AddCheckList(const Interface_CheckIterator& checks, std::vector<KROStepMess
   if (entities > kDetailed)
     AddMessage(messages, KROStepMessage::Severity::Warning,
                "OCCT: " + std::to_string(entities - kDetailed) + " more entities with checks");
+}
+
+/// OCCT's transfer follows shape aspect relationships without a bound, so a file whose
+/// relationships make a cycle overflows its stack. Returns the cycle ("#a → #b → #a") found
+/// among the parsed model's relationships, or "" when there is none. Run before transferring.
+std::string FindAspectCycle(const Handle(XSControl_WorkSession) & ws) {
+  Handle(StepData_StepModel) model = Handle(StepData_StepModel)::DownCast(ws->Model());
+  if (model.IsNull()) return {};
+  // Relating aspect → related aspects, by model number.
+  std::map<int, std::vector<int>> next;
+  for (int i = 1; i <= model->NbEntities(); ++i) {
+    auto rel = Handle(StepRepr_ShapeAspectRelationship)::DownCast(model->Value(i));
+    // A dimensional location relates two features it measures between; two of them in opposite
+    // directions are no cycle of composition, and OCCT's transfer does not follow them.
+    if (rel.IsNull() || rel->IsKind(STANDARD_TYPE(StepShape_DimensionalLocation)) ||
+        rel->RelatingShapeAspect().IsNull() || rel->RelatedShapeAspect().IsNull())
+      continue;
+    next[model->Number(rel->RelatingShapeAspect())].push_back(
+        model->Number(rel->RelatedShapeAspect()));
+  }
+  // Depth-first, with an explicit stack: 1 = on the current path, 2 = done.
+  std::map<int, int> state;
+  for (const auto& start : next) {
+    if (state[start.first] != 0) continue;
+    std::vector<std::pair<int, std::size_t>> path{{start.first, 0}};
+    state[start.first] = 1;
+    while (!path.empty()) {
+      auto& [node, edge] = path.back();
+      auto it = next.find(node);
+      if (it == next.end() || edge >= it->second.size()) {
+        state[node] = 2;
+        path.pop_back();
+        continue;
+      }
+      const int to = it->second[edge++];
+      if (state[to] == 1) {
+        std::string cycle;
+        bool on = false;
+        for (const auto& [n, e] : path) {
+          on = on || n == to;
+          if (on) cycle += "#" + std::to_string(model->IdentLabel(model->Value(n))) + " → ";
+        }
+        return cycle + "#" + std::to_string(model->IdentLabel(model->Value(to)));
+      }
+      if (state[to] == 0) {
+        state[to] = 1;
+        path.push_back({to, 0});
+      }
+    }
+  }
+  return {};
+}
+
+/// OCCT 7.6 converts the shapes and semantic values of a file to the document's length unit but
+/// leaves annotation planes, graphic presentations and saved-view points in the file's own;
+/// this brings those of `pmi` (as walked from the document) to the document's unit.
+void ToDocumentUnit(const KROStepFileFacts& facts, KROStepPmi& pmi) {
+#if OCC_VERSION_HEX >= 0x070600 && OCC_VERSION_HEX < 0x070700
+  const double k = facts.units.geometryMm / (facts.documentMm > 0 ? facts.documentMm : 1);
+  if (!facts.read || !(k > 0) || !std::isfinite(k) || k == 1) return;
+  auto scale = [k](KROStepVec& p) {
+    for (double& c : p)
+      c *= k;
+  };
+  for (KROStepObject& o : pmi.objects) {
+    if (o.plane) scale(o.plane->origin);
+    for (std::vector<KROStepVec>& line : o.graphic)
+      for (KROStepVec& p : line)
+        scale(p);
+  }
+  for (KROStepSavedView& v : pmi.views) {
+    scale(v.origin);
+    v.target = KROStepNearestOnLine(v.origin, v.direction, pmi.center);
+  }
+#else
+  (void)facts;
+  (void)pmi;
+#endif
 }
 
 double Seconds(std::chrono::steady_clock::time_point since) {
@@ -612,7 +722,7 @@ std::unique_ptr<KROStepDocument> KROStepDocument::Read(const std::string& path,
           return nullptr;
         }
         AddCheckList(reader.ChangeReader().WS()->ModelCheckList(), messages);
-        const std::string cycle = KROStepFindAspectCycle(reader.ChangeReader().WS());
+        const std::string cycle = FindAspectCycle(reader.ChangeReader().WS());
         if (!cycle.empty()) {
           AddMessage(messages, KROStepMessage::Severity::Error,
                      path + ": shape aspects relate to each other in a cycle (" + cycle +
@@ -627,7 +737,11 @@ std::unique_ptr<KROStepDocument> KROStepDocument::Read(const std::string& path,
         // While the work session still holds the file's model and the transfer's results.
         const auto recoverStart = std::chrono::steady_clock::now();
         try {
-          KROStepReadFileFacts(reader.ChangeReader().WS(), impl->facts);
+          const KROStepTagIndex tags(
+              MapParts(XCAFDoc_DocumentTool::ShapeTool(impl->doc->Main())));
+          KROStepReadFileFacts(
+              reader.ChangeReader().WS(), [&](const TopoDS_Shape& s) { return tags(s); },
+              [&](int tag) { return tags.IsFace(tag); }, impl->facts);
         } catch (const Standard_Failure& f) {
           impl->facts = KROStepFileFacts();
           AddMessage(messages, KROStepMessage::Severity::Warning,
@@ -662,10 +776,9 @@ KROStepImportResult KROStepDocument::Build() const {
       try {
         KROStepWalker walker(impl_->doc, pmi);
         walker.Walk();
-        KROStepToDocumentUnit(impl_->facts, pmi);
+        ToDocumentUnit(impl_->facts, pmi);
         const auto recoverStart = std::chrono::steady_clock::now();
-        KROStepRecover(
-            impl_->facts, [&](const TopoDS_Shape& s) { return walker.TagOfShape(s); }, pmi);
+        KROStepMatchFacts(impl_->facts, pmi);
         result.recoverSeconds = impl_->recoverSeconds + Seconds(recoverStart);
       } catch (const Standard_Failure& f) {
         AddMessage(pmi.messages, KROStepMessage::Severity::Error,

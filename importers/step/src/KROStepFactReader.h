@@ -1,0 +1,26 @@
+// KROStepFactReader.h - reads the semantic PMI a transferred file states (OCCT side).
+#pragma once
+
+#include "KROStepFacts.h"
+
+#include <TopTools_IndexedMapOfShape.hxx>
+#include <TopoDS_Shape.hxx>
+#include <XSControl_WorkSession.hxx>
+
+#include <functional>
+#include <utility>
+
+/// Gives the (part, tag) of a face or edge of the model, or (-1, 0) when it has none.
+using KROStepTagLookup = std::function<std::pair<int, int>(const TopoDS_Shape&)>;
+
+/// Reads the dimensions, tolerances, datum features, datum systems, notes and camera models of
+/// a transferred file from OCCT's STEP model; faces become tags through `tagOf`, and `isFace`
+/// tells a face tag from an edge tag. Must run while `ws` still holds the transfer's results.
+/// Malformed records are skipped with a warning in `facts.messages`. May throw
+/// Standard_Failure; the caller catches it.
+void KROStepReadFileFacts(const Handle(XSControl_WorkSession) & ws, const KROStepTagLookup& tagOf,
+                          const std::function<bool(int)>& isFace, KROStepFileFacts& facts);
+
+/// The faces of `shape` (itself when it is one), or its edges when it has no face: what PMI on
+/// a shape applies to.
+void KROStepFacesOrEdges(const TopoDS_Shape& shape, TopTools_IndexedMapOfShape& pieces);
