@@ -302,8 +302,7 @@ public:
     }
     for (int i = 1; i <= n; ++i) {
       const Transient& e = model_->Value(i);
-      if (e->IsKind(STANDARD_TYPE(StepDimTol_DatumFeature)) ||
-          e->IsKind(STANDARD_TYPE(StepDimTol_DatumTarget)) || IsRecordOf(e, "DATUM_FEATURE"))
+      if (IsDatumFeature(e) || e->IsKind(STANDARD_TYPE(StepDimTol_DatumTarget)))
         ReadDatumFeature(e);
       else if (auto system = Handle(StepDimTol_DatumSystem)::DownCast(e))
         ReadDatumSystem(system);
@@ -326,6 +325,15 @@ public:
 
 private:
   int Id(const Transient& e) const { return e.IsNull() ? 0 : model_->IdentLabel(e); }
+
+  /// A datum feature, also as part of a complex instance (a composite aspect that is one).
+  bool IsDatumFeature(const Transient& e) const {
+    if (e.IsNull()) return false;
+    if (e->IsKind(STANDARD_TYPE(StepDimTol_DatumFeature)) ||
+        std::strstr(e->DynamicType()->Name(), "DatumFeat") != nullptr)
+      return true;
+    return IsRecordOf(e, "DATUM_FEATURE");
+  }
 
   bool IsRecordOf(const Transient& e, const char* type) const {
     if (!e->IsKind(STANDARD_TYPE(StepData_UndefinedEntity))) return false;
@@ -633,13 +641,20 @@ private:
       if (item.IsNull()) continue;
       const std::string name = Lower(Ascii(item->Name()));
       if (auto compound = Handle(StepRepr_CompoundRepresentationItem)::DownCast(item)) {
-        // 'dimensional note' modifiers, or a value range holding the limits.
-        for (int k = 1; k <= compound->NbItemElement(); ++k) {
-          Handle(StepRepr_RepresentationItem) sub = compound->ItemElementValue(k);
+        // 'dimensional note' modifiers, or a value range holding the limits. OCCT reads the
+        // set of items as a typed parameter it cannot type: its report keeps the record.
+        std::vector<Transient> subs;
+        for (int k = 1; !compound->ItemElement().IsNull() && k <= compound->NbItemElement(); ++k)
+          if (!compound->ItemElementValue(k).IsNull()) subs.push_back(compound->ItemElementValue(k));
+        if (subs.empty())
+          subs = ParamEntities(KROStepRecord(model_, item).Part("COMPOUND_REPRESENTATION_ITEM"), 2);
+        if (subs.empty())
+          subs = ParamEntities(KROStepRecord(model_, item).Part("VALUE_RANGE"), 2);
+        for (const Transient& sub : subs) {
           if (auto note = Handle(StepRepr_DescriptiveRepresentationItem)::DownCast(sub))
             d.modifiers.push_back(Lower(Ascii(note->Description())));
-          else if (!sub.IsNull())
-            ReadDimensionItem(sub, Lower(Ascii(sub->Name())), d);
+          else if (auto subItem = Handle(StepRepr_RepresentationItem)::DownCast(sub))
+            ReadDimensionItem(subItem, Lower(Ascii(subItem->Name())), d);
         }
         continue;
       }
@@ -945,7 +960,8 @@ private:
   const char* AllAroundOrOver(const Transient& target) const {
     if (target.IsNull()) return nullptr;
     const std::string name = target->DynamicType()->Name();
-    if (name == "StepShape_AllAroundShapeAspect" || IsRecordOf(target, "ALL_AROUND_SHAPE_ASPECT"))
+    if (name.find("AllAroundShapeAspect") != std::string::npos ||
+        IsRecordOf(target, "ALL_AROUND_SHAPE_ASPECT"))
       return "all around";
     if (target->IsKind(STANDARD_TYPE(StepRepr_ProductDefinitionShape))) return "all over";
     if (auto aspect = Handle(StepRepr_ShapeAspect)::DownCast(target))
@@ -980,10 +996,14 @@ private:
   /// The letter of the datum feature the tolerance is applied to: its toleranced aspect is the
   /// feature itself.
   std::string DatumFeatureLetter(const Transient& target) const {
-    if (target.IsNull() || !(target->IsKind(STANDARD_TYPE(StepDimTol_DatumFeature)) ||
-                             IsRecordOf(target, "DATUM_FEATURE")))
-      return {};
-    return LetterOf(target);
+    if (target.IsNull()) return {};
+    if (IsDatumFeature(target)) return LetterOf(target);
+    // An aspect of its own on exactly the faces of a datum feature is that feature.
+    const std::vector<int> tags = Tags(target);
+    if (tags.empty()) return {};
+    for (const KROStepFileDatumFeature& f : facts_.datumFeatures)
+      if (!f.target && f.tags == tags) return f.letter;
+    return {};
   }
 
   /// The size dimension of the feature the tolerance controls: one applying to its aspect. Of
@@ -1174,20 +1194,29 @@ private:
     return false;
   }
 
-  /// The texts of a 'semantic text' property on `definition`, by the name of the item.
+  /// The descriptive items of a property's representations: (name, text).
+  std::vector<std::pair<std::string, std::string>>
+  PropertyTexts(const Handle(StepRepr_PropertyDefinition) & property) {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (Interface_EntityIterator p = graph_->Sharings(property); p.More(); p.Next()) {
+      auto pdr = Handle(StepRepr_PropertyDefinitionRepresentation)::DownCast(p.Value());
+      if (pdr.IsNull() || pdr->UsedRepresentation().IsNull()) continue;
+      Handle(StepRepr_Representation) rep = pdr->UsedRepresentation();
+      for (int i = 1; !rep->Items().IsNull() && i <= rep->NbItems(); ++i)
+        if (auto d = Handle(StepRepr_DescriptiveRepresentationItem)::DownCast(rep->ItemsValue(i)))
+          out.emplace_back(Ascii(d->Name()), Ascii(d->Description()));
+    }
+    return out;
+  }
+
+  /// The texts of the 'semantic text' properties on `definition`.
   std::vector<std::pair<std::string, std::string>> SemanticTexts(const Transient& definition) {
     std::vector<std::pair<std::string, std::string>> out;
     for (Interface_EntityIterator it = graph_->Sharings(definition); it.More(); it.Next()) {
       auto property = Handle(StepRepr_PropertyDefinition)::DownCast(it.Value());
       if (property.IsNull() || Lower(Ascii(property->Name())) != "semantic text") continue;
-      for (Interface_EntityIterator p = graph_->Sharings(property); p.More(); p.Next()) {
-        auto pdr = Handle(StepRepr_PropertyDefinitionRepresentation)::DownCast(p.Value());
-        if (pdr.IsNull() || pdr->UsedRepresentation().IsNull()) continue;
-        Handle(StepRepr_Representation) rep = pdr->UsedRepresentation();
-        for (int i = 1; !rep->Items().IsNull() && i <= rep->NbItems(); ++i)
-          if (auto d = Handle(StepRepr_DescriptiveRepresentationItem)::DownCast(rep->ItemsValue(i)))
-            out.emplace_back(Ascii(d->Name()), Ascii(d->Description()));
-      }
+      for (auto& t : PropertyTexts(property))
+        out.push_back(std::move(t));
     }
     return out;
   }
@@ -1216,10 +1245,22 @@ private:
       if (auto item = Handle(StepRepr_RepresentationItem)::DownCast(callouts[id]))
         note.name = Ascii(item->Name());
       for (const Transient& d : definitions) {
-        for (const auto& [name, text] : SemanticTexts(d))
-          if (name == note.name) note.text += (note.text.empty() ? "" : " ") + text;
-        for (int tag : Tags(d))
-          note.tags.push_back(tag);
+        Transient on = d;
+        std::vector<std::pair<std::string, std::string>> texts;
+        if (auto property = Handle(StepRepr_PropertyDefinition)::DownCast(d)) {
+          // The association names the 'semantic text' property itself.
+          texts = PropertyTexts(property);
+          on = property->Definition().Value();
+        } else {
+          texts = SemanticTexts(d);
+        }
+        const bool named = std::any_of(texts.begin(), texts.end(),
+                                       [&](const auto& t) { return t.first == note.name; });
+        for (const auto& [name, text] : texts)
+          if (!named || name == note.name) note.text += (note.text.empty() ? "" : " ") + text;
+        if (!on.IsNull())
+          for (int tag : Tags(on))
+            note.tags.push_back(tag);
       }
       std::sort(note.tags.begin(), note.tags.end());
       note.tags.erase(std::unique(note.tags.begin(), note.tags.end()), note.tags.end());

@@ -289,6 +289,15 @@ private:
       KROStepObject& r = read_[i];
       if (r.kind == Kind::Dimension && r.value == 0 &&
           (r.type == KROStepTypeOtherDimension || ReadTags(r).empty())) {
+        // What OCCT made of a callout the file states no dimension for: the file's notes
+        // already stand for every callout with no semantic PMI.
+        if (!facts_.notes.empty()) {
+          pmi_.messages.push_back({KROStepMessage::Severity::Warning,
+                                   "OCCT's label-only object " +
+                                       (r.labels.empty() ? r.name : r.labels.front()) +
+                                       " matches no PMI of the file; left out"});
+          continue;
+        }
         r.kind = Kind::Note;
         r.type = KROStepTypeNote;
         r.hasValue = false;

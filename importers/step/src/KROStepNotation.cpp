@@ -261,14 +261,6 @@ const char* DimensionQualifier(const std::string& key) {
 
 bool IsInch(const KROStepFileUnits& u) { return Key(u.pmiName) == "inch"; }
 
-// An angle's unit after each of its numbers. The facts give the unit only as its size in
-// degrees: degrees and radians are recognised, any other unit is left unwritten.
-std::string AngleUnit(const KROStepFileUnits& u) {
-  if (std::fabs(u.angleDegrees - 1) < 1e-9) return "°";
-  if (std::fabs(u.angleDegrees - 57.29577951308232) < 1e-6) return " rad";
-  return "";
-}
-
 std::string DatumElement(const KROStepFileDatumElement& e) {
   std::string s = Trimmed(e.letter);
   for (const std::string& m : e.modifiers) {
@@ -304,8 +296,9 @@ std::string DatumSystem(const std::vector<KROStepFileCompartment>& compartments)
 }
 
 std::string Dimension(const KROStepFileDimension& d, const KROStepFileUnits& u) {
-  const bool inch = IsInch(u) && !d.angular; // angles keep their leading zero: "0.5°"
-  const std::string unit = d.angular ? AngleUnit(u) : "";
+  // An angle is in degrees, and keeps its leading zero on an inch drawing: "0.5°".
+  const bool inch = IsInch(u) && !d.angular;
+  const std::string unit = d.angular ? "°" : "";
   auto number = [&](double v, int decimals) { return KROStepPmiNumber(v, decimals, inch) + unit; };
 
   const std::string type = Key(d.type);
