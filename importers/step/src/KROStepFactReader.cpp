@@ -294,6 +294,18 @@ public:
     facts_.documentMm = localUnit_;
     ReadGeometryUnit();
     const int n = model_->NbEntities();
+    // Usages OCCT could not type (a set of faces as their item) are not in its graph's sharings:
+    // index them by the aspect they name.
+    for (int i = 1; i <= n; ++i) {
+      const Transient& e = model_->Value(i);
+      if (!e->IsKind(STANDARD_TYPE(StepAP242_ItemIdentifiedRepresentationUsage)) ||
+          !model_->IsReportEntity(i))
+        continue;
+      Transient definition;
+      std::vector<Transient> items = IdentifiedItems(e, definition);
+      if (!definition.IsNull() && !items.empty())
+        untypedUsages_[definition.get()].push_back(std::move(items));
+    }
     for (int i = 1; i <= n; ++i) {
       const Transient& e = model_->Value(i);
       if (e->IsKind(STANDARD_TYPE(StepShape_DimensionalSize)) ||
@@ -489,8 +501,8 @@ private:
     if (!typed.IsNull() && !typed->IdentifiedItem().IsNull()) {
       definition = typed->Definition().Value();
       for (int i = 1; i <= typed->NbIdentifiedItem(); ++i)
-        items.push_back(typed->IdentifiedItemValue(i));
-      return items;
+        if (!typed->IdentifiedItemValue(i).IsNull()) items.push_back(typed->IdentifiedItemValue(i));
+      if (!items.empty()) return items;
     }
     const KROStepRecord record(model_, usage);
     for (const auto& part : record.Parts()) {
@@ -525,6 +537,10 @@ private:
           AddShapesOfRepresentation(sdr->UsedRepresentation(), out);
       return;
     }
+    if (auto it = untypedUsages_.find(aspect.get()); it != untypedUsages_.end())
+      for (const std::vector<Transient>& items : it->second)
+        for (const Transient& item : items)
+          AddShapesOf(item, out);
     for (Interface_EntityIterator it = graph_->Sharings(aspect); it.More(); it.Next()) {
       const Transient& user = it.Value();
       if (user->IsKind(STANDARD_TYPE(StepAP242_ItemIdentifiedRepresentationUsage)) ||
@@ -1279,6 +1295,7 @@ private:
   bool pmiUnitSeen_ = false;
   bool linksRead_ = false;
   std::vector<Handle(StepAP242_DraughtingModelItemAssociation)> links_;
+  std::map<const Standard_Transient*, std::vector<std::vector<Transient>>> untypedUsages_;
   std::map<int, int> dimensionOfEntity_;
   std::map<int, int> toleranceOfEntity_;
   std::map<int, int> systemOfEntity_;
