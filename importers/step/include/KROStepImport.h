@@ -116,7 +116,7 @@ struct KROStepFrame {
 
 /// A camera model of the file that is not a capture, and why.
 struct KROStepCamera {
-  std::string name; ///< the camera model's name
+  std::string name;   ///< the camera model's name
   int fileEntity = 0; ///< its entity id (`#n`)
   /// "shows no PMI" (its draughting model presents none, e.g. a standard orientation), or
   /// "repeats saved view NAME" (the same name and camera as an earlier capture).

@@ -102,8 +102,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <functional>
+#include <map>
 #include <set>
 
 namespace {
@@ -252,11 +252,11 @@ const char* ToleranceModifierWords(StepDimTol_GeometricToleranceModifier m) {
 
 int KindOfType(StepDimTol_GeometricToleranceType t) {
   static const char* const entities[] = {
-      "ANGULARITY_TOLERANCE",      "CIRCULAR_RUNOUT_TOLERANCE",  "COAXIALITY_TOLERANCE",
-      "CONCENTRICITY_TOLERANCE",   "CYLINDRICITY_TOLERANCE",     "FLATNESS_TOLERANCE",
-      "LINE_PROFILE_TOLERANCE",    "PARALLELISM_TOLERANCE",      "PERPENDICULARITY_TOLERANCE",
-      "POSITION_TOLERANCE",        "ROUNDNESS_TOLERANCE",        "STRAIGHTNESS_TOLERANCE",
-      "SURFACE_PROFILE_TOLERANCE", "SYMMETRY_TOLERANCE",         "TOTAL_RUNOUT_TOLERANCE"};
+      "ANGULARITY_TOLERANCE",      "CIRCULAR_RUNOUT_TOLERANCE", "COAXIALITY_TOLERANCE",
+      "CONCENTRICITY_TOLERANCE",   "CYLINDRICITY_TOLERANCE",    "FLATNESS_TOLERANCE",
+      "LINE_PROFILE_TOLERANCE",    "PARALLELISM_TOLERANCE",     "PERPENDICULARITY_TOLERANCE",
+      "POSITION_TOLERANCE",        "ROUNDNESS_TOLERANCE",       "STRAIGHTNESS_TOLERANCE",
+      "SURFACE_PROFILE_TOLERANCE", "SYMMETRY_TOLERANCE",        "TOTAL_RUNOUT_TOLERANCE"};
   const int i = static_cast<int>(t);
   return i >= 0 && i < 15 ? KROStepToleranceKindOf(entities[i]) : -1;
 }
@@ -374,7 +374,7 @@ private:
 
   static std::string UnitName(double mm) {
     const std::pair<double, const char*> names[] = {
-        {1, "millimetre"}, {25.4, "inch"},  {10, "centimetre"}, {1000, "metre"},
+        {1, "millimetre"}, {25.4, "inch"},        {10, "centimetre"}, {1000, "metre"},
         {304.8, "foot"},   {0.001, "micrometre"}, {1e6, "kilometre"}};
     for (const auto& [k, name] : names)
       if (std::fabs(mm - k) <= 1e-9 * k) return name;
@@ -507,8 +507,7 @@ private:
     const KROStepRecord record(model_, usage);
     for (const auto& part : record.Parts()) {
       const std::string type = part->StepType();
-      if (type != "ITEM_IDENTIFIED_REPRESENTATION_USAGE" &&
-          type != "GEOMETRIC_ITEM_SPECIFIC_USAGE")
+      if (type != "ITEM_IDENTIFIED_REPRESENTATION_USAGE" && type != "GEOMETRIC_ITEM_SPECIFIC_USAGE")
         continue;
       definition = ParamEntity(part, 3);
       items = ParamEntities(part, 5);
@@ -601,8 +600,8 @@ private:
       d.location = true;
       d.type = Lower(Ascii(loc->Name()));
       d.name = Ascii(loc->Description());
-      for (const Transient& a : {Transient(loc->RelatingShapeAspect()),
-                                 Transient(loc->RelatedShapeAspect())})
+      for (const Transient& a :
+           {Transient(loc->RelatingShapeAspect()), Transient(loc->RelatedShapeAspect())})
         if (!a.IsNull()) d.aspects.push_back(Id(a));
     }
     d.angular = e->DynamicType()->Name() == std::string("StepShape_AngularSize") ||
@@ -661,11 +660,11 @@ private:
         // set of items as a typed parameter it cannot type: its report keeps the record.
         std::vector<Transient> subs;
         for (int k = 1; !compound->ItemElement().IsNull() && k <= compound->NbItemElement(); ++k)
-          if (!compound->ItemElementValue(k).IsNull()) subs.push_back(compound->ItemElementValue(k));
+          if (!compound->ItemElementValue(k).IsNull())
+            subs.push_back(compound->ItemElementValue(k));
         if (subs.empty())
           subs = ParamEntities(KROStepRecord(model_, item).Part("COMPOUND_REPRESENTATION_ITEM"), 2);
-        if (subs.empty())
-          subs = ParamEntities(KROStepRecord(model_, item).Part("VALUE_RANGE"), 2);
+        if (subs.empty()) subs = ParamEntities(KROStepRecord(model_, item).Part("VALUE_RANGE"), 2);
         for (const Transient& sub : subs) {
           if (auto note = Handle(StepRepr_DescriptiveRepresentationItem)::DownCast(sub))
             d.modifiers.push_back(Lower(Ascii(note->Description())));
@@ -846,7 +845,8 @@ private:
         withDatums = c->GetGeometricToleranceWithDatumReference();
         t.kind = KindOfType(c->GetToleranceType());
         if (auto u = Handle(StepDimTol_GeoTolAndGeoTolWthDatRefAndUneqDisGeoTol)::DownCast(e))
-          if (auto d = u->GetUnequallyDisposedGeometricTolerance()) t.unequal = Value(d->Displacement());
+          if (auto d = u->GetUnequallyDisposedGeometricTolerance())
+            t.unequal = Value(d->Displacement());
       } else if (auto c = Handle(StepDimTol_GeoTolAndGeoTolWthDatRefAndGeoTolWthMod)::DownCast(e)) {
         withDatums = c->GetGeometricToleranceWithDatumReference();
         withModifiers = c->GetGeometricToleranceWithModifiers();
@@ -1053,8 +1053,8 @@ private:
       for (std::size_t i = 0; i < facts_.dimensions.size(); ++i) {
         const KROStepFileDimension& d = facts_.dimensions[i];
         if (d.location || d.aspects.empty() || d.aspects.front() != t.aspects.front()) continue;
-        const bool st = std::find(d.modifiers.begin(), d.modifiers.end(), "statistical") !=
-                        d.modifiers.end();
+        const bool st =
+            std::find(d.modifiers.begin(), d.modifiers.end(), "statistical") != d.modifiers.end();
         if (st == statistical) {
           t.dimension = static_cast<int>(i);
           break;
@@ -1164,7 +1164,8 @@ private:
     if (!linksRead_) {
       linksRead_ = true;
       for (int i = 1; i <= model_->NbEntities(); ++i)
-        if (auto link = Handle(StepAP242_DraughtingModelItemAssociation)::DownCast(model_->Value(i)))
+        if (auto link =
+                Handle(StepAP242_DraughtingModelItemAssociation)::DownCast(model_->Value(i)))
           links_.push_back(link);
     }
     return links_;

@@ -114,10 +114,10 @@ struct KROStepFileTolerance {
   /// "least material requirement", "free state", "tangent plane", "statistical tolerance",
   /// "common zone", "all around", "all over", …
   std::vector<std::string> modifiers;
-  std::optional<double> projectedLength; ///< a projected zone's length, when stated
-  bool projected = false;                ///< a projected zone, with or without a length
-  std::optional<double> unequal;         ///< unequally disposed: the displacement
-  std::optional<double> unitLength;      ///< the unit basis: a length, or an area's size
+  std::optional<double> projectedLength;  ///< a projected zone's length, when stated
+  bool projected = false;                 ///< a projected zone, with or without a length
+  std::optional<double> unequal;          ///< unequally disposed: the displacement
+  std::optional<double> unitLength;       ///< the unit basis: a length, or an area's size
   std::optional<double> unitSecondLength; ///< a rectangular area's second side
   std::string unitArea;                   ///< "" (a length), "circular", "square", "rectangular"
   std::optional<double> maxValue;         ///< the maximum tolerance, when it has one
@@ -125,11 +125,11 @@ struct KROStepFileTolerance {
   int datumSystem = 0;                        ///< the datum system's file id, else 0
   bool lowerSegment = false; ///< the lower segment of a composite feature control frame
   int upperSegment = 0;      ///< its upper segment's file id, when it is a lower one
-  int dimension = -1;         ///< index into facts.dimensions: the controlled size dimension
-  std::string datumFeature;   ///< letter of the datum feature it is applied to, else empty
-  std::string problem;        ///< OCCT's check on the entity, if any
-  std::vector<int> aspects;   ///< file ids of the shape aspects it applies to
-  std::vector<int> tags;      ///< the faces and edges it applies to, ascending
+  int dimension = -1;        ///< index into facts.dimensions: the controlled size dimension
+  std::string datumFeature;  ///< letter of the datum feature it is applied to, else empty
+  std::string problem;       ///< OCCT's check on the entity, if any
+  std::vector<int> aspects;  ///< file ids of the shape aspects it applies to
+  std::vector<int> tags;     ///< the faces and edges it applies to, ascending
 };
 
 /// A datum feature or datum target as the file states it.

@@ -126,16 +126,17 @@ private:
     o.fileEntity = d.entity;
     o.text = KROStepDimensionPmi(d, facts_.units);
     const std::optional<double> nominal =
-        d.nominal ? d.nominal : (d.upperLimit && d.lowerLimit
-                                     ? std::optional<double>((*d.upperLimit + *d.lowerLimit) / 2)
-                                     : std::nullopt);
+        d.nominal ? d.nominal
+                  : (d.upperLimit && d.lowerLimit
+                         ? std::optional<double>((*d.upperLimit + *d.lowerLimit) / 2)
+                         : std::nullopt);
     o.hasValue = nominal.has_value();
     if (nominal)
       o.value = d.angular ? *nominal : KROStepLengthMm(*nominal, facts_.units);
     else
-      pmi_.messages.push_back({KROStepMessage::Severity::Warning,
-                               "dimension #" + std::to_string(d.entity) +
-                                   " has no value in the file"});
+      pmi_.messages.push_back(
+          {KROStepMessage::Severity::Warning,
+           "dimension #" + std::to_string(d.entity) + " has no value in the file"});
     const double inDocument = nominal ? *nominal * (d.angular ? 1 : toMm_) : 0;
     auto sameValue = [&](const KROStepObject& r) {
       if (!nominal) return r.value == 0;
@@ -144,9 +145,10 @@ private:
     int match = -1;
     if (!d.tags.empty()) {
       match = FindExact(Kind::Dimension, d.tags, sameValue);
-      if (match < 0) match = FindExact(Kind::Dimension, d.tags, [](const KROStepObject& r) {
-        return r.type != KROStepTypeOtherDimension;
-      });
+      if (match < 0)
+        match = FindExact(Kind::Dimension, d.tags, [](const KROStepObject& r) {
+          return r.type != KROStepTypeOtherDimension;
+        });
     } else {
       match = Find(Kind::Dimension, d.tags, [&](const KROStepObject& r) {
         return r.type != KROStepTypeOtherDimension && sameValue(r);
@@ -213,7 +215,7 @@ private:
     o.type = t.kind >= 0 ? KROStepToleranceKinds[static_cast<std::size_t>(t.kind)].type
                          : KROStepTypeUnknownTolerance;
     o.name = NoColons(t.name.empty() || t.name.rfind("DGT:", 0) == 0 ? std::string("tolerance")
-                                                                       : t.name);
+                                                                     : t.name);
     o.fileEntity = t.entity;
     o.hasValue = t.value.has_value();
     o.value = t.value ? KROStepLengthMm(*t.value, facts_.units) : 0;
@@ -238,6 +240,10 @@ private:
     }
     Join(o, match, t.tags, t.entity);
     MarkRecovered(o, match, "tolerance", t.problem);
+    if (match < 0 && t.tags.empty())
+      pmi_.messages.push_back(
+          {KROStepMessage::Severity::Warning,
+           "tolerance #" + std::to_string(t.entity) + " touches no face or edge of a part"});
     // Its datum system: each compartment names the datum feature of its (first) letter.
     o.framePmi = KROStepDatumSystemPmi(t.datums);
     for (const KROStepFileCompartment& c : t.datums) {
@@ -245,10 +251,11 @@ private:
       const std::string text = KROStepDatumSystemPmi({c});
       auto it = featureOfKey_.find(c.members.front().letter);
       if (it == featureOfKey_.end()) {
-        pmi_.messages.push_back({KROStepMessage::Severity::Warning,
-                                 "tolerance #" + std::to_string(t.entity) + " names datum " +
-                                     c.members.front().letter + ", which the file does not "
-                                                                "place on a feature"});
+        pmi_.messages.push_back(
+            {KROStepMessage::Severity::Warning, "tolerance #" + std::to_string(t.entity) +
+                                                    " names datum " + c.members.front().letter +
+                                                    ", which the file does not "
+                                                    "place on a feature"});
         continue;
       }
       o.datums.push_back({it->second, NoColons(text)});
@@ -281,8 +288,8 @@ private:
   }
 
   /// OCCT objects no fact matched. A dimension of no value on no face is a label-only object
-  /// OCCT made of a callout: its graphic goes to the note of the same faces, else it becomes a
-  /// note itself. Anything else stays as OCCT read it.
+  /// OCCT made of a callout's text: the file's own notes and dimensions stand for every callout,
+  /// so it is left out. Anything else stays as OCCT read it.
   void KeepUnmatched() {
     for (std::size_t i = 0; i < read_.size(); ++i) {
       if (taken_[i]) continue;
@@ -291,7 +298,7 @@ private:
           (r.type == KROStepTypeOtherDimension || ReadTags(r).empty())) {
         // What OCCT made of a callout the file states no dimension for: the file's notes
         // already stand for every callout with no semantic PMI.
-        if (!facts_.notes.empty()) {
+        if (facts_.read) {
           pmi_.messages.push_back({KROStepMessage::Severity::Warning,
                                    "OCCT's label-only object " +
                                        (r.labels.empty() ? r.name : r.labels.front()) +
@@ -336,10 +343,11 @@ private:
         continue;
       }
       const double tolerance = 1e-6 * std::max(1.0, pmi_.partSize);
-      auto same = std::find_if(pmi_.views.begin(), pmi_.views.end(), [&](const KROStepSavedView& v) {
-        return v.name == c.name && SameVec(v.origin, c.origin, tolerance) &&
-               SameVec(v.direction, c.direction, 1e-9) && SameVec(v.zenith, c.zenith, 1e-9);
-      });
+      auto same =
+          std::find_if(pmi_.views.begin(), pmi_.views.end(), [&](const KROStepSavedView& v) {
+            return v.name == c.name && SameVec(v.origin, c.origin, tolerance) &&
+                   SameVec(v.direction, c.direction, 1e-9) && SameVec(v.zenith, c.zenith, 1e-9);
+          });
       if (same != pmi_.views.end()) {
         pmi_.cameras.push_back({c.name, c.entity, "repeats saved view " + same->name});
         continue;

@@ -8,7 +8,7 @@
 ///   std::string row = KROStepPmiOneLine(KROStepTolerancePmi(facts.tolerances[0], facts));
 /// \endcode
 /// Texts never hold ':' (the kernel reads annotation ids between colons), whatever the file's
-/// strings hold. Nothing throws and nothing is printed; a text is empty only when memory ran out.
+/// strings hold. Nothing throws and nothing is printed: were memory to run out, a text is empty.
 #pragma once
 
 #include "KROStepFacts.h"

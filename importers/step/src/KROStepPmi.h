@@ -37,10 +37,10 @@ struct KROStepDatumRef {
 struct KROStepObject {
   KROStepAnnotation::Kind kind = KROStepAnnotation::Kind::Dimension;
   std::uint16_t type = 0;
-  std::string name; ///< UTF-8
-  std::string text; ///< UTF-8, readable, with no ':'
-  double value = 0;     ///< millimetres (degrees for angles)
-  bool hasValue = true; ///< false when the file gives it none
+  std::string name;                ///< UTF-8
+  std::string text;                ///< UTF-8, readable, with no ':'
+  double value = 0;                ///< millimetres (degrees for angles)
+  bool hasValue = true;            ///< false when the file gives it none
   std::vector<std::string> labels; ///< the first one is the object's reference back to the file
   std::vector<int> shapes;         ///< indexes into shapes, distinct, in first-seen order
   std::optional<KROStepPlane> plane;
@@ -72,7 +72,6 @@ struct KROStepSavedView {
   std::string recoveryReason;
   int fileEntity = 0; ///< the camera model's file id when recovered
 };
-
 
 struct KROStepPmi {
   std::vector<KROStepPart> parts;

@@ -3,11 +3,11 @@
 /// Everything that touches OCCT runs inside KROStepOcctScope: it takes the process-wide import
 /// lock, routes OCCT's messenger into the import's messages and restores it afterwards. Every
 /// OCCT call is made inside a try block that turns Standard_Failure into an error message.
+#include "KROStepFactReader.h"
 #include "KROStepGeometry.h"
 #include "KROStepImport.h"
-#include "KROStepPmi.h"
-#include "KROStepFactReader.h"
 #include "KROStepMatch.h"
+#include "KROStepPmi.h"
 #include "KROStepTexts.h"
 
 #include <BRepBndLib.hxx>
@@ -19,12 +19,12 @@
 #include <Message_Messenger.hxx>
 #include <Message_Printer.hxx>
 #include <STEPCAFControl_Reader.hxx>
+#include <Standard_Failure.hxx>
 #include <Standard_Version.hxx>
 #include <StepData_StepModel.hxx>
 #include <StepRepr_ShapeAspect.hxx>
 #include <StepRepr_ShapeAspectRelationship.hxx>
 #include <StepShape_DimensionalLocation.hxx>
-#include <Standard_Failure.hxx>
 #include <TDF_Label.hxx>
 #include <TDF_LabelSequence.hxx>
 #include <TDF_Tool.hxx>
@@ -242,9 +242,11 @@ private:
       part.edgeCount = maps.edges.Extent();
       const int partIndex = static_cast<int>(pmi_.parts.size());
       for (int i = 1; i <= maps.faces.Extent(); ++i)
-        AddTag(partIndex, KROStepTag::Kind::Face, i, label, maps.faces(i), maps.firstFaceTag + i - 1);
+        AddTag(partIndex, KROStepTag::Kind::Face, i, label, maps.faces(i),
+               maps.firstFaceTag + i - 1);
       for (int i = 1; i <= maps.edges.Extent(); ++i)
-        AddTag(partIndex, KROStepTag::Kind::Edge, i, label, maps.edges(i), maps.firstEdgeTag + i - 1);
+        AddTag(partIndex, KROStepTag::Kind::Edge, i, label, maps.edges(i),
+               maps.firstEdgeTag + i - 1);
       KROStepPartGeometry(shape, maps.faces, maps.edges, maps.firstFaceTag, maps.firstEdgeTag,
                           pmi_.geometry, pmi_.messages);
       BRepBndLib::Add(shape, box);
@@ -737,8 +739,7 @@ std::unique_ptr<KROStepDocument> KROStepDocument::Read(const std::string& path,
         // While the work session still holds the file's model and the transfer's results.
         const auto recoverStart = std::chrono::steady_clock::now();
         try {
-          const KROStepTagIndex tags(
-              MapParts(XCAFDoc_DocumentTool::ShapeTool(impl->doc->Main())));
+          const KROStepTagIndex tags(MapParts(XCAFDoc_DocumentTool::ShapeTool(impl->doc->Main())));
           KROStepReadFileFacts(
               reader.ChangeReader().WS(), [&](const TopoDS_Shape& s) { return tags(s); },
               [&](int tag) { return tags.IsFace(tag); }, impl->facts);
