@@ -94,8 +94,9 @@ TEST(KROPmiCommand, JsonFacesAgreeWithAnnotationTags) {
   ASSERT_EQ(run.status, 0) << run.err;
   nlohmann::json j = nlohmann::json::parse(KROStepSlurp(out));
   fs::remove(out);
-  // The file's 10 dimensions, 8 datum features and 7 tolerances (one OCCT does not transfer).
-  ASSERT_EQ(j["annotations"].size(), 25u);
+  // The file's 10 dimensions, 8 datum features and 7 tolerances (one OCCT does not transfer),
+  // then its 4 text callouts.
+  ASSERT_EQ(j["annotations"].size(), 29u);
   EXPECT_EQ(j["annotations"][24]["recovered"], true);
   EXPECT_EQ(j["annotations"][24]["recovery_reason"], "not transferred");
   EXPECT_EQ(j["units"]["pmi"]["name"], "millimetre");

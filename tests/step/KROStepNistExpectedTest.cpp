@@ -10,7 +10,9 @@
 #include "KROITPSLightModel.h"
 #include "KROITPSLightSet.h"
 
+#include <algorithm>
 #include <map>
+#include <regex>
 #include <set>
 
 namespace {
@@ -99,22 +101,77 @@ TEST_F(KROStepNistExpectedTest, InchTextsMillimetreNumbers) {
 // Saved views as the author made them, and every datum feature on its faces, answered by the
 // tag query.
 TEST_F(KROStepNistExpectedTest, SavedViewsAndDatumFaces) {
-  const std::pair<const char*, std::size_t> views[] = {{kCTC01, 1}, {kCTC04, 1}, {kFTC07, 4}};
-  for (const auto& [file, count] : views) {
-    SCOPED_TRACE(file);
-    KROStepImportResult r = KROStepImportFile(KROStepData(file));
+  struct Part {
+    const char* file;
+    std::size_t views;
+    std::string letters; // every datum feature the file holds
+  };
+  const Part parts[] = {{kCTC01, 1, "ABC"},
+                        {kCTC03, 1, "ABCDEF"}, // F: no tolerance references it
+                        {kCTC04, 1, "ABCDEFGH"},
+                        {kFTC07, 4, "ABCDE"}};
+  for (const Part& p : parts) {
+    SCOPED_TRACE(p.file);
+    KROStepImportResult r = KROStepImportFile(KROStepData(p.file));
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.captures.size(), count);
-    int datums = 0;
+    EXPECT_EQ(r.captures.size(), p.views);
+    std::string letters;
     for (const KROStepAnnotation& a : r.annotations) {
       if (a.kind != KROStepAnnotation::Kind::Datum) continue;
-      ++datums;
+      letters += a.pmi.back() == ']' ? a.pmi[a.pmi.size() - 2] : '?';
       EXPECT_FALSE(a.tags.empty()) << a.pmi;
       for (int tag : a.tags)
         EXPECT_TRUE(KROStepTouching(r, tag).count(a.id)) << a.pmi << " tag " << tag;
     }
-    EXPECT_GT(datums, 0);
+    std::sort(letters.begin(), letters.end());
+    EXPECT_EQ(letters, p.letters);
   }
+}
+
+// A text callout is one note with the lines its semantic text gives, read here from the file's
+// own records; never a dimension, and never its text twice.
+TEST_F(KROStepNistExpectedTest, TextCalloutsAreNotesWithTheFilesLines) {
+  const std::pair<const char*, std::size_t> parts[] = {{kFTC07, 10}, {kCTC04, 4}};
+  for (const auto& [file, count] : parts) {
+    SCOPED_TRACE(file);
+    const std::string step = KROStepSlurp(KROStepData(file));
+    std::map<std::string, std::string> lines; // callout name -> its text, line by line
+    const std::regex item(R"(DESCRIPTIVE_REPRESENTATION_ITEM\('(Text\.\d+)','([^']*)'\))");
+    for (auto m = std::sregex_iterator(step.begin(), step.end(), item); m != std::sregex_iterator();
+         ++m) {
+      std::string& text = lines[(*m)[1]];
+      text += (text.empty() ? "" : "\n") + (*m)[2].str();
+    }
+    std::map<int, std::string> callouts; // entity -> name
+    const std::regex callout(R"(#(\d+)=DRAUGHTING_CALLOUT\('(Text\.\d+)')");
+    for (auto m = std::sregex_iterator(step.begin(), step.end(), callout);
+         m != std::sregex_iterator(); ++m)
+      callouts[std::stoi((*m)[1])] = (*m)[2];
+    KROStepImportResult r = KROStepImportFile(KROStepData(file));
+    ASSERT_TRUE(r.ok);
+    std::size_t notes = 0;
+    for (const KROStepAnnotation& a : r.annotations) {
+      if (a.kind == KROStepAnnotation::Kind::Dimension) {
+        EXPECT_TRUE(a.hasValue || !a.tags.empty()) << a.pmi;
+      }
+      if (a.kind != KROStepAnnotation::Kind::Note) continue;
+      ++notes;
+      ASSERT_TRUE(callouts.count(a.fileEntity)) << a.fileEntity;
+      const std::string& name = callouts[a.fileEntity];
+      std::string want = lines[name];
+      if (want.find('\\') != std::string::npos) continue; // encoded characters
+      std::erase(want, ':');                                  // the kernel's texts hold none
+      EXPECT_EQ(a.pmi, want) << name;
+    }
+    EXPECT_EQ(notes, count);
+  }
+  // FTC-07's general notes are on the whole part, its flag notes on their faces.
+  // (#16261 Text.1 and #16403 Text.6 name its product definition shape).
+  KROStepImportResult r = KROStepImportFile(KROStepData(kFTC07));
+  for (const KROStepAnnotation& a : r.annotations)
+    if (a.kind == KROStepAnnotation::Kind::Note) {
+      EXPECT_EQ(a.tags.empty(), a.fileEntity == 16261 || a.fileEntity == 16403) << a.fileEntity;
+    }
 }
 
 } // namespace

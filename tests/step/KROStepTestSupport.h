@@ -20,6 +20,7 @@ inline std::string KROStepData(const std::string& name) {
 }
 
 inline const char* const kCTC01 = "nist_ctc_01_asme1_ap242-e1.stp";
+inline const char* const kCTC03 = "nist_ctc_03_asme1_ap242-e2.stp";
 inline const char* const kCTC04 = "nist_ctc_04_asme1_ap242-e1.stp";
 inline const char* const kFTC07 = "nist_ftc_07_asme1_ap242-e2.stp";
 

@@ -1211,35 +1211,43 @@ private:
     return false;
   }
 
-  /// The descriptive items of a property's representations: (name, text).
-  std::vector<std::pair<std::string, std::string>>
-  PropertyTexts(const Handle(StepRepr_PropertyDefinition) & property) {
-    std::vector<std::pair<std::string, std::string>> out;
+  /// A descriptive item of a property's representation.
+  struct PropertyText {
+    int entity = 0;
+    std::string name, text;
+  };
+
+  /// The descriptive items of a property's representations.
+  std::vector<PropertyText> PropertyTexts(const Handle(StepRepr_PropertyDefinition) & property) {
+    std::vector<PropertyText> out;
     for (Interface_EntityIterator p = graph_->Sharings(property); p.More(); p.Next()) {
       auto pdr = Handle(StepRepr_PropertyDefinitionRepresentation)::DownCast(p.Value());
       if (pdr.IsNull() || pdr->UsedRepresentation().IsNull()) continue;
       Handle(StepRepr_Representation) rep = pdr->UsedRepresentation();
       for (int i = 1; !rep->Items().IsNull() && i <= rep->NbItems(); ++i)
         if (auto d = Handle(StepRepr_DescriptiveRepresentationItem)::DownCast(rep->ItemsValue(i)))
-          out.emplace_back(Ascii(d->Name()), Ascii(d->Description()));
+          out.push_back({Id(d), Ascii(d->Name()), Ascii(d->Description())});
     }
     return out;
   }
 
-  /// The texts of the 'semantic text' properties on `definition`.
-  std::vector<std::pair<std::string, std::string>> SemanticTexts(const Transient& definition) {
-    std::vector<std::pair<std::string, std::string>> out;
-    for (Interface_EntityIterator it = graph_->Sharings(definition); it.More(); it.Next()) {
-      auto property = Handle(StepRepr_PropertyDefinition)::DownCast(it.Value());
-      if (property.IsNull() || Lower(Ascii(property->Name())) != "semantic text") continue;
-      for (auto& t : PropertyTexts(property))
-        out.push_back(std::move(t));
-    }
+  static bool IsSemanticText(const Transient& definition) {
+    auto property = Handle(StepRepr_PropertyDefinition)::DownCast(definition);
+    return !property.IsNull() && Lower(Ascii(property->Name())) == "semantic text";
+  }
+
+  /// The 'semantic text' properties on `definition`.
+  std::vector<Transient> SemanticTextsOn(const Transient& definition) const {
+    std::vector<Transient> out;
+    for (Interface_EntityIterator it = graph_->Sharings(definition); it.More(); it.Next())
+      if (IsSemanticText(it.Value())) out.push_back(it.Value());
     return out;
   }
 
-  /// Each callout whose associations name no semantic PMI is a note: its text is that of the
-  /// 'semantic text' items named like it, else its name.
+  /// Each callout that presents a 'semantic text' and no dimension or tolerance, or whose
+  /// associations name no semantic PMI at all, is a note. Its text is that of the semantic texts' items named like the callout (all of
+  /// them when none is), one line per item; else the callout's name. A note on the whole part
+  /// (its product definition shape) is tied to no face.
   void ReadNotes() {
     std::map<int, std::vector<Transient>> definitionsOfCallout;
     std::map<int, Transient> callouts;
@@ -1253,32 +1261,42 @@ private:
       }
     }
     for (const auto& [id, definitions] : definitionsOfCallout) {
-      bool semantic = false;
-      for (const Transient& d : definitions)
-        semantic = semantic || IsSemantic(Id(d));
-      if (semantic) continue;
+      const auto any = [&](auto&& test) {
+        return std::any_of(definitions.begin(), definitions.end(), test);
+      };
+      const bool pmi = any([&](const Transient& d) {
+        return toleranceOfEntity_.count(Id(d)) > 0 || dimensionOfEntity_.count(Id(d)) > 0;
+      });
+      const bool text = any(IsSemanticText);
+      const bool semantic = any([&](const Transient& d) { return IsSemantic(Id(d)); });
+      if (pmi || (semantic && !text)) continue;
       KROStepFileNote note;
       note.entity = id;
       if (auto item = Handle(StepRepr_RepresentationItem)::DownCast(callouts[id]))
         note.name = Ascii(item->Name());
+      std::vector<Transient> properties;
       for (const Transient& d : definitions) {
         Transient on = d;
-        std::vector<std::pair<std::string, std::string>> texts;
-        if (auto property = Handle(StepRepr_PropertyDefinition)::DownCast(d)) {
-          // The association names the 'semantic text' property itself.
-          texts = PropertyTexts(property);
-          on = property->Definition().Value();
-        } else {
-          texts = SemanticTexts(d);
+        if (d->IsKind(STANDARD_TYPE(StepRepr_PropertyDefinition))) {
+          properties.push_back(d);
+          on = Handle(StepRepr_PropertyDefinition)::DownCast(d)->Definition().Value();
+        } else if (!IsSemantic(Id(d))) {
+          for (const Transient& p : SemanticTextsOn(d))
+            properties.push_back(p);
         }
-        const bool named = std::any_of(texts.begin(), texts.end(),
-                                       [&](const auto& t) { return t.first == note.name; });
-        for (const auto& [name, text] : texts)
-          if (!named || name == note.name) note.text += (note.text.empty() ? "" : " ") + text;
-        if (!on.IsNull())
+        if (!on.IsNull() && !on->IsKind(STANDARD_TYPE(StepRepr_ProductDefinitionShape)))
           for (int tag : Tags(on))
             note.tags.push_back(tag);
       }
+      std::vector<PropertyText> texts;
+      std::set<int> seen;
+      for (const Transient& p : properties)
+        for (PropertyText& t : PropertyTexts(Handle(StepRepr_PropertyDefinition)::DownCast(p)))
+          if (seen.insert(t.entity).second) texts.push_back(std::move(t));
+      const bool named = std::any_of(texts.begin(), texts.end(),
+                                     [&](const PropertyText& t) { return t.name == note.name; });
+      for (const PropertyText& t : texts)
+        if (!named || t.name == note.name) note.text += (note.text.empty() ? "" : "\n") + t.text;
       std::sort(note.tags.begin(), note.tags.end());
       note.tags.erase(std::unique(note.tags.begin(), note.tags.end()), note.tags.end());
       if (note.text.empty()) note.text = note.name;
