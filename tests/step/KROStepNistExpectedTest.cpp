@@ -160,7 +160,7 @@ TEST_F(KROStepNistExpectedTest, TextCalloutsAreNotesWithTheFilesLines) {
       const std::string& name = callouts[a.fileEntity];
       std::string want = lines[name];
       if (want.find('\\') != std::string::npos) continue; // encoded characters
-      std::erase(want, ':');                                  // the kernel's texts hold none
+      std::erase(want, ':');                              // the kernel's texts hold none
       EXPECT_EQ(a.pmi, want) << name;
     }
     EXPECT_EQ(notes, count);

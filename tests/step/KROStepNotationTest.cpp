@@ -237,6 +237,8 @@ TEST(KROStepDimensionPmi, DrawingConventions) {
       {Dim("spherical radius", .5, 3).Mods({"reference"}), inch, "(SR.500)"},
       {Dim("diameter", .5, 3).Mods({"reference"}).Count(2), inch, "2X (⌀.500)"},
       {Dim("spherical diameter", 12), mm, "S⌀12"},
+      {Dim("linear distance", .75, 3).Mods({"auxiliary"}), inch, "(.750)"},
+      {Dim("diameter", 12).Mods({"theoretical"}).Count(4), mm, "4X [⌀12]"},
       {Dim("radius", 5).Mods({"controlled radius"}), mm, "CR5"},
       {Dim("radius", 5).Mods({"spherical"}), mm, "SR5"},
       {Dim("toroidal major diameter", 40).Count(1), mm, "⌀40"},
@@ -324,10 +326,9 @@ TEST(KROStepDatumPmi, SystemsFeaturesAndTargets) {
   movable.movable = true;
   EXPECT_EQ(KROStepDatumFeaturePmi(Target("A", "1", "point"), mm), "A1 (point)");
   EXPECT_EQ(KROStepDatumFeaturePmi(movable, mm), "B2 (point) (movable)");
-  EXPECT_EQ(KROStepDatumFeaturePmi(Target("K", "1", "circle", 85), mm), "⌀85\nK1 (circle)");
-  EXPECT_EQ(KROStepDatumFeaturePmi(Target("K", "1", "circle", .5), Inch()), "⌀.5\nK1 (circle)");
-  EXPECT_EQ(KROStepDatumFeaturePmi(Target("K", "2", "rectangle", 20, 10), mm),
-            "20x10\nK2 (rectangle)");
+  EXPECT_EQ(KROStepDatumFeaturePmi(Target("K", "1", "circle", 85), mm), "⌀85\nK1");
+  EXPECT_EQ(KROStepDatumFeaturePmi(Target("K", "1", "circle", .5), Inch()), "⌀.5\nK1");
+  EXPECT_EQ(KROStepDatumFeaturePmi(Target("K", "2", "rectangle", 20, 10), mm), "20x10\nK2");
 
   const KROStepFileDatumElement e{"E", {kMmc}};
   EXPECT_EQ(KROStepDatumSystemPmi({{{{"D", {}}}, {}}, {{e}, {}}, {{{"F", {}}}, {}}}),

@@ -238,6 +238,44 @@ int KROStepRef(const std::string& param) {
   return param.size() > 1 && param[0] == '#' ? std::atoi(param.c_str() + 1) : 0;
 }
 
+bool KROStepEditedCopy(const std::string& base, const std::map<int, std::string>& edits,
+                       const std::string& path) {
+  const std::string text = KROStepSlurp(KROStepData(base));
+  const std::size_t data = text.find("\nDATA;");
+  if (data == std::string::npos) return false;
+  std::map<int, std::string> added = edits;
+  std::string out = text.substr(0, data);
+  // Record by record: "#id=" at the start of a line up to the ';' outside strings ending it.
+  std::size_t at = data;
+  bool quoted = false;
+  std::size_t start = at;
+  for (std::size_t i = at; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\'') quoted = !quoted;
+    if (quoted || c != ';') continue;
+    std::string record = text.substr(start, i + 1 - start);
+    const std::size_t hash = record.find('#');
+    if (hash != std::string::npos && record.find("ENDSEC", 0) == std::string::npos) {
+      const int id = std::atoi(record.c_str() + hash + 1);
+      if (auto e = added.find(id); e != added.end()) {
+        record = record.substr(0, hash) + "#" + std::to_string(id) + "=" + e->second + ";";
+        added.erase(e);
+      }
+    }
+    if (record.find("ENDSEC") != std::string::npos) {
+      for (const auto& [id, body] : added)
+        out += "\n#" + std::to_string(id) + "=" + body + ";";
+      out += text.substr(start);
+      std::ofstream o(path, std::ios::binary);
+      o << out;
+      return static_cast<bool>(o);
+    }
+    out += record;
+    start = i + 1;
+  }
+  return false;
+}
+
 std::string KROStepSlurp(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;

@@ -63,6 +63,13 @@ KROStepFileText KROStepReadFileText(const std::string& path);
 /// "#82" → 82; anything else → 0.
 int KROStepRef(const std::string& param);
 
+/// A copy of the bundled part `base` written to `path`, with the records `edits` names put in:
+/// each replaces the record of its id, or is added to the DATA section when the part has none of
+/// that id. A record's text is its body, e.g. {57, "STRAIGHTNESS_TOLERANCE('',...)"}. Returns
+/// false when the part cannot be read or written.
+bool KROStepEditedCopy(const std::string& base, const std::map<int, std::string>& edits,
+                       const std::string& path);
+
 /// The whole content of a file, empty when it cannot be read.
 std::string KROStepSlurp(const std::filesystem::path& path);
 

@@ -641,7 +641,9 @@ private:
           }
           d.angular = d.angular || IsAngle(tv->UpperBound());
         } else if (auto fit = range.LimitsAndFits()) {
-          d.fitClass = Ascii(fit->ZoneVariance()) + Ascii(fit->Grade());
+          // "H7": whichever of its variances the file fills, then the grade.
+          d.fitClass =
+              Ascii(fit->FormVariance()) + Ascii(fit->ZoneVariance()) + Ascii(fit->Grade());
         }
       }
     }
@@ -1333,6 +1335,58 @@ void KROStepFacesOrEdges(const TopoDS_Shape& shape, TopTools_IndexedMapOfShape& 
   }
   TopExp::MapShapes(shape, TopAbs_FACE, pieces);
   if (pieces.IsEmpty()) TopExp::MapShapes(shape, TopAbs_EDGE, pieces);
+}
+
+namespace {
+
+/// The length measure a record's parameter names, as a plain length measure with unit.
+Handle(StepBasic_LengthMeasureWithUnit) PlainLength(const Transient& e) {
+  Handle(StepBasic_MeasureWithUnit) m = Handle(StepBasic_MeasureWithUnit)::DownCast(e);
+  if (auto item = Handle(StepRepr_ReprItemAndMeasureWithUnit)::DownCast(e))
+    m = item->GetMeasureWithUnit();
+  if (m.IsNull() || m->ValueComponentMember().IsNull()) return nullptr;
+  Handle(StepBasic_LengthMeasureWithUnit) length = new StepBasic_LengthMeasureWithUnit;
+  length->Init(m->ValueComponentMember(), m->UnitComponent());
+  return length;
+}
+
+} // namespace
+
+std::vector<int> KROStepMendUnreadLengths(const Handle(XSControl_WorkSession) & ws) {
+  std::vector<int> unread;
+  Handle(StepData_StepModel) model = Handle(StepData_StepModel)::DownCast(ws->Model());
+  if (model.IsNull()) return unread;
+  for (int i = 1; i <= model->NbEntities(); ++i) {
+    const Transient e = model->Value(i);
+    auto both = Handle(StepDimTol_GeoTolAndGeoTolWthDatRefAndGeoTolWthMaxTol)::DownCast(e);
+    auto alone = Handle(StepDimTol_GeoTolAndGeoTolWthMaxTol)::DownCast(e);
+    auto simple = Handle(StepDimTol_GeometricToleranceWithMaximumTolerance)::DownCast(e);
+    auto modifier = Handle(StepDimTol_DatumReferenceModifierWithValue)::DownCast(e);
+    // Which part of the record, and which of its parameters, states the length.
+    const char* part = nullptr;
+    int index = 1;
+    if ((!both.IsNull() && both->GetMaxTolerance().IsNull()) ||
+        (!alone.IsNull() && alone->GetMaxTolerance().IsNull()) ||
+        (!simple.IsNull() && simple->MaximumUpperTolerance().IsNull())) {
+      part = "GEOMETRIC_TOLERANCE_WITH_MAXIMUM_TOLERANCE";
+    } else if (!modifier.IsNull() && modifier->ModifierValue().IsNull()) {
+      part = "DATUM_REFERENCE_MODIFIER_WITH_VALUE";
+      index = 2;
+    }
+    if (!part) continue;
+    // OCCT's report of the record still names the measure it could not type.
+    Handle(StepBasic_LengthMeasureWithUnit) length =
+        PlainLength(ParamEntity(KROStepRecord(model, e).Part(part), index));
+    if (length.IsNull()) {
+      unread.push_back(model->IdentLabel(e));
+      continue;
+    }
+    if (!both.IsNull()) both->SetMaxTolerance(length);
+    if (!alone.IsNull()) alone->SetMaxTolerance(length);
+    if (!simple.IsNull()) simple->SetMaximumUpperTolerance(length);
+    if (!modifier.IsNull()) modifier->SetModifierValue(length);
+  }
+  return unread;
 }
 
 void KROStepReadFileFacts(const Handle(XSControl_WorkSession) & ws, const KROStepTagLookup& tagOf,

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <utility>
+#include <vector>
 
 /// Gives the (part, tag) of a face or edge of the model, or (-1, 0) when it has none.
 using KROStepTagLookup = std::function<std::pair<int, int>(const TopoDS_Shape&)>;
@@ -20,6 +21,14 @@ using KROStepTagLookup = std::function<std::pair<int, int>(const TopoDS_Shape&)>
 /// Standard_Failure; the caller catches it.
 void KROStepReadFileFacts(const Handle(XSControl_WorkSession) & ws, const KROStepTagLookup& tagOf,
                           const std::function<bool(int)>& isFace, KROStepFileFacts& facts);
+
+/// OCCT 7.6's transfer reads a tolerance's maximum value and a datum reference modifier's value
+/// without a check, and a length OCCT's reader could not type (a measure stated as a
+/// representation item, as most files state their values, or none at all) is null there and
+/// crashes it. Run before transferring: puts in each such length as a plain length measure of the
+/// file's value and unit. Returns the file ids of the entities whose length could not be read at
+/// all; the file cannot be transferred while any remains.
+std::vector<int> KROStepMendUnreadLengths(const Handle(XSControl_WorkSession) & ws);
 
 /// The faces of `shape` (itself when it is one), or its edges when it has no face: what PMI on
 /// a shape applies to.

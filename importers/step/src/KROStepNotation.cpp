@@ -309,15 +309,17 @@ std::string Dimension(const KROStepFileDimension& d, const KROStepFileUnits& u) 
     prefix = "R";
   if (Has(type, "spherical") && !prefix.empty()) prefix = "S" + prefix;
 
-  bool reference = false;
+  bool reference = false, basic = false;
   bool square = false;
   std::vector<std::string> qualifiers;
   if (!d.limit.empty()) qualifiers.push_back(Trimmed(d.limit));
   for (const std::string& m : d.modifiers) {
     const std::string key = Key(m);
     if (key.empty()) continue;
-    if (key == "reference") {
+    if (key == "reference" || key == "auxiliary") {
       reference = true;
+    } else if (key == "basic" || key == "theoretical") {
+      basic = true;
     } else if (key == "controlled radius") {
       prefix = "CR";
     } else if (Has(key, "spherical")) {
@@ -333,9 +335,11 @@ std::string Dimension(const KROStepFileDimension& d, const KROStepFileUnits& u) 
     }
   }
 
-  // The count stays outside a reference dimension's parentheses: "2X (⌀.500)".
+  // The count stays outside a reference dimension's parentheses, "2X (⌀.500)", and outside a
+  // basic dimension's frame, written as brackets: "4X [⌀12]".
   std::string s = d.count >= 2 ? std::to_string(d.count) + "X " : "";
   if (reference) s += '(';
+  if (basic) s += '[';
   s += prefix;
   if (square) s += "□";
 
@@ -375,6 +379,7 @@ std::string Dimension(const KROStepFileDimension& d, const KROStepFileUnits& u) 
 
   for (const std::string& q : qualifiers)
     if (!q.empty()) s += " " + q;
+  if (basic) s += ']';
   if (reference) s += ')';
   return s;
 }
@@ -464,7 +469,8 @@ std::string DatumFeature(const KROStepFileDatumFeature& f, const KROStepFileUnit
     s += "\n";
   }
   s += letter + Trimmed(f.targetId);
-  if (!kind.empty()) s += " (" + Trimmed(f.targetKind) + ")";
+  // A sized target's size says its kind; other targets name it: "A1 (point)".
+  if (!kind.empty() && !f.targetSize) s += " (" + Trimmed(f.targetKind) + ")";
   if (f.movable) s += " (movable)";
   return s;
 }

@@ -731,6 +731,14 @@ std::unique_ptr<KROStepDocument> KROStepDocument::Read(const std::string& path,
                          "); OCCT cannot transfer such a file");
           return nullptr;
         }
+        const std::vector<int> unread = KROStepMendUnreadLengths(reader.ChangeReader().WS());
+        if (!unread.empty()) {
+          AddMessage(messages, KROStepMessage::Severity::Error,
+                     path + ": #" + std::to_string(unread.front()) +
+                         " states a length that cannot be read where OCCT needs one; OCCT cannot "
+                         "transfer such a file");
+          return nullptr;
+        }
         if (!reader.Transfer(impl->doc)) {
           AddMessage(messages, KROStepMessage::Severity::Error,
                      path + ": OCCT read the file but could not transfer its shapes");
