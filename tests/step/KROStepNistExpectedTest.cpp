@@ -175,3 +175,29 @@ TEST_F(KROStepNistExpectedTest, TextCalloutsAreNotesWithTheFilesLines) {
 }
 
 } // namespace
+
+namespace {
+
+// CTC-04 defines its degree as 0.0174532925199 rad; its 90° angle is 90 in the model, not the
+// round trip through radians.
+TEST_F(KROStepNistExpectedTest, AnglesAreTheFilesDegrees) {
+  KROStepImportResult r = KROStepImportFile(KROStepData(kCTC04));
+  ASSERT_TRUE(r.ok);
+  const list<KROBaseUnknown>* tpss = r.set->GetTPSList();
+  ASSERT_NE(tpss, nullptr);
+  bool seen = false;
+  for (const KROStepAnnotation& a : r.annotations) {
+    if (a.fileEntity != 19921) continue;
+    seen = true;
+    EXPECT_EQ(a.pmi, "30X 90° ± 1°");
+    KROComPtr<KROITPSLightModel> model;
+    (*tpss)[a.id - 1]->QueryInterface(IID_KROITPSLightModel, model.Put());
+    ASSERT_TRUE(model);
+    double value = 0;
+    model->GetValue(&value);
+    EXPECT_EQ(value, 90.0);
+  }
+  EXPECT_TRUE(seen);
+}
+
+} // namespace

@@ -419,7 +419,10 @@ private:
     if (context.ComputeFactors(unit) != 0) return value;
     const std::string member = Lower(m->ValueComponentMember()->Name());
     if (member.find("angle") != std::string::npos) {
-      const double degrees = context.PlaneAngleFactor() * 180.0 / M_PI;
+      double degrees = context.PlaneAngleFactor() * 180.0 / M_PI;
+      // A degree the file defines with a rounded π/180 (0.0174532925199) is a degree: 90 stays
+      // 90, not 89.99999999977675.
+      if (std::abs(degrees - 1) < 1e-9) degrees = 1;
       return degrees > 0 && std::isfinite(degrees) ? value * degrees : value;
     }
     const double mm = context.LengthFactor();
