@@ -29,6 +29,7 @@ struct PartCounts {
 const PartCounts kParts[] = {
     // The files' own dimensions, tolerances OCCT transfers, datum features and saved views.
     {kCTC01, 12, 6, 3, 1},
+    {kCTC03, 10, 12, 6, 1},
     {kCTC04, 10, 6, 8, 1},
     {kFTC07, 17, 25, 5, 4},
 };
@@ -105,15 +106,28 @@ TEST_F(KROStepImportTest, EveryFaceAnswersWhatOcctRelatesToIt) {
         tagOf[{r.parts[static_cast<std::size_t>(t.part)].label, t.subIndex}] = t.tag;
     ASSERT_EQ(tagOf.size(), truth.faces.size());
     int histogram[3] = {};
+    const KROStepFileText file = KROStepReadFileText(KROStepData(p.file));
+    std::map<int, std::set<int>> itemsOf;
+    int fromFile = 0;
     for (const auto& face : truth.faces) {
+      ASSERT_NE(face.entity, 0);
       const int tag = tagOf.at({face.partLabel, face.index});
       std::set<int> expected = KROStepIdsOfLabels(r, face.labels);
       // What the file ties to the face answers too (OCCT relates no face to some datum
-      // features and to what it does not transfer); the datum faces are checked against the
-      // file's own entities in the recovery tests.
-      for (const KROStepAnnotation& a : r.annotations)
-        if (a.fileEntity != 0 && std::binary_search(a.tags.begin(), a.tags.end(), tag))
-          expected.insert(a.id);
+      // features and to what it does not transfer): each such relation is one the file's own
+      // records state.
+      for (const KROStepAnnotation& a : r.annotations) {
+        if (a.fileEntity == 0 || expected.count(a.id) ||
+            !std::binary_search(a.tags.begin(), a.tags.end(), tag))
+          continue;
+        expected.insert(a.id);
+        auto known = itemsOf.find(a.fileEntity);
+        if (known == itemsOf.end())
+          known = itemsOf.emplace(a.fileEntity, KROStepFileItemsOf(file, a.fileEntity)).first;
+        EXPECT_TRUE(known->second.count(face.entity) || known->second.count(0))
+            << "#" << a.fileEntity << " on face #" << face.entity;
+        ++fromFile;
+      }
       // Each OCCT label is an annotation, or a label-only object OCCT made of a callout's text,
       // which the importer reports leaving out.
       for (const std::string& l : face.labels) {
@@ -128,6 +142,7 @@ TEST_F(KROStepImportTest, EveryFaceAnswersWhatOcctRelatesToIt) {
       EXPECT_EQ(KROStepTouching(r, tag), expected) << "face tag " << tag << ", cached";
       if (expected.size() < 3) ++histogram[expected.size()];
     }
+    EXPECT_GT(fromFile, 0); // every bundled part has relations OCCT's document lacks
     if (std::string(p.file) == kCTC01) {
       EXPECT_EQ(histogram[1], 21);
       EXPECT_EQ(histogram[2], 5); // datums B and C now on their faces: more faces answer three

@@ -11,6 +11,7 @@
 #include <XCAFDoc_Dimension.hxx>
 #include <XCAFDoc_GeomTolerance.hxx>
 
+#include <StepData_StepModel.hxx>
 #include <TDF_LabelSequence.hxx>
 #include <TDF_Tool.hxx>
 #include <TDocStd_Document.hxx>
@@ -20,6 +21,8 @@
 #include <XCAFDoc_DimTolTool.hxx>
 #include <XCAFDoc_DocumentTool.hxx>
 #include <XCAFDoc_ShapeTool.hxx>
+#include <XSControl_TransferReader.hxx>
+#include <XSControl_WorkSession.hxx>
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
@@ -129,6 +132,9 @@ KROStepOcctFaces KROStepReadOcctFaces(const std::string& path) {
           for (const TDF_Label& l : *seq)
             f.labels.insert(Entry(l));
       }
+      const Handle(Standard_Transient) from =
+          reader.ChangeReader().WS()->TransferReader()->EntityFromShapeResult(faces(i), 1);
+      if (!from.IsNull()) f.entity = reader.ChangeReader().StepModel()->IdentLabel(from);
       out.faces.push_back(std::move(f));
     }
   }
@@ -232,6 +238,70 @@ std::string KROStepFileText::Param(int id, const std::string& type, int n) const
     if (depth >= 1) param += c;
   }
   return {};
+}
+
+std::set<int> KROStepFileItemsOf(const KROStepFileText& file, int id) {
+  auto body = [&](int n) -> const std::string& {
+    static const std::string none;
+    auto it = file.records.find(n);
+    return it == file.records.end() ? none : it->second;
+  };
+  auto refs = [](const std::string& text) {
+    std::set<int> out;
+    for (std::size_t at = text.find('#'); at != std::string::npos; at = text.find('#', at + 1))
+      out.insert(std::atoi(text.c_str() + at + 1));
+    return out;
+  };
+  // The aspects it applies to.
+  const std::string& own = body(id);
+  const std::string type = own.substr(0, own.find('('));
+  std::set<int> aspects;
+  if (own.find("GEOMETRIC_TOLERANCE(") != std::string::npos)
+    aspects.insert(KROStepRef(file.Param(id, "GEOMETRIC_TOLERANCE", 4)));
+  else if (type.find("_TOLERANCE") != std::string::npos)
+    aspects.insert(KROStepRef(file.Param(id, type, 4)));
+  else if (type == "DIMENSIONAL_SIZE" || type == "ANGULAR_SIZE")
+    aspects.insert(KROStepRef(file.Param(id, type, 1)));
+  else if (type == "DIMENSIONAL_LOCATION" || type == "ANGULAR_LOCATION")
+    for (int n : {3, 4})
+      aspects.insert(KROStepRef(file.Param(id, type, n)));
+  else if (type != "DRAUGHTING_CALLOUT")
+    aspects.insert(id);
+  // A callout (a note) is on what the associations that name it define, or on what the
+  // property they define is of.
+  for (const auto& [n, text] : file.records) {
+    if (type != "DRAUGHTING_CALLOUT") break;
+    if (text.rfind("DRAUGHTING_MODEL_ITEM_ASSOCIATION(", 0) != 0 ||
+        KROStepRef(file.Param(n, "DRAUGHTING_MODEL_ITEM_ASSOCIATION", 5)) != id)
+      continue;
+    const int definition = KROStepRef(file.Param(n, "DRAUGHTING_MODEL_ITEM_ASSOCIATION", 3));
+    aspects.insert(body(definition).rfind("PROPERTY_DEFINITION(", 0) == 0
+                       ? KROStepRef(file.Param(definition, "PROPERTY_DEFINITION", 3))
+                       : definition);
+  }
+  // Everything those relate to, through shape aspect relationships of any kind.
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const auto& [n, text] : file.records) {
+      const std::string t = text.substr(0, text.find('('));
+      if (t.find("SHAPE_ASPECT_RELATIONSHIP") == std::string::npos) continue;
+      if (aspects.count(KROStepRef(file.Param(n, t, 3))) &&
+          aspects.insert(KROStepRef(file.Param(n, t, 4))).second)
+        grew = true;
+    }
+  }
+  std::set<int> items;
+  for (int a : aspects)
+    if (body(a).rfind("PRODUCT_DEFINITION_SHAPE(", 0) == 0) items.insert(0);
+  for (const auto& [n, text] : file.records) {
+    const std::string t = text.substr(0, text.find('('));
+    if (t != "GEOMETRIC_ITEM_SPECIFIC_USAGE" && t != "ITEM_IDENTIFIED_REPRESENTATION_USAGE")
+      continue;
+    if (!aspects.count(KROStepRef(file.Param(n, t, 3)))) continue;
+    for (int item : refs(file.Param(n, t, 5)))
+      items.insert(item);
+  }
+  return items;
 }
 
 int KROStepRef(const std::string& param) {

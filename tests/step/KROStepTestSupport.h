@@ -30,6 +30,7 @@ struct KROStepOcctFaces {
     std::string partLabel;
     int index = 0;                ///< position in the part's face map, from 1
     std::set<std::string> labels; ///< dimension, tolerance and datum labels on the face
+    int entity = 0;               ///< the file id (#n) of the face it was transferred from
   };
   std::vector<Face> faces;
 };
@@ -59,6 +60,12 @@ struct KROStepFileText {
 };
 
 KROStepFileText KROStepReadFileText(const std::string& path);
+
+/// The file ids of the items (faces, edges, …) the file's own records tie entity `id` to: the
+/// aspects a tolerance or dimension applies to (a datum feature or target is its own), every
+/// aspect those relate to, and the items their geometric item usages and item identified
+/// usages name. Contains 0 when an aspect is the whole product shape (every face).
+std::set<int> KROStepFileItemsOf(const KROStepFileText& file, int id);
 
 /// "#82" → 82; anything else → 0.
 int KROStepRef(const std::string& param);
