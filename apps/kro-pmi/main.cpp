@@ -310,7 +310,9 @@ void PrintSummary(std::ostream& out, const std::string& file, const KROStepImpor
   // Where each kind came from: OCCT's document, or the file's own entities.
   std::map<std::string, std::pair<int, int>> origin;
   for (const KROStepAnnotation& a : r.annotations) {
-    const bool whole = !a.recovered.empty() && a.recovered != "magnitude";
+    // From the file alone when OCCT's document has no label of it (a note, a datum feature
+    // no tolerance references, a tolerance OCCT does not transfer).
+    const bool whole = a.labels.empty();
     auto& kind = origin[KROStepKindName(a.kind) + std::string("s")];
     ++(whole ? kind.second : kind.first);
     if (a.kind != KROStepAnnotation::Kind::Tolerance) continue;

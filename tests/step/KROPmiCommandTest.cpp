@@ -77,6 +77,12 @@ TEST(KROPmiCommand, SummaryAndFaceQuery) {
   EXPECT_NE(summary.out.find("dimensions 12, tolerances 6, datums 3"), std::string::npos)
       << summary.out;
   EXPECT_NE(summary.out.find("captures 1"), std::string::npos);
+  // CTC-01's two text callouts are in the file only; its six magnitudes OCCT rejects.
+  EXPECT_NE(summary.out.find("notes: 0 from OCCT's document, 2 recovered from the file"),
+            std::string::npos)
+      << summary.out;
+  EXPECT_NE(summary.out.find("tolerance magnitudes: 0 from OCCT's document, 6 recovered"),
+            std::string::npos);
   // Face 98 carries the flatness tolerance and datum A.
   CommandRun face = KroPmi(KROStepData(kCTC01) + " --face 98");
   ASSERT_EQ(face.status, 0) << face.err;
