@@ -55,7 +55,7 @@ std::string ScriptJson(const nlohmann::json& j) {
   return out;
 }
 
-const char* kStyle = R"(body{font:14px sans-serif;margin:1em;color:#222}
+const char* kStyle = R"(body{font:14px sans-serif,"Segoe UI Symbol","Apple Symbols","Noto Sans Symbols","Noto Sans Math",Symbola;margin:1em;color:#222}
 #cameras button{margin:0 .3em .5em 0}#cameras button.on{font-weight:bold}
 .picture{display:none;border:1px solid #ccc;width:max-content}.picture.on{display:block}
 table{border-collapse:collapse;margin-top:1em}td,th{padding:2px 8px;text-align:left}
