@@ -87,6 +87,19 @@ struct KROStepPmi {
   std::vector<KROStepMessage> messages;
 };
 
+/// Everything the OCCT side takes from a file, in plain types: what a worker process sends back
+/// to the host, and what the model side builds from. `ok` false: nothing usable was read, the
+/// messages say why.
+struct KROStepPlainRead {
+  bool ok = false;
+  KROStepPmi pmi;         ///< OCCT's document as walked (in millimetres), not yet matched
+  KROStepFileFacts facts; ///< the file's own semantic PMI
+  std::vector<KROStepMessage> messages; ///< the read's messages, in the order they arose
+  double readSeconds = 0;               ///< OCCT's read and transfer
+  double walkSeconds = 0;               ///< the walk of OCCT's document
+  double recoverSeconds = 0;            ///< reading the file's facts
+};
+
 /// The point of the line through `origin` along the unit `direction` nearest to `point`.
 inline KROStepVec KROStepNearestOnLine(const KROStepVec& origin, const KROStepVec& direction,
                                        const KROStepVec& point) {
