@@ -56,6 +56,7 @@ struct KROStepFileUnits {
   std::string geometryName = "millimetre";
   double geometryMm = 1;
   double angleDegrees = 1; ///< degrees in one angle unit of the facts (the reader gives degrees)
+  bool operator==(const KROStepFileUnits&) const = default;
 };
 
 /// A dimension (dimensional size or location) as the file states it.
@@ -82,24 +83,28 @@ struct KROStepFileDimension {
   int count = 0; ///< how many features it applies to, when the file groups several; else 0
   std::vector<int> aspects; ///< file ids of the shape aspects it applies to (or between)
   std::vector<int> tags;    ///< the faces and edges of those aspects, ascending
+  bool operator==(const KROStepFileDimension&) const = default;
 };
 
 /// One datum of a datum reference compartment: its letter and modifiers (symbols, "Ⓜ").
 struct KROStepFileDatumElement {
   std::string letter;
   std::vector<std::string> modifiers; ///< as the file words them: "maximum material requirement", …
+  bool operator==(const KROStepFileDatumElement&) const = default;
 };
 
 /// A compartment of a datum system: one datum, or a common datum of several.
 struct KROStepFileCompartment {
   std::vector<KROStepFileDatumElement> members;
   std::vector<std::string> modifiers; ///< modifiers of the compartment as a whole
+  bool operator==(const KROStepFileCompartment&) const = default;
 };
 
 /// A datum system as the file states it.
 struct KROStepFileDatumSystem {
   int entity = 0;
   std::vector<KROStepFileCompartment> compartments;
+  bool operator==(const KROStepFileDatumSystem&) const = default;
 };
 
 /// A geometric tolerance as the file states it.
@@ -130,6 +135,7 @@ struct KROStepFileTolerance {
   std::string problem;       ///< OCCT's check on the entity, if any
   std::vector<int> aspects;  ///< file ids of the shape aspects it applies to
   std::vector<int> tags;     ///< the faces and edges it applies to, ascending
+  bool operator==(const KROStepFileTolerance&) const = default;
 };
 
 /// A datum feature or datum target as the file states it.
@@ -144,6 +150,7 @@ struct KROStepFileDatumFeature {
   std::optional<double> targetSecondSize; ///< a rectangle's second side
   bool movable = false;
   std::vector<int> tags; ///< the faces and edges it is on, ascending
+  bool operator==(const KROStepFileDatumFeature&) const = default;
 };
 
 inline constexpr int KROStepCameraParallel = 0;
@@ -168,6 +175,7 @@ struct KROStepFileCamera {
   std::vector<int> shownIds;
   std::vector<std::string> shownNames;
   bool presentsPmi = false; ///< its draughting model presents PMI
+  bool operator==(const KROStepFileCamera&) const = default;
 };
 
 /// A callout the file presents that carries no semantic PMI: a note, a flag, a text.
@@ -176,6 +184,7 @@ struct KROStepFileNote {
   std::string name;      ///< the callout's name
   std::string text;      ///< the text the file gives it, else its name
   std::vector<int> tags; ///< faces it is tied to, when any
+  bool operator==(const KROStepFileNote&) const = default;
 };
 
 /// Everything the fact reader took from the file.
@@ -190,6 +199,7 @@ struct KROStepFileFacts {
   std::vector<KROStepFileNote> notes;
   std::vector<KROStepFileCamera> cameras;
   std::vector<KROStepMessage> messages; ///< records skipped as malformed
+  bool operator==(const KROStepFileFacts&) const = default;
 };
 
 /// The one unit rule: a length the file states, in millimetres.
