@@ -356,6 +356,13 @@ int main(int argc, char** argv) {
   CLI::Option* json =
       app.add_option("--json", jsonOut, "write the model as JSON to OUT (stdout without OUT)")
           ->expected(0, 1);
+  KROStepReadOptions read;
+  bool inProcess = false;
+  app.add_flag("--in-process", inProcess,
+               "read with OCCT in this process, not in a worker process (for debugging)");
+  app.add_option("--time-limit", read.timeLimitSeconds,
+                 "stop the worker process reading the file after this many seconds (default 600)")
+      ->check(CLI::PositiveNumber);
   KROPmiPictureOptions pictures;
   KROPmiAddPictureOptions(app, pictures);
   try {
@@ -367,7 +374,8 @@ int main(int argc, char** argv) {
     return kUsage;
   }
 
-  KROStepImportResult r = KROStepImportFile(file);
+  read.isolated = !inProcess;
+  KROStepImportResult r = KROStepImportFile(file, read);
   if (!r.ok) {
     std::string why = "cannot read";
     for (const KROStepMessage& m : r.messages)

@@ -20,6 +20,7 @@
 #include "KROVZBDocument.h"
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -64,6 +65,8 @@ struct KROStepTag {
   Kind kind = Kind::Face;    ///< a face or an edge
   int subIndex = 0;          ///< 1-based position among the part's faces (or edges), OCCT's order
   std::string subShapeLabel; ///< OCCT label entry of the face or edge when it has one, else empty
+  /// Equal when every field is.
+  bool operator==(const KROStepTag&) const = default;
 };
 
 /// One part definition (a simple shape of the file, not an assembly).
@@ -72,6 +75,8 @@ struct KROStepPart {
   std::string label; ///< OCCT label entry, e.g. "0:1:1:2"
   int faceCount = 0; ///< number of its faces, which have tags
   int edgeCount = 0; ///< number of its edges, which have tags
+  /// Equal when every field is.
+  bool operator==(const KROStepPart&) const = default;
 };
 
 /// One annotation of the model and where it came from.
@@ -121,6 +126,8 @@ struct KROStepCamera {
   /// "shows no PMI" (its draughting model presents none, e.g. a standard orientation), or
   /// "repeats saved view NAME" (the same name and camera as an earlier capture).
   std::string reason;
+  /// Equal when every field is.
+  bool operator==(const KROStepCamera&) const = default;
 };
 
 /// The units of the file: lengths of its PMI texts are in `pmi`, its geometry in `geometry`.
@@ -130,6 +137,8 @@ struct KROStepUnits {
   double pmiMm = 1;                        ///< millimetres in one PMI unit (25.4 for inches)
   std::string geometryName = "millimetre"; ///< the unit of the file's shapes
   double geometryMm = 1;                   ///< millimetres in one geometry unit
+  /// Equal when every field is.
+  bool operator==(const KROStepUnits&) const = default;
 };
 
 /// The drawable geometry of one face or edge tag, in model coordinates, as OCCT discretised it.
@@ -138,6 +147,8 @@ struct KROStepTagGeometry {
   /// A face: triangle corners, three per triangle, counter-clockwise seen from outside the
   /// material. An edge: its polyline.
   std::vector<std::array<double, 3>> points;
+  /// Equal when every field is.
+  bool operator==(const KROStepTagGeometry&) const = default;
 };
 
 /// The parts' faces (meshed) and edges (as polylines), each under its tag; what a renderer needs
@@ -145,6 +156,8 @@ struct KROStepTagGeometry {
 struct KROStepGeometry {
   std::vector<KROStepTagGeometry> faces; ///< ordered by tag
   std::vector<KROStepTagGeometry> edges; ///< ordered by tag
+  /// Equal when every field is.
+  bool operator==(const KROStepGeometry&) const = default;
 };
 
 /// One warning or error of an import.
@@ -153,6 +166,8 @@ struct KROStepMessage {
   enum class Severity { Warning, Error };
   Severity severity = Severity::Warning; ///< warning or error
   std::string text;                      ///< the message, OCCT's own text where it comes from OCCT
+  /// Equal when every field is.
+  bool operator==(const KROStepMessage&) const = default;
 };
 
 /// The model and its side table. The set owns every object in it; the result keeps one reference
@@ -188,6 +203,22 @@ struct KRO_STEP_API KROStepImportResult {
   std::size_t Count(KROStepMessage::Severity severity) const;
 };
 
+/// How a file is read. OCCT can crash, hang or exhaust memory on a damaged file; by default it
+/// runs in a worker process (`kro-step-worker`, installed beside this library), so that only the
+/// import fails: the result then says what happened, e.g. "the reader stopped with signal 11
+/// (segmentation fault) while transferring the file".
+struct KROStepReadOptions {
+  /// true: OCCT reads in a worker process; false: in this one (for debugging, and for hosts that
+  /// cannot start processes; a crash of OCCT is then the host's).
+  bool isolated = true;
+  double timeLimitSeconds = 600; ///< the worker is stopped after this long
+  /// The worker is stopped when its resident memory exceeds this; its result may not exceed it.
+  std::uint64_t memoryLimitBytes = std::uint64_t(8) << 30;
+  /// The worker executable. Empty: the environment variable KRO_STEP_WORKER, else
+  /// `kro-step-worker` in the folder of the importer library.
+  std::string workerPath;
+};
+
 /// A STEP file as OCCT read it, ready to be built into any number of models.
 class KRO_STEP_API KROStepDocument {
 public:
@@ -198,6 +229,10 @@ public:
   /// Reads the file. On failure returns null and adds an error naming the reason to `messages`.
   static std::unique_ptr<KROStepDocument> Read(const std::string& path,
                                                std::vector<KROStepMessage>& messages);
+  /// Reads the file as `options` say (in a worker process by default).
+  static std::unique_ptr<KROStepDocument> Read(const std::string& path,
+                                               std::vector<KROStepMessage>& messages,
+                                               const KROStepReadOptions& options);
 
   /// Builds a new light model from what was read; `readSeconds` is the read's.
   KROStepImportResult Build() const;
@@ -214,6 +249,14 @@ private:
 
 /// Reads and builds in one call.
 KRO_STEP_API KROStepImportResult KROStepImportFile(const std::string& path);
+/// Reads as `options` say and builds in one call.
+KRO_STEP_API KROStepImportResult KROStepImportFile(const std::string& path,
+                                                   const KROStepReadOptions& options);
+
+/// The worker process's whole work: `kro-step-worker --fd N FILE` reads FILE in process and
+/// writes its steps and its plain result to descriptor N, then ends without tearing OCCT down.
+/// Returns the process's exit status. Not for hosts: the worker executable calls it.
+KRO_STEP_API int KROStepWorkerMain(int argc, char** argv);
 
 /// UTF-16 text (the kernel's texts) as UTF-8; a lone surrogate becomes U+FFFD.
 KRO_STEP_API std::string KROStepUtf8(std::u16string_view text);

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ struct KROStepPlane {
   KROStepVec origin{};
   KROStepVec normal{};
   KROStepVec xDirection{};
+  bool operator==(const KROStepPlane&) const = default;
 };
 
 /// One distinct shape that PMI applies to: a TTRS of the model.
@@ -26,12 +28,14 @@ struct KROStepShape {
   int part = -1;     ///< index into parts, -1 when the shape lies in no part
   std::vector<int>
       tags; ///< its faces (a face, or the faces of a shell, solid or compound), or edges
+  bool operator==(const KROStepShape&) const = default;
 };
 
 /// One datum reference of a tolerance, as ordered in its datum system.
 struct KROStepDatumRef {
   int feature = 0;  ///< index into objects: the datum feature it names
   std::string text; ///< letter with its modifiers, e.g. "B Ⓜ"
+  bool operator==(const KROStepDatumRef&) const = default;
 };
 
 struct KROStepObject {
@@ -55,6 +59,7 @@ struct KROStepObject {
   std::string recovered;      ///< "" (read by OCCT), "magnitude", or the kind read from the file
   std::string recoveryReason; ///< OCCT's reason for leaving it out, or "not transferred"
   int fileEntity = 0;         ///< the file's entity id (#n) when known, else 0
+  bool operator==(const KROStepObject&) const = default;
 };
 
 /// A saved view of the file.
@@ -71,6 +76,7 @@ struct KROStepSavedView {
   bool recovered = false;   ///< read from the file's camera model, not OCCT's document
   std::string recoveryReason;
   int fileEntity = 0; ///< the camera model's file id when recovered
+  bool operator==(const KROStepSavedView&) const = default;
 };
 
 struct KROStepPmi {
@@ -85,6 +91,7 @@ struct KROStepPmi {
   KROStepVec center{}; ///< centre of that bounding box
   KROStepGeometry geometry;
   std::vector<KROStepMessage> messages;
+  bool operator==(const KROStepPmi&) const = default;
 };
 
 /// Everything the OCCT side takes from a file, in plain types: what a worker process sends back
@@ -98,7 +105,21 @@ struct KROStepPlainRead {
   double readSeconds = 0;               ///< OCCT's read and transfer
   double walkSeconds = 0;               ///< the walk of OCCT's document
   double recoverSeconds = 0;            ///< reading the file's facts
+  bool operator==(const KROStepPlainRead&) const = default;
 };
+
+/// Reads, transfers and walks `path` with OCCT in this process. `phase` is told each step as it
+/// starts ("transferring the file", …). Without `tearDown` OCCT's document is left to the
+/// process's end (a worker about to exit). Never throws.
+KROStepPlainRead KROStepReadInProcess(const std::string& path, bool tearDown,
+                                      const std::function<void(const char*)>& phase);
+
+/// The same read in a worker process (KROStepIsolation.cpp): a crash, hang, memory blow-up or
+/// malformed answer of the worker is an error in the result, never the host's. Never throws.
+KROStepPlainRead KROStepReadIsolated(const std::string& path, const KROStepReadOptions& options);
+
+/// Matches the facts to OCCT's objects and builds the light model, its reps and the side table.
+KROStepImportResult KROStepBuildFromPlain(KROStepPlainRead plain);
 
 /// The point of the line through `origin` along the unit `direction` nearest to `point`.
 inline KROStepVec KROStepNearestOnLine(const KROStepVec& origin, const KROStepVec& direction,

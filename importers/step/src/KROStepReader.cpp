@@ -55,6 +55,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <system_error>
@@ -677,16 +678,74 @@ double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-} // namespace
+/// OCCT's reader with its GD&T and saved-view passes run apart from the shape transfer, each in
+/// a try block of its own: a file whose GD&T OCCT cannot take (a degenerate placement, say)
+/// keeps its shapes, and its PMI comes from the file's facts.
+class KROStepCafReader : public STEPCAFControl_Reader {
+public:
+  using STEPCAFControl_Reader::ReadGDTs;
+  using STEPCAFControl_Reader::ReadViews;
+};
 
-struct KROStepDocument::Impl {
+/// Transfers the shapes, then GD&T, then saved views. A shape transfer that throws is retried
+/// root by root, so one bad root costs only itself. Returns false when no shape came over.
+bool TransferParts(KROStepCafReader& reader, Handle(TDocStd_Document) & doc,
+                   const std::string& path, std::vector<KROStepMessage>& messages,
+                   const std::function<void(const char*)>& phase) {
+  reader.SetGDTMode(false);
+  reader.SetViewMode(false);
+  phase("transferring the file");
+  bool shapes = false;
+  try {
+    shapes = reader.Transfer(doc);
+  } catch (const Standard_Failure& f) {
+    AddMessage(messages, KROStepMessage::Severity::Warning,
+               path + ": OCCT's transfer failed (" + FailureText(f) +
+                   "); transferring root by root");
+    Handle(XCAFApp_Application) app = XCAFApp_Application::GetApplication();
+    if (!doc.IsNull() && doc->IsOpened()) app->Close(doc);
+    app->NewDocument("MDTV-XCAF", doc);
+    const int roots = reader.ChangeReader().NbRootsForTransfer();
+    for (int i = 1; i <= roots; ++i) {
+      try {
+        shapes = reader.TransferOneRoot(i, doc) || shapes;
+      } catch (const Standard_Failure& g) {
+        AddMessage(messages, KROStepMessage::Severity::Warning,
+                   path + ": root " + std::to_string(i) + " of " + std::to_string(roots) +
+                       " left out (" + FailureText(g) + ")");
+      }
+    }
+  }
+  if (!shapes) return false;
+  const Handle(XSControl_WorkSession)& ws = reader.ChangeReader().WS();
+  phase("reading OCCT's GD&T");
+  try {
+    reader.ReadGDTs(ws, doc);
+  } catch (const Standard_Failure& f) {
+    AddMessage(messages, KROStepMessage::Severity::Warning,
+               path + ": OCCT's GD&T pass failed (" + FailureText(f) +
+                   "); the PMI comes from the file's own entities");
+  }
+  phase("reading OCCT's saved views");
+  try {
+    reader.ReadViews(ws, doc);
+  } catch (const Standard_Failure& f) {
+    AddMessage(messages, KROStepMessage::Severity::Warning,
+               path + ": OCCT's saved-view pass failed (" + FailureText(f) + ")");
+  }
+  return true;
+}
+
+/// OCCT's document, closed when done unless the process is about to end anyway.
+struct KROStepOcctDocument {
   Handle(TDocStd_Document) doc;
-  KROStepFileFacts facts; ///< what the file's entities say, for what the document lacks
-  double readSeconds = 0;
-  double recoverSeconds = 0;
-  ~Impl() {
-    std::vector<KROStepMessage> ignored;
-    KROStepOcctScope scope(ignored);
+  bool tearDown = true;
+  ~KROStepOcctDocument() {
+    if (!tearDown) {
+      // A worker ends right after this: leave OCCT's document to the process's end.
+      new Handle(TDocStd_Document)(doc);
+      return;
+    }
     try {
       if (!doc.IsNull() && doc->IsOpened()) XCAFApp_Application::GetApplication()->Close(doc);
       doc.Nullify();
@@ -695,111 +754,122 @@ struct KROStepDocument::Impl {
   }
 };
 
-KROStepDocument::KROStepDocument(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
-KROStepDocument::~KROStepDocument() = default;
-double KROStepDocument::ReadSeconds() const { return impl_->readSeconds; }
-
-std::unique_ptr<KROStepDocument> KROStepDocument::Read(const std::string& path,
-                                                       std::vector<KROStepMessage>& messages) {
+/// Reads, transfers and walks the file in this process; what OCCT's side gives, in plain types.
+void ReadPlain(const std::string& path, bool tearDown,
+               const std::function<void(const char*)>& phase, KROStepPlainRead& out) {
+  std::vector<KROStepMessage>& messages = out.messages;
+  if (!CheckFile(path, messages)) return;
+  const auto start = std::chrono::steady_clock::now();
+  KROStepOcctScope scope(messages);
+  KROStepOcctDocument occt;
+  occt.tearDown = tearDown;
   try {
-    if (!CheckFile(path, messages)) return nullptr;
-    auto impl = std::make_unique<Impl>();
-    const auto start = std::chrono::steady_clock::now();
-    {
-      KROStepOcctScope scope(messages);
-      try {
-        Handle(XCAFApp_Application) app = XCAFApp_Application::GetApplication();
-        app->NewDocument("MDTV-XCAF", impl->doc);
-        STEPCAFControl_Reader reader;
-        reader.SetNameMode(true);
-        reader.SetGDTMode(true);
-        reader.SetViewMode(true);
-        reader.SetColorMode(false);
-        reader.SetLayerMode(false);
-        reader.SetPropsMode(false);
-        const IFSelect_ReturnStatus status = reader.ReadFile(path.c_str());
-        if (status != IFSelect_RetDone) {
-          AddMessage(messages, KROStepMessage::Severity::Error,
-                     path + ": OCCT cannot read it as a STEP file");
-          return nullptr;
-        }
-        AddCheckList(reader.ChangeReader().WS()->ModelCheckList(), messages);
-        const std::string cycle = FindAspectCycle(reader.ChangeReader().WS());
-        if (!cycle.empty()) {
-          AddMessage(messages, KROStepMessage::Severity::Error,
-                     path + ": shape aspects relate to each other in a cycle (" + cycle +
-                         "); OCCT cannot transfer such a file");
-          return nullptr;
-        }
-        const std::vector<int> unread = KROStepMendUnreadLengths(reader.ChangeReader().WS());
-        if (!unread.empty()) {
-          AddMessage(messages, KROStepMessage::Severity::Error,
-                     path + ": #" + std::to_string(unread.front()) +
-                         " states a length that cannot be read where OCCT needs one; OCCT cannot "
-                         "transfer such a file");
-          return nullptr;
-        }
-        if (!reader.Transfer(impl->doc)) {
-          AddMessage(messages, KROStepMessage::Severity::Error,
-                     path + ": OCCT read the file but could not transfer its shapes");
-          return nullptr;
-        }
-        // While the work session still holds the file's model and the transfer's results.
-        const auto recoverStart = std::chrono::steady_clock::now();
-        try {
-          const KROStepTagIndex tags(MapParts(XCAFDoc_DocumentTool::ShapeTool(impl->doc->Main())));
-          KROStepReadFileFacts(
-              reader.ChangeReader().WS(), [&](const TopoDS_Shape& s) { return tags(s); },
-              [&](int tag) { return tags.IsFace(tag); }, impl->facts);
-        } catch (const Standard_Failure& f) {
-          impl->facts = KROStepFileFacts();
-          AddMessage(messages, KROStepMessage::Severity::Warning,
-                     path + ": recovery from the file's entities skipped (" + FailureText(f) + ")");
-        }
-        impl->recoverSeconds = Seconds(recoverStart);
-      } catch (const Standard_Failure& f) {
-        AddMessage(messages, KROStepMessage::Severity::Error,
-                   path + ": OCCT failed while reading (" + FailureText(f) + ")");
-        return nullptr;
-      } catch (const std::exception& e) {
-        AddMessage(messages, KROStepMessage::Severity::Error,
-                   path + ": reading failed (" + e.what() + ")");
-        return nullptr;
-      }
+    Handle(XCAFApp_Application) app = XCAFApp_Application::GetApplication();
+    app->NewDocument("MDTV-XCAF", occt.doc);
+    KROStepCafReader reader;
+    reader.SetNameMode(true);
+    reader.SetColorMode(false);
+    reader.SetLayerMode(false);
+    reader.SetPropsMode(false);
+    phase("reading the file");
+    const IFSelect_ReturnStatus status = reader.ReadFile(path.c_str());
+    if (status != IFSelect_RetDone) {
+      AddMessage(messages, KROStepMessage::Severity::Error,
+                 path + ": OCCT cannot read it as a STEP file");
+      return;
     }
-    impl->readSeconds = Seconds(start);
-    return std::unique_ptr<KROStepDocument>(new KROStepDocument(std::move(impl)));
-  } catch (...) {
-    AddMessage(messages, KROStepMessage::Severity::Error, path + ": out of memory while reading");
-    return nullptr;
+    AddCheckList(reader.ChangeReader().WS()->ModelCheckList(), messages);
+    const std::string cycle = FindAspectCycle(reader.ChangeReader().WS());
+    if (!cycle.empty()) {
+      AddMessage(messages, KROStepMessage::Severity::Error,
+                 path + ": shape aspects relate to each other in a cycle (" + cycle +
+                     "); OCCT cannot transfer such a file");
+      return;
+    }
+    const std::vector<int> unread = KROStepMendUnreadLengths(reader.ChangeReader().WS());
+    if (!unread.empty()) {
+      AddMessage(messages, KROStepMessage::Severity::Error,
+                 path + ": #" + std::to_string(unread.front()) +
+                     " states a length that cannot be read where OCCT needs one; OCCT cannot "
+                     "transfer such a file");
+      return;
+    }
+    if (!TransferParts(reader, occt.doc, path, messages, phase)) {
+      AddMessage(messages, KROStepMessage::Severity::Error,
+                 path + ": OCCT read the file but could not transfer its shapes");
+      return;
+    }
+    out.readSeconds = Seconds(start);
+    // While the work session still holds the file's model and the transfer's results.
+    phase("reading the file's PMI");
+    const auto recoverStart = std::chrono::steady_clock::now();
+    try {
+      const KROStepTagIndex tags(MapParts(XCAFDoc_DocumentTool::ShapeTool(occt.doc->Main())));
+      KROStepReadFileFacts(
+          reader.ChangeReader().WS(), [&](const TopoDS_Shape& s) { return tags(s); },
+          [&](int tag) { return tags.IsFace(tag); }, out.facts);
+    } catch (const Standard_Failure& f) {
+      out.facts = KROStepFileFacts();
+      AddMessage(messages, KROStepMessage::Severity::Warning,
+                 path + ": reading the file's own entities skipped (" + FailureText(f) + ")");
+    }
+    out.recoverSeconds = Seconds(recoverStart);
+    phase("walking OCCT's document");
+    const auto walkStart = std::chrono::steady_clock::now();
+    try {
+      KROStepWalker walker(occt.doc, out.pmi);
+      walker.Walk();
+      ToDocumentUnit(out.facts, out.pmi);
+    } catch (const Standard_Failure& f) {
+      AddMessage(messages, KROStepMessage::Severity::Error,
+                 "OCCT failed while walking the document (" + FailureText(f) + ")");
+      return;
+    }
+    out.walkSeconds = Seconds(walkStart);
+    out.ok = true;
+  } catch (const Standard_Failure& f) {
+    AddMessage(messages, KROStepMessage::Severity::Error,
+               path + ": OCCT failed while reading (" + FailureText(f) + ")");
+  } catch (const std::exception& e) {
+    AddMessage(messages, KROStepMessage::Severity::Error,
+               path + ": reading failed (" + e.what() + ")");
   }
 }
 
-KROStepImportResult KROStepDocument::Build() const {
+} // namespace
+
+KROStepPlainRead KROStepReadInProcess(const std::string& path, bool tearDown,
+                                      const std::function<void(const char*)>& phase) {
+  KROStepPlainRead out;
+  try {
+    ReadPlain(path, tearDown, phase, out);
+  } catch (...) {
+    out.ok = false;
+    AddMessage(out.messages, KROStepMessage::Severity::Error,
+               path + ": out of memory while reading");
+  }
+  if (!out.ok) {
+    // Only the messages count: what a failed read gathered is not a model.
+    std::vector<KROStepMessage> messages = std::move(out.messages);
+    out = KROStepPlainRead();
+    out.messages = std::move(messages);
+  }
+  return out;
+}
+
+KROStepImportResult KROStepBuildFromPlain(KROStepPlainRead plain) {
   KROStepImportResult result;
   try {
     const auto start = std::chrono::steady_clock::now();
-    KROStepPmi pmi;
-    {
-      KROStepOcctScope scope(pmi.messages);
-      try {
-        KROStepWalker walker(impl_->doc, pmi);
-        walker.Walk();
-        ToDocumentUnit(impl_->facts, pmi);
-        const auto recoverStart = std::chrono::steady_clock::now();
-        KROStepMatchFacts(impl_->facts, pmi);
-        result.recoverSeconds = impl_->recoverSeconds + Seconds(recoverStart);
-      } catch (const Standard_Failure& f) {
-        AddMessage(pmi.messages, KROStepMessage::Severity::Error,
-                   "OCCT failed while walking the document (" + FailureText(f) + ")");
-        result.messages = std::move(pmi.messages);
-        return result;
-      }
-    }
+    KROStepPmi& pmi = plain.pmi;
+    pmi.messages.insert(pmi.messages.begin(), plain.messages.begin(), plain.messages.end());
+    const auto matchStart = std::chrono::steady_clock::now();
+    KROStepMatchFacts(plain.facts, pmi);
+    result.recoverSeconds = plain.recoverSeconds + Seconds(matchStart);
     KROStepBuildModel(pmi, result);
     if (result.ok) KROStepBindReps(pmi, result);
-    result.buildSeconds = Seconds(start);
-    result.readSeconds = impl_->readSeconds;
+    result.buildSeconds = plain.walkSeconds + Seconds(start);
+    result.readSeconds = plain.readSeconds;
   } catch (...) {
     result.set.Reset();
     result.ok = false;
@@ -808,9 +878,53 @@ KROStepImportResult KROStepDocument::Build() const {
   return result;
 }
 
+struct KROStepDocument::Impl {
+  KROStepPlainRead read;
+};
+
+KROStepDocument::KROStepDocument(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+KROStepDocument::~KROStepDocument() = default;
+double KROStepDocument::ReadSeconds() const { return impl_->read.readSeconds; }
+
+std::unique_ptr<KROStepDocument> KROStepDocument::Read(const std::string& path,
+                                                       std::vector<KROStepMessage>& messages) {
+  return Read(path, messages, KROStepReadOptions());
+}
+
+std::unique_ptr<KROStepDocument> KROStepDocument::Read(const std::string& path,
+                                                       std::vector<KROStepMessage>& messages,
+                                                       const KROStepReadOptions& options) {
+  try {
+    auto impl = std::make_unique<Impl>();
+    impl->read = options.isolated ? KROStepReadIsolated(path, options)
+                                  : KROStepReadInProcess(path, true, [](const char*) {});
+    messages.insert(messages.end(), impl->read.messages.begin(), impl->read.messages.end());
+    impl->read.messages.clear();
+    if (!impl->read.ok) return nullptr;
+    return std::unique_ptr<KROStepDocument>(new KROStepDocument(std::move(impl)));
+  } catch (...) {
+    AddMessage(messages, KROStepMessage::Severity::Error, path + ": out of memory while reading");
+    return nullptr;
+  }
+}
+
+KROStepImportResult KROStepDocument::Build() const {
+  try {
+    return KROStepBuildFromPlain(impl_->read);
+  } catch (...) {
+    KROStepImportResult failed;
+    AddMessage(failed.messages, KROStepMessage::Severity::Error, "out of memory while building");
+    return failed;
+  }
+}
+
 KROStepImportResult KROStepImportFile(const std::string& path) {
+  return KROStepImportFile(path, KROStepReadOptions());
+}
+
+KROStepImportResult KROStepImportFile(const std::string& path, const KROStepReadOptions& options) {
   std::vector<KROStepMessage> messages;
-  std::unique_ptr<KROStepDocument> doc = KROStepDocument::Read(path, messages);
+  std::unique_ptr<KROStepDocument> doc = KROStepDocument::Read(path, messages, options);
   if (!doc) {
     KROStepImportResult failed;
     failed.messages = std::move(messages);

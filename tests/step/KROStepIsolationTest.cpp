@@ -1,0 +1,110 @@
+// KROStepIsolationTest.cpp - a worker that crashes, hangs, grows, floods or talks nonsense costs
+// the import only: the host gets an error naming what happened and in which step, keeps running,
+// and leaks nothing. The real worker gives the same model as a read in this process.
+#include "KROStepTestSupport.h"
+#include "KROTestSupport.h"
+
+#include <csignal>
+#include <fstream>
+
+namespace {
+
+class KROStepIsolationTest : public KROStepScratchTest {
+protected:
+  /// An import of a file named `what` through the fake worker, with `options`' limits.
+  KROStepImportResult Fake(const std::string& what, KROStepReadOptions options = {}) {
+    const std::string path = Out(what);
+    std::ofstream(path) << "ISO-10303-21;\n";
+    options.workerPath = KRO_FAKE_WORKER;
+    return KROStepImportFile(path, options);
+  }
+  static std::string Error(const KROStepImportResult& r) {
+    for (const KROStepMessage& m : r.messages)
+      if (m.severity == KROStepMessage::Severity::Error) return m.text;
+    return {};
+  }
+};
+
+TEST_F(KROStepIsolationTest, EachWayAWorkerFailsIsAnErrorOfItsOwn) {
+  KROStepReadOptions quick;
+  quick.timeLimitSeconds = 1;
+  KROStepReadOptions small;
+  small.memoryLimitBytes = std::uint64_t(64) << 20;
+  const struct {
+    const char* what;
+    KROStepReadOptions options;
+    const char* error;
+  } cases[] = {
+      {"crash", {}, "the reader stopped with signal 11 (segmentation fault) while transferring"},
+      {"hang", quick,
+       "the reader took longer than 1 s while transferring the file; it was stopped"},
+      {"garbage", {}, "the reader sent a malformed result ("},
+      {"cut", {}, "the reader sent a malformed result ("},
+      {"flood", small, "the reader sent more than 64 MiB while transferring the file"},
+      {"memory", small, "the reader used more than 64 MiB of memory while transferring the file"},
+      {"exit3", {}, "the reader ended with status 3 while transferring the file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const KROStepImportResult r = Fake(c.what, c.options);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.set);
+    EXPECT_NE(Error(r).find(c.error), std::string::npos) << Error(r);
+  }
+  KROStepReadOptions nowhere;
+  nowhere.workerPath = Out("no-such-worker");
+  const KROStepImportResult missing = KROStepImportFile(KROStepData(kCTC01), nowhere);
+  EXPECT_FALSE(missing.ok);
+  EXPECT_NE(Error(missing).find("cannot find the reader process"), std::string::npos);
+}
+
+// A host that ignores SIGCHLD cannot learn how its children end; a complete result still counts,
+// and a worker that sends none is reported with its status unknown.
+TEST_F(KROStepIsolationTest, AHostIgnoringChildSignalsStillGetsItsModel) {
+  struct sigaction ignore {
+  }, saved{};
+  ignore.sa_handler = SIG_IGN;
+  sigaction(SIGCHLD, &ignore, &saved);
+  const KROStepImportResult r = KROStepImportFile(KROStepData(kCTC01));
+  const KROStepImportResult crashed = Fake("exit3");
+  sigaction(SIGCHLD, &saved, nullptr);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.annotations.size(), 23u);
+  EXPECT_FALSE(crashed.ok);
+  EXPECT_NE(Error(crashed).find("status unknown"), std::string::npos) << Error(crashed);
+}
+
+// Through the worker and in this process, the same model: annotations, texts, tags, frames,
+// captures and geometry alike.
+TEST_F(KROStepIsolationTest, TheWorkerReadsWhatThisProcessReads) {
+  for (const char* part : {kCTC01, kCTC03, kCTC04, kFTC07}) {
+    SCOPED_TRACE(part);
+    KROStepReadOptions here;
+    here.isolated = false;
+    const KROStepImportResult a = KROStepImportFile(KROStepData(part));
+    const KROStepImportResult b = KROStepImportFile(KROStepData(part), here);
+    ASSERT_TRUE(a.ok);
+    ASSERT_TRUE(b.ok);
+    ASSERT_EQ(a.annotations.size(), b.annotations.size());
+    for (std::size_t i = 0; i < a.annotations.size(); ++i) {
+      EXPECT_EQ(a.annotations[i].pmi, b.annotations[i].pmi);
+      EXPECT_EQ(a.annotations[i].tags, b.annotations[i].tags);
+      EXPECT_EQ(a.annotations[i].labels, b.annotations[i].labels);
+      EXPECT_EQ(a.annotations[i].fileEntity, b.annotations[i].fileEntity);
+    }
+    ASSERT_EQ(a.frames.size(), b.frames.size());
+    for (std::size_t i = 0; i < a.frames.size(); ++i)
+      EXPECT_EQ(a.frames[i].datums, b.frames[i].datums);
+    EXPECT_EQ(a.captures.size(), b.captures.size());
+    EXPECT_EQ(a.tags.size(), b.tags.size());
+    EXPECT_EQ(a.geometry.faces.size(), b.geometry.faces.size());
+    std::vector<std::string> ma, mb;
+    for (const KROStepMessage& m : a.messages)
+      ma.push_back(m.text);
+    for (const KROStepMessage& m : b.messages)
+      mb.push_back(m.text);
+    EXPECT_EQ(ma, mb);
+  }
+}
+
+} // namespace
