@@ -1,6 +1,7 @@
 // KROStepIsolationTest.cpp - a worker that crashes, hangs, grows, floods or talks nonsense costs
 // the import only: the host gets an error naming what happened and in which step, keeps running,
 // and leaks nothing. The real worker gives the same model as a read in this process.
+#include "KROStepMutate.h"
 #include "KROStepTestSupport.h"
 #include "KROTestSupport.h"
 
@@ -105,6 +106,23 @@ TEST_F(KROStepIsolationTest, TheWorkerReadsWhatThisProcessReads) {
       mb.push_back(m.text);
     EXPECT_EQ(ma, mb);
   }
+}
+
+// A mutant of CTC-01 whose vertex point is another entity (record #3503 renumbered to #3678)
+// makes OCCT's shape transfer touch a null point. In the worker this costs the solid only: the
+// import gives the model with every PMI of the file, and a warning naming the entity lost.
+TEST_F(KROStepIsolationTest, AnEntityOcctCannotTransferCostsOnlyItself) {
+  const KROStepMutant mutant = KROStepMutate(KROStepSlurp(KROStepData(kCTC01)), 2);
+  ASSERT_EQ(mutant.edit, "record #3503 renumbered to #3678, a duplicate id");
+  const std::string path = Out("mutant.stp");
+  std::ofstream(path, std::ios::binary) << mutant.text;
+  const KROStepImportResult r = KROStepImportFile(path);
+  ASSERT_TRUE(r.ok) << Error(r);
+  EXPECT_EQ(r.annotations.size(), 23u);
+  bool named = false;
+  for (const KROStepMessage& m : r.messages)
+    named = named || m.text.rfind("OCCT could not transfer #", 0) == 0;
+  EXPECT_TRUE(named);
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #include "KROStepPmi.h"
 #include "KROStepWire.h"
 
+#include <OSD.hxx>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -279,6 +281,10 @@ int KROStepWorkerMain(int argc, char** argv) {
   // The host may be gone: a write to its closed pipe must fail, not kill this process silently
   // in the middle of a step.
   ::signal(SIGPIPE, SIG_IGN);
+  // This process is the worker's own: OCCT may turn an access violation inside its transfer
+  // into an exception of the entity being transferred, which its transfer catches, so that one
+  // bad entity costs only itself. A host process must never do this.
+  OSD::SetSignal(false);
   bool open = true;
   auto phase = [&](const char* name) {
     const std::size_t length = std::min<std::size_t>(std::strlen(name), 255);

@@ -33,6 +33,7 @@
 #include <TopExp.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS_Shape.hxx>
+#include <Transfer_TransientProcess.hxx>
 #include <XCAFApp_Application.hxx>
 #include <XCAFDimTolObjects_DatumObject.hxx>
 #include <XCAFDimTolObjects_DimensionObject.hxx>
@@ -47,6 +48,7 @@
 #include <XCAFDoc_ViewTool.hxx>
 #include <XCAFView_Object.hxx>
 #include <XSControl_Reader.hxx>
+#include <XSControl_TransferReader.hxx>
 #include <XSControl_WorkSession.hxx>
 
 #include <algorithm>
@@ -596,6 +598,31 @@ void AddCheckList(const Interface_CheckIterator& checks, std::vector<KROStepMess
                "OCCT: " + std::to_string(entities - kDetailed) + " more entities with checks");
 }
 
+/// What OCCT's transfer could not take, entity by entity: "#id: OCCT's message".
+void AddTransferChecks(const Handle(XSControl_WorkSession) & ws,
+                       std::vector<KROStepMessage>& messages) {
+  if (ws.IsNull() || ws->TransferReader().IsNull()) return;
+  Handle(Transfer_TransientProcess) process = ws->TransferReader()->TransientProcess();
+  Handle(StepData_StepModel) model = Handle(StepData_StepModel)::DownCast(ws->Model());
+  if (process.IsNull() || model.IsNull()) return;
+  constexpr int kDetailed = 20;
+  int failed = 0;
+  const Interface_CheckIterator checks = process->CheckList(false);
+  for (checks.Start(); checks.More(); checks.Next()) {
+    const Handle(Interface_Check)& check = checks.Value();
+    if (check.IsNull() || check->NbFails() == 0) continue;
+    if (++failed > kDetailed) continue;
+    const int number = checks.Number();
+    const int id =
+        number > 0 && number <= model->NbEntities() ? model->IdentLabel(model->Value(number)) : 0;
+    AddMessage(messages, KROStepMessage::Severity::Warning,
+               "OCCT could not transfer #" + std::to_string(id) + ": " + check->CFail(1));
+  }
+  if (failed > kDetailed)
+    AddMessage(messages, KROStepMessage::Severity::Warning,
+               "OCCT could not transfer " + std::to_string(failed - kDetailed) + " more entities");
+}
+
 /// OCCT's transfer follows shape aspect relationships without a bound, so a file whose
 /// relationships make a cycle overflows its stack. Returns the cycle ("#a → #b → #a") found
 /// among the parsed model's relationships, or "" when there is none. Run before transferring.
@@ -799,6 +826,7 @@ void ReadPlain(const std::string& path, bool tearDown,
                  path + ": OCCT read the file but could not transfer its shapes");
       return;
     }
+    AddTransferChecks(reader.ChangeReader().WS(), messages);
     out.readSeconds = Seconds(start);
     // While the work session still holds the file's model and the transfer's results.
     phase("reading the file's PMI");
