@@ -132,3 +132,19 @@ TEST(KROPmiCommand, JsonFacesAgreeWithAnnotationTags) {
 }
 
 } // namespace
+
+namespace {
+
+// Through the worker process (the default) and in kro-pmi's own process, the same JSON, whole.
+TEST(KROPmiCommand, InProcessAndIsolatedReadsGiveTheSameJson) {
+  for (const char* part : {kCTC01, kCTC03, kCTC04, kFTC07}) {
+    SCOPED_TRACE(part);
+    CommandRun isolated = KroPmi(KROStepData(part) + " --json");
+    CommandRun here = KroPmi(KROStepData(part) + " --json --in-process");
+    ASSERT_EQ(isolated.status, 0) << isolated.err;
+    ASSERT_EQ(here.status, 0) << here.err;
+    EXPECT_EQ(nlohmann::json::parse(isolated.out), nlohmann::json::parse(here.out));
+  }
+}
+
+} // namespace
