@@ -125,4 +125,37 @@ TEST_F(KROStepIsolationTest, AnEntityOcctCannotTransferCostsOnlyItself) {
   EXPECT_TRUE(named);
 }
 
+// Mutants the mutation runs found, kept: each once failed the read and now gives its model.
+//  - CTC-04 seed 24 (a number made NaN) makes OCCT's GD&T pass throw: the shapes stay and the
+//    PMI comes from the file's own entities.
+//  - CTC-01 seed 72 (a curve style retyped as a tolerance) and CTC-04 seed 22 (a datum system's
+//    reference redirected) once crashed the file's facts reader on a tolerance without datums.
+TEST_F(KROStepIsolationTest, DamagedPartsTheMutationRunsFoundGiveTheirModels) {
+  const struct {
+    const char* part;
+    std::uint64_t seed;
+    const char* warning; // a message the model must carry, or ""
+  } cases[] = {
+      {kCTC04, 24, "OCCT's GD&T pass failed"},
+      {kCTC01, 72, ""},
+      {kCTC04, 22, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.part) + " seed " + std::to_string(c.seed));
+    const KROStepMutant mutant = KROStepMutate(KROStepSlurp(KROStepData(c.part)), c.seed);
+    const std::string path = Out("mutant.stp");
+    std::ofstream(path, std::ios::binary) << mutant.text;
+    const KROStepImportResult r = KROStepImportFile(path);
+    ASSERT_TRUE(r.ok) << mutant.edit << ": " << Error(r);
+    int tolerances = 0;
+    for (const KROStepAnnotation& a : r.annotations)
+      tolerances += a.kind == KROStepAnnotation::Kind::Tolerance && !a.pmi.empty();
+    EXPECT_GE(tolerances, 6);
+    bool warned = false;
+    for (const KROStepMessage& m : r.messages)
+      warned = warned || m.text.find(c.warning) != std::string::npos;
+    EXPECT_TRUE(warned) << c.warning;
+  }
+}
+
 } // namespace

@@ -887,15 +887,12 @@ private:
                               : modified->Modifier() == StepDimTol_LeastMaterialCondition
                                   ? "least material requirement"
                                   : "regardless of feature size");
-      if (!withDatums.IsNull()) {
-        if (auto list = withDatums->DatumSystemAP242()) {
+      // OCCT keeps one array; its older accessor DatumSystem() converts that array without
+      // a check and crashes when the file gave none, so only the array itself is read.
+      if (!withDatums.IsNull())
+        if (auto list = withDatums->DatumSystemAP242())
           for (int i = 1; i <= list->Length(); ++i)
             systems.push_back(list->Value(i).Value());
-        } else if (auto old = withDatums->DatumSystem()) {
-          for (int i = 1; i <= old->Length(); ++i)
-            systems.push_back(old->Value(i));
-        }
-      }
     }
     if (!record.Empty()) ReadToleranceRecord(record, t, magnitude, target, systems);
     if (!magnitude.IsNull()) {
@@ -915,6 +912,7 @@ private:
       t.dimension = ControlledDimension(target);
     }
     for (const Transient& s : systems) {
+      if (s.IsNull()) continue; // a reference OCCT could not resolve
       if (t.datumSystem == 0 && s->IsKind(STANDARD_TYPE(StepDimTol_DatumSystem)))
         t.datumSystem = Id(s);
       for (KROStepFileCompartment& c : DatumsOf(s))
