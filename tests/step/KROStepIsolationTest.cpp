@@ -6,7 +6,9 @@
 #include "KROTestSupport.h"
 
 #include <csignal>
+#include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 namespace {
 
@@ -156,6 +158,42 @@ TEST_F(KROStepIsolationTest, DamagedPartsTheMutationRunsFoundGiveTheirModels) {
       warned = warned || m.text.find(c.warning) != std::string::npos;
     EXPECT_TRUE(warned) << c.warning;
   }
+}
+
+/// This process's children running the worker executable.
+std::vector<pid_t> WorkerChildren() {
+  std::vector<pid_t> out;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string stat = KROStepSlurp(entry.path() / "stat");
+    const std::size_t close = stat.rfind(')');
+    if (close == std::string::npos || stat.find("(kro-step-worke") == std::string::npos) continue;
+    int parent = 0;
+    char state = 0;
+    if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &parent) == 2 &&
+        parent == ::getpid() && state != 'Z')
+      out.push_back(std::stoi(entry.path().filename().string()));
+  }
+  return out;
+}
+
+// After a read a spare worker waits, ready, for the next one; the next read goes to it and gives
+// the same model. A spare that died meanwhile costs nothing: the read starts a worker of its own.
+TEST_F(KROStepIsolationTest, ASpareWorkerTakesTheNextRead) {
+  const KROStepImportResult first = KROStepImportFile(KROStepData(kCTC01));
+  ASSERT_TRUE(first.ok);
+  std::vector<pid_t> spares = WorkerChildren();
+  ASSERT_EQ(spares.size(), 1u);
+  const KROStepImportResult second = KROStepImportFile(KROStepData(kCTC01));
+  ASSERT_TRUE(second.ok);
+  ASSERT_EQ(second.annotations.size(), first.annotations.size());
+  for (std::size_t i = 0; i < first.annotations.size(); ++i)
+    EXPECT_EQ(second.annotations[i].pmi, first.annotations[i].pmi);
+  spares = WorkerChildren();
+  ASSERT_EQ(spares.size(), 1u); // the one that read is gone, a new one waits
+  ::kill(spares.front(), SIGKILL);
+  const KROStepImportResult third = KROStepImportFile(KROStepData(kCTC01));
+  EXPECT_TRUE(third.ok) << Error(third);
+  EXPECT_EQ(third.annotations.size(), first.annotations.size());
 }
 
 } // namespace

@@ -254,7 +254,8 @@ KRO_STEP_API KROStepImportResult KROStepImportFile(const std::string& path,
                                                    const KROStepReadOptions& options);
 
 /// The worker process's whole work: `kro-step-worker --fd N FILE` reads FILE in process and
-/// writes its steps and its plain result to descriptor N, then ends without tearing OCCT down.
+/// writes its steps and its plain result to descriptor N, then ends without tearing OCCT down;
+/// with `--wait` in place of FILE it first gets ready, then reads the file's path from N.
 /// Returns the process's exit status. Not for hosts: the worker executable calls it.
 KRO_STEP_API int KROStepWorkerMain(int argc, char** argv);
 

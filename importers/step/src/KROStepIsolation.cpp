@@ -1,6 +1,10 @@
 // KROStepIsolation.cpp - OCCT in a worker process: the host starts `kro-step-worker`, watches its
 // time and memory, and reads its plain result from a pipe.
 ///
+/// A spare worker is started ahead of the next read with `--wait`: it loads and initialises
+/// OCCT, then reads the file's path from its socket, so that a host reading several files does
+/// not wait for a worker to start each time.
+///
 /// The worker writes, on the descriptor it is given, a record per step it starts ('P', a length
 /// byte, the step's name) and then its result ('R' and the encoded plain read). A worker that
 /// dies, hangs, grows past the memory limit or sends too much or garbage costs the import only:
@@ -10,6 +14,10 @@
 #include "KROStepWire.h"
 
 #include <OSD.hxx>
+#include <STEPCAFControl_Controller.hxx>
+#include <STEPCAFControl_Reader.hxx>
+#include <TDocStd_Document.hxx>
+#include <XCAFApp_Application.hxx>
 
 #include <algorithm>
 #include <cerrno>
@@ -19,13 +27,17 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <mutex>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <string>
+#include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -96,17 +108,22 @@ struct Records {
   }
 };
 
-/// Runs the worker on `path`; fills `bytes` with what it wrote and `status` with how it ended
-/// (`known` false when the host cannot learn it). Returns an error text, or "" when the worker
-/// ran to its end within the limits.
-std::string RunWorker(const std::string& worker, const std::string& path,
-                      const KROStepReadOptions& options, std::string& bytes, Records& records,
-                      int& status, bool& known) {
+/// A started worker: its process and the host's end of its channel.
+struct Worker {
+  pid_t pid = 0;
+  int fd = -1;
+};
+
+/// Starts `worker` with `args` and its descriptor 3 on a fresh channel (a pipe it writes to, or
+/// with `socket` a socket pair the host also sends its request on). Returns an error text.
+std::string Spawn(const std::string& worker, std::vector<std::string> args, bool socket,
+                  Worker& out) {
   int fds[2];
-  if (::pipe2(fds, O_CLOEXEC) != 0)
-    return std::string("cannot make a pipe: ") + std::strerror(errno);
-  // The write end becomes the child's descriptor 3 by dup2, which clears close-on-exec; make
-  // sure it is not already 3, where dup2 would do nothing.
+  if (socket ? ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0
+             : ::pipe2(fds, O_CLOEXEC) != 0)
+    return std::string("cannot make a channel: ") + std::strerror(errno);
+  // The child's end becomes its descriptor 3 by dup2, which clears close-on-exec; make sure it
+  // is not already 3, where dup2 would do nothing.
   if (fds[1] == kWorkerFd) {
     const int moved = ::fcntl(fds[1], F_DUPFD_CLOEXEC, 10);
     ::close(fds[1]);
@@ -132,11 +149,13 @@ std::string RunWorker(const std::string& worker, const std::string& path,
   ::posix_spawnattr_setpgroup(&attributes, 0);
   ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF |
                                               POSIX_SPAWN_SETPGROUP);
-  std::string fd = std::to_string(kWorkerFd);
-  char* argv[] = {const_cast<char*>(worker.c_str()), const_cast<char*>("--fd"), fd.data(),
-                  const_cast<char*>(path.c_str()), nullptr};
-  pid_t pid = 0;
-  const int spawned = ::posix_spawn(&pid, worker.c_str(), &actions, &attributes, argv, environ);
+  args.insert(args.begin(), worker);
+  std::vector<char*> argv;
+  for (std::string& a : args)
+    argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const int spawned =
+      ::posix_spawn(&out.pid, worker.c_str(), &actions, &attributes, argv.data(), environ);
   ::posix_spawn_file_actions_destroy(&actions);
   ::posix_spawnattr_destroy(&attributes);
   ::close(fds[1]);
@@ -144,7 +163,64 @@ std::string RunWorker(const std::string& worker, const std::string& path,
     ::close(fds[0]);
     return "cannot start the reader " + worker + ": " + std::strerror(spawned);
   }
+  out.fd = fds[0];
+  return {};
+}
 
+/// One worker started ahead of need for the default worker path, its OCCT already loaded and
+/// initialised, waiting for a file to read: the next read does not pay for starting it. It
+/// ends by itself when the host closes its end (and so when the host ends).
+class Spare {
+public:
+  /// The spare for `worker`, if there is one; the caller owns it then.
+  bool Take(const std::string& worker, Worker& out) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (spare_.fd < 0 || path_ != worker) return false;
+    out = spare_;
+    spare_ = Worker();
+    return true;
+  }
+  /// Starts a spare for `worker` unless one waits already.
+  void Refill(const std::string& worker) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (spare_.fd >= 0 && path_ == worker) return;
+    Drop();
+    Worker w;
+    if (Spawn(worker, {"--fd", std::to_string(kWorkerFd), "--wait"}, true, w).empty()) {
+      spare_ = w;
+      path_ = worker;
+    }
+  }
+  ~Spare() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    Drop();
+  }
+
+private:
+  void Drop() {
+    if (spare_.fd < 0) return;
+    ::close(spare_.fd); // it reads the end of its request and ends
+    ::kill(-spare_.pid, SIGKILL);
+    ::waitpid(spare_.pid, nullptr, 0);
+    spare_ = Worker();
+  }
+  std::mutex mutex_;
+  Worker spare_;
+  std::string path_;
+};
+
+Spare& TheSpare() {
+  static Spare spare;
+  return spare;
+}
+
+/// Watches `w` until it ends; fills `bytes` with what it wrote and `status` with how it ended
+/// (`known` false when the host cannot learn it). Returns an error text, or "" when the worker
+/// ran to its end within the limits.
+std::string Watch(Worker w, const KROStepReadOptions& options, std::string& bytes, Records& records,
+                  int& status, bool& known) {
+  const pid_t pid = w.pid;
+  int fds[1] = {w.fd};
   const auto start = Clock::now();
   const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
                                     std::chrono::duration<double>(options.timeLimitSeconds));
@@ -164,8 +240,8 @@ std::string RunWorker(const std::string& worker, const std::string& path,
         }
         bytes.append(chunk, static_cast<std::size_t>(n));
         records.Parse(bytes);
-      } else if (n == 0) {
-        open = false;
+      } else if (n == 0 || (n < 0 && errno == ECONNRESET)) {
+        open = false; // a worker's socket is reset when it dies with its input unread
       } else if (errno != EINTR && errno != EAGAIN) {
         error = std::string("could not be read from: ") + std::strerror(errno);
         break;
@@ -243,11 +319,46 @@ KROStepPlainRead KROStepReadIsolated(const std::string& path, const KROStepReadO
       return fail("cannot find the reader process (" +
                   (worker.empty() ? std::string("kro-step-worker") : worker) +
                   "); set KRO_STEP_WORKER to it");
+    // The spare waiting for this worker path takes the request over its socket; else a worker
+    // is started with the file on its command line. Either way a spare is started for the next
+    // read (the default path only: a worker named by the caller is started afresh each time).
+    const bool spares = options.workerPath.empty();
+    Worker w;
+    bool sent = false;
+    if (spares && TheSpare().Take(worker, w)) {
+      std::string request(4, '\0');
+      const auto size = static_cast<std::uint32_t>(path.size());
+      for (int i = 0; i < 4; ++i)
+        request[static_cast<std::size_t>(i)] = static_cast<char>(size >> (8 * i));
+      request += path;
+      sent = ::send(w.fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+             static_cast<ssize_t>(request.size());
+      ::shutdown(w.fd, SHUT_WR);
+      if (!sent) { // the spare is gone: start one for this read
+        ::close(w.fd);
+        ::kill(-w.pid, SIGKILL);
+        ::waitpid(w.pid, nullptr, 0);
+        w = Worker();
+      }
+    }
+    if (!sent) {
+      const std::string error = Spawn(worker, {"--fd", std::to_string(kWorkerFd), path}, false, w);
+      if (!error.empty()) return fail(error);
+    }
     std::string bytes;
     Records records;
     int status = 0;
     bool known = false;
-    const std::string error = RunWorker(worker, path, options, bytes, records, status, known);
+    std::string error = Watch(w, options, bytes, records, status, known);
+    if (sent && error.empty() && bytes.empty()) {
+      // The spare died before it said a word (killed while it waited): this read starts a
+      // worker of its own.
+      const std::string failed = Spawn(worker, {"--fd", std::to_string(kWorkerFd), path}, false, w);
+      if (!failed.empty()) return fail(failed);
+      records = Records();
+      error = Watch(w, options, bytes, records, status, known);
+    }
+    if (spares) TheSpare().Refill(worker);
     const std::string during = " while " + records.phase;
     if (!error.empty()) return fail("the reader " + error + during + "; it was stopped");
     if (records.malformed) return fail("the reader sent a malformed result");
@@ -271,20 +382,67 @@ KROStepPlainRead KROStepReadIsolated(const std::string& path, const KROStepReadO
   }
 }
 
+namespace {
+
+/// Loads and initialises what every read needs, so that a spare worker is ready when asked.
+void WarmUp() {
+  try {
+    STEPCAFControl_Controller::Init();
+    Handle(TDocStd_Document) doc;
+    XCAFApp_Application::GetApplication()->NewDocument("MDTV-XCAF", doc);
+    STEPCAFControl_Reader reader;
+    XCAFApp_Application::GetApplication()->Close(doc);
+  } catch (...) {
+    // The read itself meets whatever failed here, and reports it.
+  }
+}
+
+/// A spare worker's request: a 4-byte little-endian length and the file's path. False when the
+/// host closed its end without asking.
+bool ReadRequest(int fd, std::string& path) {
+  auto readAll = [fd](char* data, std::size_t size) {
+    while (size > 0) {
+      const ssize_t n = ::read(fd, data, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  };
+  unsigned char head[4];
+  if (!readAll(reinterpret_cast<char*>(head), 4)) return false;
+  const std::uint32_t size = head[0] | head[1] << 8 | head[2] << 16 | std::uint32_t(head[3]) << 24;
+  if (size == 0 || size > 65536) return false;
+  path.resize(size);
+  return readAll(path.data(), size);
+}
+
+} // namespace
+
 int KROStepWorkerMain(int argc, char** argv) {
   if (argc != 4 || std::strcmp(argv[1], "--fd") != 0) {
-    std::fprintf(stderr, "usage: kro-step-worker --fd N FILE\n");
+    std::fprintf(stderr, "usage: kro-step-worker --fd N (FILE | --wait)\n");
     return 2;
   }
   const int fd = std::atoi(argv[2]);
   if (fd < 0) return 2;
+  std::string path = argv[3];
   // The host may be gone: a write to its closed pipe must fail, not kill this process silently
   // in the middle of a step.
   ::signal(SIGPIPE, SIG_IGN);
+  // A host that is killed takes its worker with it, rather than leaving it reading on.
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (::getppid() == 1) return 0; // the host is already gone
   // This process is the worker's own: OCCT may turn an access violation inside its transfer
   // into an exception of the entity being transferred, which its transfer catches, so that one
   // bad entity costs only itself. A host process must never do this.
   OSD::SetSignal(false);
+  // A spare: ready first, then told which file to read.
+  if (path == "--wait") {
+    WarmUp();
+    if (!ReadRequest(fd, path)) return 0;
+  }
   bool open = true;
   auto phase = [&](const char* name) {
     const std::size_t length = std::min<std::size_t>(std::strlen(name), 255);
@@ -293,7 +451,7 @@ int KROStepWorkerMain(int argc, char** argv) {
   };
   std::string bytes;
   try {
-    bytes = KROStepEncode(KROStepReadInProcess(argv[3], false, phase));
+    bytes = KROStepEncode(KROStepReadInProcess(path, false, phase));
   } catch (...) {
     return 4; // out of memory: the host reports the status and the step
   }
