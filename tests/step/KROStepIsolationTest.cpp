@@ -132,6 +132,8 @@ TEST_F(KROStepIsolationTest, AnEntityOcctCannotTransferCostsOnlyItself) {
 //    PMI comes from the file's own entities.
 //  - CTC-01 seed 72 (a curve style retyped as a tolerance) and CTC-04 seed 22 (a datum system's
 //    reference redirected) once crashed the file's facts reader on a tolerance without datums.
+//  - CTC-03 seed 85 (a view volume's type misspelt) makes OCCT's saved-view pass dereference a
+//    null camera: the worker once ended with status 1 there; now the pass alone is lost.
 TEST_F(KROStepIsolationTest, DamagedPartsTheMutationRunsFoundGiveTheirModels) {
   const struct {
     const char* part;
@@ -141,6 +143,7 @@ TEST_F(KROStepIsolationTest, DamagedPartsTheMutationRunsFoundGiveTheirModels) {
       {kCTC04, 24, "OCCT's GD&T pass failed"},
       {kCTC01, 72, ""},
       {kCTC04, 22, ""},
+      {kCTC03, 85, "OCCT's saved-view pass failed (OSD_SIGSEGV"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.part) + " seed " + std::to_string(c.seed));

@@ -3,6 +3,9 @@
 /// Everything that touches OCCT runs inside KROStepOcctScope: it takes the process-wide import
 /// lock, routes OCCT's messenger into the import's messages and restores it afterwards. Every
 /// OCCT call is made inside a try block that turns Standard_Failure into an error message.
+/// Each of those blocks also opens with OCC_CATCH_SIGNALS: in the worker process, where OCCT's
+/// signal handling is on, an access violation inside a pass lands in that pass's catch and
+/// costs the pass only; in a host process, which never turns that handling on, it does nothing.
 #include "KROStepFactReader.h"
 #include "KROStepGeometry.h"
 #include "KROStepImport.h"
@@ -19,6 +22,7 @@
 #include <Message_Messenger.hxx>
 #include <Message_Printer.hxx>
 #include <STEPCAFControl_Reader.hxx>
+#include <Standard_ErrorHandler.hxx>
 #include <Standard_Failure.hxx>
 #include <Standard_Version.hxx>
 #include <StepData_StepModel.hxx>
@@ -724,6 +728,7 @@ bool TransferParts(KROStepCafReader& reader, Handle(TDocStd_Document) & doc,
   phase("transferring the file");
   bool shapes = false;
   try {
+    OCC_CATCH_SIGNALS
     shapes = reader.Transfer(doc);
   } catch (const Standard_Failure& f) {
     AddMessage(messages, KROStepMessage::Severity::Warning,
@@ -735,6 +740,7 @@ bool TransferParts(KROStepCafReader& reader, Handle(TDocStd_Document) & doc,
     const int roots = reader.ChangeReader().NbRootsForTransfer();
     for (int i = 1; i <= roots; ++i) {
       try {
+        OCC_CATCH_SIGNALS
         shapes = reader.TransferOneRoot(i, doc) || shapes;
       } catch (const Standard_Failure& g) {
         AddMessage(messages, KROStepMessage::Severity::Warning,
@@ -747,6 +753,7 @@ bool TransferParts(KROStepCafReader& reader, Handle(TDocStd_Document) & doc,
   const Handle(XSControl_WorkSession)& ws = reader.ChangeReader().WS();
   phase("reading OCCT's GD&T");
   try {
+    OCC_CATCH_SIGNALS
     reader.ReadGDTs(ws, doc);
   } catch (const Standard_Failure& f) {
     AddMessage(messages, KROStepMessage::Severity::Warning,
@@ -755,6 +762,7 @@ bool TransferParts(KROStepCafReader& reader, Handle(TDocStd_Document) & doc,
   }
   phase("reading OCCT's saved views");
   try {
+    OCC_CATCH_SIGNALS
     reader.ReadViews(ws, doc);
   } catch (const Standard_Failure& f) {
     AddMessage(messages, KROStepMessage::Severity::Warning,
@@ -791,6 +799,7 @@ void ReadPlain(const std::string& path, bool tearDown,
   KROStepOcctDocument occt;
   occt.tearDown = tearDown;
   try {
+    OCC_CATCH_SIGNALS
     Handle(XCAFApp_Application) app = XCAFApp_Application::GetApplication();
     app->NewDocument("MDTV-XCAF", occt.doc);
     KROStepCafReader reader;
@@ -832,6 +841,7 @@ void ReadPlain(const std::string& path, bool tearDown,
     phase("reading the file's PMI");
     const auto recoverStart = std::chrono::steady_clock::now();
     try {
+      OCC_CATCH_SIGNALS
       const KROStepTagIndex tags(MapParts(XCAFDoc_DocumentTool::ShapeTool(occt.doc->Main())));
       KROStepReadFileFacts(
           reader.ChangeReader().WS(), [&](const TopoDS_Shape& s) { return tags(s); },
@@ -845,6 +855,7 @@ void ReadPlain(const std::string& path, bool tearDown,
     phase("walking OCCT's document");
     const auto walkStart = std::chrono::steady_clock::now();
     try {
+      OCC_CATCH_SIGNALS
       KROStepWalker walker(occt.doc, out.pmi);
       walker.Walk();
       ToDocumentUnit(out.facts, out.pmi);
