@@ -375,6 +375,7 @@ int main(int argc, char** argv) {
   }
 
   read.isolated = !inProcess;
+  read.spareWorker = false; // one file, then the command ends
   KROStepImportResult r = KROStepImportFile(file, read);
   if (!r.ok) {
     std::string why = "cannot read";

@@ -197,6 +197,12 @@ TEST_F(KROStepIsolationTest, ASpareWorkerTakesTheNextRead) {
   const KROStepImportResult third = KROStepImportFile(KROStepData(kCTC01));
   EXPECT_TRUE(third.ok) << Error(third);
   EXPECT_EQ(third.annotations.size(), first.annotations.size());
+  // A host that reads its last file asks for no spare: the waiting one reads it, none is left.
+  ASSERT_EQ(WorkerChildren().size(), 1u);
+  KROStepReadOptions last;
+  last.spareWorker = false;
+  EXPECT_TRUE(KROStepImportFile(KROStepData(kCTC01), last).ok);
+  EXPECT_TRUE(WorkerChildren().empty());
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // KROStepPicturesTest.cpp - pictures of imported parts, read back: kro-pmi's SVG, PNG and page
-// (the page in a real browser), and the capture thumbnails the importer draws.
+// (the page in a real browser), and the capture thumbnails a host draws for an import.
 #include "KROStepTestSupport.h"
 #include "KROTestSupport.h"
 
@@ -171,6 +171,10 @@ TEST_F(KROStepPicturesTest, CapturesGetThumbnailsThroughTheirOwnCamera) {
   KROComPtr<KROITPSLightCapture> capture;
   ASSERT_EQ(captures->At(0)->QueryInterface(IID_KROITPSLightCapture, capture.Put()), S_OK);
   _SEQUENCE_octet thumbnail;
+  // The import draws nothing; the host asks for thumbnails.
+  ASSERT_EQ(capture->GetThumbnailData(thumbnail), S_OK);
+  EXPECT_EQ(thumbnail.length(), 0);
+  ASSERT_EQ(KROStepDrawThumbnails(r), 1);
   ASSERT_EQ(capture->GetThumbnailData(thumbnail), S_OK);
   const std::string png(reinterpret_cast<const char*>(thumbnail.data()),
                         static_cast<std::size_t>(thumbnail.length()));

@@ -217,6 +217,10 @@ struct KROStepReadOptions {
   /// The worker executable. Empty: the environment variable KRO_STEP_WORKER, else
   /// `kro-step-worker` in the folder of the importer library.
   std::string workerPath;
+  /// After a read, start a worker that loads OCCT and waits for the next read, so that the next
+  /// one does not wait for a worker to start (default worker path only). A host that reads one
+  /// file and ends turns this off: the spare would only compete with it for the processor.
+  bool spareWorker = true;
 };
 
 /// A STEP file as OCCT read it, ready to be built into any number of models.

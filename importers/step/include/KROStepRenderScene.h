@@ -1,15 +1,20 @@
 // KROStepRenderScene.h - the scene the renderer draws for an imported model.
 ///
-/// Header only, for hosts that link both the importer and the renderer:
+/// Header only, for hosts that link both the importer and the renderer: reading and drawing are
+/// siblings, and this header is where a host joins them.
 /// \code
 ///   KRORenderScene scene = KROStepRenderScene(result);   // part geometry + annotations
 ///   KRORenderOutput png;
 ///   KRORenderPNG(scene, options, png);
+///   KROStepDrawThumbnails(result);                       // each capture's thumbnail
 /// \endcode
 #pragma once
 
 #include "KRORender.h"
+#include "KROITPSLightCapture.h"
 #include "KROStepImport.h"
+
+#include <string>
 
 /// The part's faces and edges from the side table, the annotations from the light model (the
 /// polylines of their bound reps, markers at their planes' origins), and each annotation's tags.
@@ -24,4 +29,38 @@ inline KRORenderScene KROStepRenderScene(const KROStepImportResult& r) {
     if (a.id >= 1 && static_cast<std::size_t>(a.id) <= r.annotations.size())
       a.tags = r.annotations[static_cast<std::size_t>(a.id - 1)].tags;
   return scene;
+}
+
+/// Gives each capture of `r` a `size` x `size` PNG thumbnail of the part and its annotations
+/// drawn through the capture's own camera. A capture that cannot be drawn keeps its thumbnail
+/// and adds a warning to `r.messages`. Returns how many thumbnails were drawn.
+inline int KROStepDrawThumbnails(KROStepImportResult& r, int size = 256) {
+  list<KROBaseUnknown>* captures = nullptr;
+  if (!r.set || FAILED(r.set->GetCaptureList(&captures)) || !captures || captures->Size() == 0)
+    return 0;
+  const KRORenderScene scene = KROStepRenderScene(r);
+  int drawn = 0;
+  for (int i = 0; i < captures->Size(); ++i) {
+    KROComPtr<KROITPSLightCapture> capture;
+    if (!captures->At(i) ||
+        FAILED(captures->At(i)->QueryInterface(IID_KROITPSLightCapture, capture.Put())))
+      continue;
+    KRORenderOptions options;
+    options.width = options.height = size;
+    options.camera = KRORenderCameraOf(capture.Get());
+    KRORenderOutput png;
+    const std::string which = "capture " + std::to_string(i + 1);
+    if (!KRORenderPNG(scene, options, png)) {
+      r.messages.push_back(
+          {KROStepMessage::Severity::Warning, which + ": no thumbnail (" + png.error + ")"});
+      continue;
+    }
+    for (const std::string& w : png.warnings)
+      r.messages.push_back({KROStepMessage::Severity::Warning, which + " thumbnail: " + w});
+    capture->SetThumbnailData(
+        _SEQUENCE_octet(reinterpret_cast<const unsigned char*>(png.bytes.data()),
+                        static_cast<int>(png.bytes.size())));
+    ++drawn;
+  }
+  return drawn;
 }

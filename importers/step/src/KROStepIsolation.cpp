@@ -358,7 +358,7 @@ KROStepPlainRead KROStepReadIsolated(const std::string& path, const KROStepReadO
       records = Records();
       error = Watch(w, options, bytes, records, status, known);
     }
-    if (spares) TheSpare().Refill(worker);
+    if (spares && options.spareWorker) TheSpare().Refill(worker);
     const std::string during = " while " + records.phase;
     if (!error.empty()) return fail("the reader " + error + during + "; it was stopped");
     if (records.malformed) return fail("the reader sent a malformed result");

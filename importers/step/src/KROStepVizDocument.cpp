@@ -15,10 +15,6 @@
 #include "KROStepPmi.h"
 #include "KROStreamer.h"
 
-#ifdef KRO_STEP_WITH_RENDER
-#include "KROStepRenderScene.h"
-#endif
-
 #include <memory>
 
 namespace {
@@ -106,34 +102,6 @@ void Warn(KROStepImportResult& r, std::string text) {
   r.messages.push_back({KROStepMessage::Severity::Warning, std::move(text)});
 }
 
-#ifdef KRO_STEP_WITH_RENDER
-// Each capture's thumbnail: a 256 x 256 PNG of the part and its annotations through its camera.
-void RenderThumbnails(KROStepImportResult& r) {
-  list<KROBaseUnknown>* captures = nullptr;
-  if (FAILED(r.set->GetCaptureList(&captures)) || !captures || captures->Size() == 0) return;
-  const KRORenderScene scene = KROStepRenderScene(r);
-  for (int i = 0; i < captures->Size(); ++i) {
-    KROComPtr<KROITPSLightCapture> capture;
-    if (!captures->At(i) ||
-        FAILED(captures->At(i)->QueryInterface(IID_KROITPSLightCapture, capture.Put())))
-      continue;
-    KRORenderOptions options;
-    options.width = options.height = 256;
-    options.camera = KRORenderCameraOf(capture.Get());
-    KRORenderOutput png;
-    if (!KRORenderPNG(scene, options, png)) {
-      Warn(r, "capture " + std::to_string(i + 1) + ": no thumbnail (" + png.error + ")");
-      continue;
-    }
-    for (const std::string& w : png.warnings)
-      Warn(r, "capture " + std::to_string(i + 1) + " thumbnail: " + w);
-    capture->SetThumbnailData(
-        _SEQUENCE_octet(reinterpret_cast<const unsigned char*>(png.bytes.data()),
-                        static_cast<int>(png.bytes.size())));
-  }
-}
-#endif
-
 } // namespace
 
 void KROStepBindReps(KROStepPmi& pmi, KROStepImportResult& r) {
@@ -191,7 +159,4 @@ void KROStepBindReps(KROStepPmi& pmi, KROStepImportResult& r) {
   if (!services || FAILED(services->GenerateAllReps()) || FAILED(services->GenerateAll2DReps()) ||
       FAILED(services->GenerateAllCapturesReps()))
     Warn(r, "the set did not bind every rep of its document");
-#ifdef KRO_STEP_WITH_RENDER
-  RenderThumbnails(r);
-#endif
 }
