@@ -2,8 +2,9 @@
 # Runs kro-pmi on single-edit mutants of STEP parts and tallies how each run ends:
 #   bash scripts/mutants.sh BUILD_DIR COUNT [PART...]
 # For each part (default: the bundled tests/data/*.stp) and seeds 1..COUNT, kro-step-mutate
-# writes the mutant and kro-pmi reads it, for at most 60 s. A run ends as a model (exit 0), an
-# error (exit 2), a crash (killed by a signal), a hang (timed out) or other (any other status).
+# writes the mutant and kro-pmi reads it with a time limit of MUTANT_TIME_LIMIT seconds (default
+# 20) on its worker. A run ends as a model (exit 0), an error (exit 2), a crash (killed by a
+# signal), a hang (kro-pmi has not returned 5 s after the limit) or other (any other status).
 # Prints a table, the commonest error lines of each part, and the seed and edit of every crash
 # and hang; `kro-step-mutate PART SEED OUT.stp` makes any of them again.
 # Exit status: 0 no crash and no hang, 1 some, 2 bad usage.
@@ -19,6 +20,8 @@ build=$1
 count=$2
 shift 2
 [[ $count =~ ^[0-9]+$ ]] || usage
+limit=${MUTANT_TIME_LIMIT:-20}
+[[ $limit =~ ^[0-9]+$ ]] && ((limit > 0)) || usage
 mutate=$build/tools/kro-step-mutate/kro-step-mutate
 pmi=$build/apps/kro-pmi/kro-pmi
 for tool in "$mutate" "$pmi"; do
@@ -50,7 +53,7 @@ for part in "$@"; do
       exit 2
     fi
     # The group keeps bash's own "Segmentation fault" notices out of the output.
-    { timeout 60 "$pmi" "$mutant" >/dev/null 2>"$work/stderr"; } 2>/dev/null
+    { timeout $((limit + 5)) "$pmi" "$mutant" --time-limit "$limit" >/dev/null 2>"$work/stderr"; } 2>/dev/null
     status=$?
     case $status in
     0) ((++model)) ;;
