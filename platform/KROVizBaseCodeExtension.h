@@ -10,9 +10,10 @@
 /// \endcode
 ///
 /// Body layout: the label (32-bit length + bytes); a group rep then has a child count and each
-/// child as class name + body; a polyline rep then has its polylines (KROPolylineRep.h). Nesting is limited to `kMaxRepNesting` levels and a child count
-/// that the bytes left could not hold fails at once. A failed read yields null and frees whatever
-/// it had built.
+/// child as class name + body; a polyline rep then has its polylines (KROPolylineRep.h), a
+/// triangle rep its points and triangles (KROTriangleRep.h). Nesting is limited to
+/// `kMaxRepNesting` levels and a child count that the bytes left could not hold fails at once. A
+/// failed read yields null and frees whatever it had built.
 #pragma once
 
 #include "KROPlatformExport.h"
@@ -37,8 +38,9 @@ public:
   static constexpr int kMaxRepNesting = 16;
 
   /// The stream extension of "KRO3DBagRep", "KRO2DBagRep", "KRO2DCustomRep",
-  /// "KRO3DPolylineRep" or "KRO2DPolylineRep" (bodies in KROPolylineRep.h) under
-  /// `_KROProtocolDmuStreamID`; null for anything else. Call `Release` once when done.
+  /// "KRO3DPolylineRep", "KRO2DPolylineRep" (bodies in KROPolylineRep.h), "KRO3DTriangleRep" or
+  /// "KRO2DTriangleRep" (bodies in KROTriangleRep.h) under `_KROProtocolDmuStreamID`; null for
+  /// anything else. Call `Release` once when done.
   static KROVizBaseCodeExtension* GetExt(const IID& protocol, const char* className);
 
   /// Extensions handed out by `GetExt` and not yet released (for tests).

@@ -1,10 +1,12 @@
-// KROVizBaseCodeExtension.cpp - the stream extensions of the three streamable rep classes.
+// KROVizBaseCodeExtension.cpp - the stream extensions of the streamable rep classes.
 #include "KROVizBaseCodeExtension.h"
 
 #include "KROPolylineRep.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
+#include "KROTriangleRep.h"
 
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdint>
@@ -43,10 +45,17 @@ bool WriteLabel(KROStreamWriter& writer, const std::string& label) {
   return writer.Good();
 }
 
-// Polyline bodies: a count of polylines, then per polyline a point count and its points, each
-// coordinate a little-endian IEEE double. Counts are checked against the caps and against the
-// bytes left before anything is allocated.
+// Geometry bodies: counts as ints, coordinates as little-endian IEEE doubles. Counts are
+// checked against the caps and against the bytes left before anything is allocated.
+constexpr unsigned int kIntBytes = 4;
 constexpr unsigned int kCoordinateBytes = 8;
+
+/// Reads a count of items taking at least `bytesEach` bytes each: fails when it is negative,
+/// above `max`, or more than the bytes left could hold.
+bool ReadCount(KROStreamer& reader, int max, unsigned int bytesEach, int& count) {
+  if (FAILED(reader.ReadInt(count)) || count < 0 || count > max) return false;
+  return static_cast<unsigned int>(count) <= reader.GetRemaining() / bytesEach;
+}
 
 bool ReadCoordinate(KROStreamer& reader, double& value) {
   unsigned char b[kCoordinateBytes];
@@ -67,24 +76,38 @@ void WriteCoordinate(KROStreamWriter& writer, double value) {
   writer.WriteBytes(b, kCoordinateBytes);
 }
 
+/// Reads a point; fails on a cut stream or a coordinate that is not finite.
+template <std::size_t N> bool ReadPoint(KROStreamer& reader, std::array<double, N>& point) {
+  for (double& c : point)
+    if (!ReadCoordinate(reader, c)) return false;
+  return true;
+}
+
+/// Writes a point; fails, having written part of it, on a coordinate that is not finite.
+template <std::size_t N>
+bool WritePoint(KROStreamWriter& writer, const std::array<double, N>& point) {
+  for (double c : point) {
+    if (!std::isfinite(c)) return false;
+    WriteCoordinate(writer, c);
+  }
+  return true;
+}
+
+// Polyline bodies: a count of polylines, then per polyline a point count and its points.
 template <class Rep> bool ReadPolylines(KROStreamer& reader, Rep& rep) {
   constexpr unsigned int pointBytes = kCoordinateBytes * Rep::kDimension;
   int lineCount = 0;
-  if (FAILED(reader.ReadInt(lineCount)) || lineCount < 0 || lineCount > Rep::kMaxPolylines)
-    return false;
-  if (static_cast<unsigned int>(lineCount) > reader.GetRemaining() / 4) return false;
+  if (!ReadCount(reader, Rep::kMaxPolylines, kIntBytes, lineCount)) return false;
   std::vector<typename Rep::Polyline> lines(static_cast<std::size_t>(lineCount));
   long total = 0;
   for (auto& line : lines) {
     int pointCount = 0;
-    if (FAILED(reader.ReadInt(pointCount)) || pointCount < 0) return false;
+    if (!ReadCount(reader, static_cast<int>(Rep::kMaxPoints - total), pointBytes, pointCount))
+      return false;
     total += pointCount;
-    if (total > Rep::kMaxPoints) return false;
-    if (static_cast<unsigned int>(pointCount) > reader.GetRemaining() / pointBytes) return false;
     line.resize(static_cast<std::size_t>(pointCount));
     for (auto& point : line)
-      for (double& c : point)
-        if (!ReadCoordinate(reader, c)) return false;
+      if (!ReadPoint(reader, point)) return false;
   }
   rep.SetPolylines(std::move(lines));
   return true;
@@ -99,11 +122,43 @@ template <class Rep> bool WritePolylines(KROStreamWriter& writer, const Rep& rep
   for (const auto& line : lines) {
     writer.WriteInt(static_cast<int>(line.size()));
     for (const auto& point : line)
-      for (double c : point) {
-        if (!std::isfinite(c)) return false;
-        WriteCoordinate(writer, c);
-      }
+      if (!WritePoint(writer, point)) return false;
   }
+  return writer.Good();
+}
+
+// Triangle bodies: a point count and the points, then a triangle count and each triangle's
+// three indices into those points.
+template <class Rep> bool ReadTriangles(KROStreamer& reader, Rep& rep) {
+  constexpr unsigned int pointBytes = kCoordinateBytes * Rep::kDimension;
+  int pointCount = 0;
+  if (!ReadCount(reader, Rep::kMaxPoints, pointBytes, pointCount)) return false;
+  std::vector<typename Rep::Point> points(static_cast<std::size_t>(pointCount));
+  for (auto& point : points)
+    if (!ReadPoint(reader, point)) return false;
+  int triangleCount = 0;
+  if (!ReadCount(reader, Rep::kMaxTriangles, 3 * kIntBytes, triangleCount)) return false;
+  std::vector<KROTriangle> triangles(static_cast<std::size_t>(triangleCount));
+  for (KROTriangle& triangle : triangles)
+    for (int& index : triangle)
+      if (FAILED(reader.ReadInt(index)) || index < 0 || index >= pointCount) return false;
+  rep.SetTriangles(std::move(points), std::move(triangles));
+  return true;
+}
+
+template <class Rep> bool WriteTriangles(KROStreamWriter& writer, const Rep& rep) {
+  const auto& points = rep.GetPoints();
+  const auto& triangles = rep.GetTriangles();
+  if (points.size() > static_cast<std::size_t>(Rep::kMaxPoints) ||
+      triangles.size() > static_cast<std::size_t>(Rep::kMaxTriangles) || !rep.IndicesValid())
+    return false;
+  writer.WriteInt(static_cast<int>(points.size()));
+  for (const auto& point : points)
+    if (!WritePoint(writer, point)) return false;
+  writer.WriteInt(static_cast<int>(triangles.size()));
+  for (const KROTriangle& triangle : triangles)
+    for (int index : triangle)
+      writer.WriteInt(index);
   return writer.Good();
 }
 
@@ -182,6 +237,9 @@ public:
     if constexpr (kHasPolylines) {
       if (!ReadPolylines(reader, *rep)) return nullptr;
     }
+    if constexpr (kHasTriangles) {
+      if (!ReadTriangles(reader, *rep)) return nullptr;
+    }
     return rep.release();
   }
 
@@ -197,12 +255,18 @@ public:
       const auto* lines = dynamic_cast<const Rep*>(&rep);
       return lines && WritePolylines(writer, *lines);
     }
+    if constexpr (kHasTriangles) {
+      // Null only for a foreign class that borrowed a triangle rep's name.
+      const auto* triangles = dynamic_cast<const Rep*>(&rep);
+      return triangles && WriteTriangles(writer, *triangles);
+    }
     return true;
   }
 
 private:
   static constexpr bool kIsGroup = requires(Rep & group, KRORep& child) { group.AddChild(child); };
-  static constexpr bool kHasPolylines = requires { Rep::kDimension; };
+  static constexpr bool kHasPolylines = requires(const Rep& r) { r.GetPolylines(); };
+  static constexpr bool kHasTriangles = requires(const Rep& r) { r.GetTriangles(); };
 };
 
 RepStreamExtFor<KRO3DBagRep> g3DBagExt;
@@ -210,9 +274,12 @@ RepStreamExtFor<KRO2DBagRep> g2DBagExt;
 RepStreamExtFor<KRO2DCustomRep> g2DCustomExt;
 RepStreamExtFor<KRO3DPolylineRep> g3DPolylineExt;
 RepStreamExtFor<KRO2DPolylineRep> g2DPolylineExt;
+RepStreamExtFor<KRO3DTriangleRep> g3DTriangleExt;
+RepStreamExtFor<KRO2DTriangleRep> g2DTriangleExt;
 
-RepStreamExt* const kExtensions[] = {&g3DBagExt, &g2DBagExt, &g2DCustomExt, &g3DPolylineExt,
-                                     &g2DPolylineExt};
+RepStreamExt* const kExtensions[] = {&g3DBagExt,      &g2DBagExt,      &g2DCustomExt,
+                                     &g3DPolylineExt, &g2DPolylineExt, &g3DTriangleExt,
+                                     &g2DTriangleExt};
 
 RepStreamExt* FindExt(const char* className) {
   if (!className) return nullptr;

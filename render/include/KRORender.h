@@ -1,9 +1,10 @@
 // KRORender.h - pictures of a part and its annotations, drawn with cairo as SVG or PNG.
 ///
 /// The renderer knows nothing of how a part was read. It draws a scene: the part's faces
-/// (triangles) and edges (polylines) under their tags, and the annotations with the polylines of
-/// their reps. `KRORenderAnnotationsOf` takes the annotations from a light model as any host
-/// would: each one's bound rep, its super type, the origin of its annotation plane.
+/// (triangles) and edges (polylines) under their tags, and the annotations with the polylines and
+/// filled triangles of their reps. `KRORenderAnnotationsOf` takes the annotations from a light
+/// model as any host would: each one's bound rep, its super type, the origin of its annotation
+/// plane.
 /// \code
 ///   KRORenderScene scene;
 ///   scene.edges = ...;                                  // from the host's own geometry
@@ -41,7 +42,10 @@ struct KRORenderAnnotation {
   enum class Kind { Dimension, Tolerance, Datum, DatumTarget };
   int id = 0; ///< the annotation's id, from 1: what the page and the options name it by
   Kind kind = Kind::Dimension;                  ///< picks its colour
-  std::vector<std::vector<KRORenderVec>> lines; ///< its graphic; empty: drawn as a marker
+  std::vector<std::vector<KRORenderVec>> lines; ///< its graphic's strokes
+  /// Its graphic's filled areas (the characters of its text, arrowheads), three model points a
+  /// triangle; filled in its colour. With no lines either: drawn as a marker.
+  std::vector<std::array<KRORenderVec, 3>> triangles;
   /// Where the marker goes (its plane's origin); unset: the centre of the faces and edges of
   /// its tags; neither: it is not drawn.
   std::optional<KRORenderVec> marker;
@@ -80,7 +84,8 @@ struct KRORenderOptions {
   int highlight = 0; ///< an annotation drawn in the highlight colour, its faces too; 0 for none
 };
 
-/// One drawn path of an SVG, in the order the surface writes them: what it stands for.
+/// One drawn path of an SVG, in the order the surface writes them: what it stands for. An
+/// annotation's filled triangles make one `Annotation` path, before the paths of its polylines.
 struct KRORenderItem {
   /// What the path draws.
   enum class Kind { Face, Edges, Annotation, Marker };
@@ -136,9 +141,10 @@ private:
   double scale_ = 1, cx_ = 0, cy_ = 0, width_ = 1, height_ = 1;
 };
 
-/// The set's annotations, by id (their position in its list, from 1): the polylines of each one's
-/// rep (any KRO3DPolylineRep under it), its kind from its super type and type, and as marker the
-/// origin of its annotation plane. Tags are left empty for the host to fill.
+/// The set's annotations, by id (their position in its list, from 1): the polylines and filled
+/// triangles of each one's rep (any KRO3DPolylineRep and KRO3DTriangleRep under it; a triangle
+/// whose indices leave the rep's points is left out), its kind from its super type and type, and
+/// as marker the origin of its annotation plane. Tags are left empty for the host to fill.
 KRO_RENDER_API std::vector<KRORenderAnnotation> KRORenderAnnotationsOf(KROITPSLightSet* set);
 
 /// A capture's camera.

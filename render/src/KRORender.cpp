@@ -2,8 +2,8 @@
 ///
 /// One drawing routine serves both surfaces. Its order is fixed because the SVG's paths are
 /// matched to what they stand for by position (`KRORenderOutput::items`): shaded faces back to
-/// front, then every edge in one path, then each annotation polyline as a path of its own, then
-/// the markers of annotations without graphic.
+/// front, then every edge in one path, then per annotation its filled triangles as one path and
+/// each of its polylines as a path of its own, then the markers of annotations without graphic.
 #include "KRORender.h"
 
 #include <cairo-svg.h>
@@ -68,7 +68,7 @@ bool Drawn(const KRORenderAnnotation& a, const KRORenderOptions& o) {
 /// Where an annotation without graphic is marked: its own marker point, else the centre of the
 /// points of the faces and edges it applies to; none when it has neither.
 std::optional<Vec> MarkerPoint(const KRORenderAnnotation& a, const KRORenderScene& scene) {
-  if (!a.lines.empty()) return std::nullopt;
+  if (!a.lines.empty() || !a.triangles.empty()) return std::nullopt;
   if (a.marker) return Finite(*a.marker) ? a.marker : std::nullopt;
   const std::set<int> tags(a.tags.begin(), a.tags.end());
   Vec sum{0, 0, 0};
@@ -199,6 +199,28 @@ private:
     out_.items.push_back({KRORenderItem::Kind::Edges, 0});
   }
 
+  /// Adds an annotation's triangles to the path, each wound the same way on the picture so that
+  /// the nonzero rule fills their union: overlapping triangles of opposite winding would
+  /// otherwise cancel out. One fill for all of them leaves no seams where triangles meet.
+  bool AddTriangles(cairo_t* cr, const std::vector<std::array<Vec, 3>>& triangles) {
+    bool any = false;
+    for (const std::array<Vec, 3>& t : triangles) {
+      if (!Finite(t[0]) || !Finite(t[1]) || !Finite(t[2])) continue;
+      const Vec a = projection_.Project(t[0]), b = projection_.Project(t[1]),
+                c = projection_.Project(t[2]);
+      const double area = (b[0] - a[0]) * (c[1] - a[1]) - (b[1] - a[1]) * (c[0] - a[0]);
+      if (area == 0) continue; // fills nothing
+      const Vec& second = area > 0 ? b : c;
+      const Vec& third = area > 0 ? c : b;
+      cairo_move_to(cr, a[0], a[1]);
+      cairo_line_to(cr, second[0], second[1]);
+      cairo_line_to(cr, third[0], third[1]);
+      cairo_close_path(cr);
+      any = true;
+    }
+    return any;
+  }
+
   void PaintAnnotations(cairo_t* cr) {
     // The highlighted annotation goes last, on top of the others.
     std::vector<const KRORenderAnnotation*> order;
@@ -211,6 +233,10 @@ private:
       const Colour c = lit ? kHighlight : KindColour(a->kind);
       cairo_set_source_rgb(cr, c.r, c.g, c.b);
       cairo_set_line_width(cr, lit ? 2.5 : 1.2);
+      if (AddTriangles(cr, a->triangles)) {
+        cairo_fill(cr);
+        out_.items.push_back({KRORenderItem::Kind::Annotation, a->id});
+      }
       for (const auto& line : a->lines) {
         if (!AddLine(cr, line)) continue;
         cairo_stroke(cr);
@@ -404,6 +430,9 @@ KRORenderProjection::KRORenderProjection(const KRORenderScene& scene,
     if (!Drawn(a, options)) continue;
     for (const auto& line : a.lines)
       for (const Vec& p : line)
+        add(p);
+    for (const auto& triangle : a.triangles)
+      for (const Vec& p : triangle)
         add(p);
     if (const std::optional<Vec> at = MarkerPoint(a, scene)) add(*at);
   }

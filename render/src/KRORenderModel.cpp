@@ -1,5 +1,6 @@
 // KRORenderModel.cpp - what the renderer takes from a light model: annotations with the
-// polylines of their reps, and the cameras of captures. Read through the interfaces only.
+// polylines and filled triangles of their reps, and the cameras of captures. Read through the
+// interfaces only.
 #include "KRORender.h"
 
 #include "KROComPtr.h"
@@ -9,21 +10,35 @@
 #include "KROITPSLightSet.h"
 #include "KROITPSLightView.h"
 #include "KROPolylineRep.h"
+#include "KROTriangleRep.h"
 
 namespace {
 
 // Deep enough for any rep tree a document can hold.
 constexpr int kMaxDepth = 32;
 
-/// Appends the polylines of every KRO3DPolylineRep in the tree under `rep`.
-void CollectLines(const KRORep* rep, std::vector<std::vector<KRORenderVec>>& lines, int depth) {
+/// Appends to `a` the polylines of every KRO3DPolylineRep and the triangles of every
+/// KRO3DTriangleRep in the tree under `rep`.
+void CollectGraphic(const KRORep* rep, KRORenderAnnotation& a, int depth) {
   if (!rep || depth > kMaxDepth) return;
   if (const auto* polylines = dynamic_cast<const KRO3DPolylineRep*>(rep))
     for (const KROPolyline3D& line : polylines->GetPolylines())
-      if (line.size() >= 2) lines.emplace_back(line.begin(), line.end());
+      if (line.size() >= 2) a.lines.emplace_back(line.begin(), line.end());
+  if (const auto* triangles = dynamic_cast<const KRO3DTriangleRep*>(rep)) {
+    // A rep is checked when written, not when set: its indices may still leave its points.
+    const std::vector<KROPoint3D>& points = triangles->GetPoints();
+    const auto in = [&points](int i) {
+      return i >= 0 && static_cast<std::size_t>(i) < points.size();
+    };
+    for (const KROTriangle& t : triangles->GetTriangles())
+      if (in(t[0]) && in(t[1]) && in(t[2]))
+        a.triangles.push_back({points[static_cast<std::size_t>(t[0])],
+                               points[static_cast<std::size_t>(t[1])],
+                               points[static_cast<std::size_t>(t[2])]});
+  }
   if (const list<KRORep>* children = rep->GetChildren())
     for (int i = 0; i < children->Size(); ++i)
-      CollectLines(children->At(i), lines, depth + 1);
+      CollectGraphic(children->At(i), a, depth + 1);
 }
 
 } // namespace
@@ -48,7 +63,7 @@ std::vector<KRORenderAnnotation> KRORenderAnnotationsOf(KROITPSLightSet* set) {
                                        : KRORenderAnnotation::Kind::Datum)
                           : KRORenderAnnotation::Kind::Dimension;
     KRORep* rep = nullptr;
-    if (SUCCEEDED(light->GetRep(&rep))) CollectLines(rep, a.lines, 0);
+    if (SUCCEEDED(light->GetRep(&rep))) CollectGraphic(rep, a, 0);
     KROComPtr<KROITPSLightView> view;
     if (SUCCEEDED(model->GetLightView(view.PutTyped())) && view) {
       KRORenderVec o{};

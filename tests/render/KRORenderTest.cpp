@@ -10,10 +10,12 @@
 #include "KROPolylineRep.h"
 #include "KROTPSLightContainer.h"
 #include "KROTestSupport.h"
+#include "KROTriangleRep.h"
 
 #include "KROPictureTestSupport.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -38,6 +40,28 @@ KRORenderScene Box() {
 }
 
 KRORenderCamera TopView() { return {{5, 2.5, 100}, {0, 0, -1}, {0, 1, 0}}; }
+
+using KRORenderTriangle = std::array<KRORenderVec, 3>;
+
+/// An annotation drawn by its filled triangles alone.
+KRORenderAnnotation Filled(int id, KRORenderAnnotation::Kind kind,
+                           std::vector<KRORenderTriangle> triangles) {
+  KRORenderAnnotation a;
+  a.id = id;
+  a.kind = kind;
+  a.triangles = std::move(triangles);
+  return a;
+}
+
+/// True when the pixel is the colour (0..1 channels), within the rounding of 8-bit channels.
+bool PixelIs(const KROTestImage& image, int x, int y, double r, double g, double b) {
+  const std::uint32_t p = image.pixels[std::size_t(y * image.width + x)];
+  const double got[3] = {double((p >> 16) & 0xFF), double((p >> 8) & 0xFF), double(p & 0xFF)};
+  const double want[3] = {255 * r, 255 * g, 255 * b};
+  for (int c = 0; c < 3; ++c)
+    if (std::fabs(got[c] - want[c]) > 1.5) return false;
+  return true;
+}
 
 class KRORenderTest : public KROTest {};
 
@@ -69,12 +93,14 @@ TEST_F(KRORenderTest, ACameraPutsKnownPointsWhereItLooks) {
   scene.annotations.push_back({1,
                                KRORenderAnnotation::Kind::Datum,
                                {},
+                               {},
                                KRORenderVec{10, 5, 2},
                                {},
                                std::nullopt,
                                std::nullopt});
   scene.annotations.push_back({2,
                                KRORenderAnnotation::Kind::Datum,
+                               {},
                                {},
                                KRORenderVec{0, 0, 0},
                                {},
@@ -113,6 +139,7 @@ TEST_F(KRORenderTest, TheDefaultCameraSeesAnnotationPlanesFromTheFront) {
   KRORenderScene scene = Box();
   scene.annotations.push_back({1,
                                KRORenderAnnotation::Kind::Dimension,
+                               {},
                                {},
                                KRORenderVec{5, 2, 2},
                                {},
@@ -154,6 +181,7 @@ TEST_F(KRORenderTest, PicturesHoldWhatWasDrawnAndNothingElse) {
   scene.annotations.push_back({1,
                                KRORenderAnnotation::Kind::Dimension,
                                {{{0, -1, 0}, {10, -1, 0}}, {{0, -1, 0}, {0, -2, 0}}},
+                               {},
                                std::nullopt,
                                {1},
                                std::nullopt,
@@ -161,12 +189,13 @@ TEST_F(KRORenderTest, PicturesHoldWhatWasDrawnAndNothingElse) {
   scene.annotations.push_back({2,
                                KRORenderAnnotation::Kind::Tolerance,
                                {},
+                               {},
                                KRORenderVec{5, 2, 2},
                                {2},
                                std::nullopt,
                                std::nullopt});
   scene.annotations.push_back(
-      {3, KRORenderAnnotation::Kind::Datum, {}, std::nullopt, {}, std::nullopt, std::nullopt});
+      {3, KRORenderAnnotation::Kind::Datum, {}, {}, std::nullopt, {}, std::nullopt, std::nullopt});
   KRORenderOptions options;
   options.camera = TopView();
   options.width = 200;
@@ -244,6 +273,10 @@ TEST_F(KRORenderTest, AnnotationsComeFromTheRepsOfTheModel) {
   auto* lines = new (nullptr, nullptr, 0) KRO3DPolylineRep();
   lines->SetPolylines({{{0, 0, 0}, {1, 0, 0}}, {{4, 4, 4}}, {{0, 1, 0}, {0, 2, 0}, {0, 3, 0}}});
   inner->AddChild(*lines);
+  auto* text = new (nullptr, nullptr, 0) KRO3DTriangleRep();
+  text->SetTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {5, 5, 5}},
+                     {{0, 1, 2}, {3, 3, 1}, {0, 1, 4}});
+  bag->AddChild(*text);
   bag->AddChild(*inner);
   drawn.As<KROITPSLight>()->SetRep(bag);
 
@@ -258,10 +291,106 @@ TEST_F(KRORenderTest, AnnotationsComeFromTheRepsOfTheModel) {
   EXPECT_EQ(a[0].kind, KRORenderAnnotation::Kind::Tolerance);
   ASSERT_EQ(a[0].lines.size(), 2u) << "a single point is no line";
   EXPECT_EQ(a[0].lines[1].size(), 3u);
+  ASSERT_EQ(a[0].triangles.size(), 2u) << "a triangle indexing past the points is left out";
+  EXPECT_EQ(a[0].triangles[0], (KRORenderTriangle{{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}}));
+  EXPECT_EQ(a[0].triangles[1], (KRORenderTriangle{{{5, 5, 5}, {5, 5, 5}, {1, 0, 0}}}));
   EXPECT_FALSE(a[0].marker);
   EXPECT_EQ(a[1].kind, KRORenderAnnotation::Kind::DatumTarget);
   EXPECT_TRUE(a[1].lines.empty());
+  EXPECT_TRUE(a[1].triangles.empty());
   EXPECT_EQ(a[1].marker, (KRORenderVec{7, 8, 9}));
 
   EXPECT_TRUE(KRORenderAnnotationsOf(nullptr).empty());
+}
+
+// Seen from the top, the right triangle (0, 0), (10, 0), (0, 10) fills the lower left half of a
+// 200 x 200 picture: pixels (10, 190), (190, 190) and (10, 10) once fitted with its margin.
+TEST_F(KRORenderTest, AnnotationTrianglesAreFilledInTheirColour) {
+  const KRORenderTriangle triangle{{{0, 0, 0}, {10, 0, 0}, {0, 10, 0}}};
+  KRORenderScene scene;
+  scene.annotations.push_back(Filled(1, KRORenderAnnotation::Kind::Tolerance, {triangle}));
+  KRORenderOptions options;
+  options.width = options.height = 200;
+  options.camera = TopView();
+  // The view is fitted to the triangle alone: 10 pixels of margin, 18 pixels a unit.
+  const KRORenderProjection p(scene, options);
+  EXPECT_NEAR(p.Project({0, 0, 0})[0], 10, 1e-9);
+  EXPECT_NEAR(p.Project({0, 0, 0})[1], 190, 1e-9);
+  EXPECT_NEAR(p.Project({10, 0, 0})[0], 190, 1e-9);
+  EXPECT_NEAR(p.Project({0, 10, 0})[1], 10, 1e-9);
+
+  KRORenderOutput png;
+  ASSERT_TRUE(KRORenderPNG(scene, options, png)) << png.error;
+  ASSERT_EQ(png.items.size(), 1u) << "filled in one path, and no marker";
+  EXPECT_EQ(png.items[0].kind, KRORenderItem::Kind::Annotation);
+  EXPECT_EQ(png.items[0].id, 1);
+  const KROTestImage image = KRODecodePng(png.bytes);
+  ASSERT_EQ(image.width, 200);
+  const int inside[][2] = {{50, 150}, {100, 170}, {14, 100}, {170, 186}, {14, 16}, {100, 103}};
+  for (const auto& at : inside)
+    EXPECT_TRUE(PixelIs(image, at[0], at[1], 0.80, 0.10, 0.15))
+        << "not filled in the tolerance colour at " << at[0] << ", " << at[1];
+  const int outside[][2] = {{150, 50}, {100, 96}, {195, 100}, {5, 5}, {100, 195}, {5, 100}};
+  for (const auto& at : outside)
+    EXPECT_FALSE(image.Ink(at[0], at[1])) << "inked at " << at[0] << ", " << at[1];
+
+  // Highlighted, the fill takes the highlight colour.
+  KRORenderOutput lit;
+  options.highlight = 1;
+  ASSERT_TRUE(KRORenderPNG(scene, options, lit));
+  EXPECT_TRUE(PixelIs(KRODecodePng(lit.bytes), 50, 150, 1.0, 0.45, 0.0));
+  options.highlight = 0;
+
+  // A triangle with a corner that is not finite is left out: the same picture.
+  KRORenderOutput again;
+  scene.annotations[0].triangles = {triangle, {{{0, 0, 0}, {std::nan(""), 1, 0}, {1, 1, 0}}}};
+  ASSERT_TRUE(KRORenderPNG(scene, options, again));
+  EXPECT_TRUE(again.bytes == png.bytes);
+
+  // The same triangle once more, wound the other way round: the two do not cancel out.
+  scene.annotations[0].triangles = {triangle, {triangle[0], triangle[2], triangle[1]}};
+  ASSERT_TRUE(KRORenderPNG(scene, options, again));
+  EXPECT_EQ(again.items.size(), 1u);
+  const KROTestImage twice = KRODecodePng(again.bytes);
+  for (const auto& at : inside)
+    EXPECT_TRUE(PixelIs(twice, at[0], at[1], 0.80, 0.10, 0.15))
+        << "a triangle given both ways round is not filled at " << at[0] << ", " << at[1];
+  for (const auto& at : outside)
+    EXPECT_FALSE(twice.Ink(at[0], at[1]));
+
+  KRORenderOutput svg;
+  ASSERT_TRUE(KRORenderSVG(scene, options, svg)) << svg.error;
+  EXPECT_EQ(KROPathsOf(svg.bytes).filled, 1);
+  EXPECT_EQ(KROPathsOf(svg.bytes).stroked, 0);
+  EXPECT_TRUE(KROWellFormed(svg.bytes));
+}
+
+// Two triangles sharing the diagonal of a square are one path: pixels the diagonal halves are as
+// solid as the rest, where two fills would let the background through.
+TEST_F(KRORenderTest, TrianglesSharingAnEdgeLeaveNoSeam) {
+  KRORenderScene scene;
+  scene.annotations.push_back(
+      Filled(1, KRORenderAnnotation::Kind::Dimension,
+             {{{{0, 0, 0}, {10, 0, 0}, {10, 10, 0}}}, {{{0, 0, 0}, {0, 10, 0}, {10, 10, 0}}}}));
+  // Beside it, lines of another annotation, drawn as before: a path of their own after the fill.
+  KRORenderAnnotation lines;
+  lines.id = 2;
+  lines.lines = {{{0, 0, 0}, {10, 0, 0}}};
+  scene.annotations.push_back(lines);
+  KRORenderOptions options;
+  options.width = options.height = 200;
+  options.camera = TopView();
+  KRORenderOutput png;
+  ASSERT_TRUE(KRORenderPNG(scene, options, png)) << png.error;
+  ASSERT_EQ(png.items.size(), 2u);
+  EXPECT_EQ(png.items[0].id, 1);
+  EXPECT_EQ(png.items[1].id, 2);
+  const KROTestImage image = KRODecodePng(png.bytes);
+  // The diagonal runs through pixel corners from (10, 190) to (190, 10) and halves the pixels
+  // (k, 199 - k) on its way.
+  const KRORenderProjection p(scene, options);
+  ASSERT_NEAR(p.Project({0, 0, 0})[0] + p.Project({0, 0, 0})[1], 200, 1e-9);
+  ASSERT_NEAR(p.Project({10, 10, 0})[0] + p.Project({10, 10, 0})[1], 200, 1e-9);
+  for (int k = 20; k < 180; k += 7)
+    EXPECT_TRUE(PixelIs(image, k, 199 - k, 0.10, 0.35, 0.85)) << "a seam at " << k;
 }
