@@ -61,7 +61,9 @@ for part in "$@"; do
       ((++error))
       line=$(head -n 1 "$work/stderr")
       line=${line//"$mutant: "/}
-      echo "${line//"$mutant"/FILE}" >>"$work/errors"
+      line=${line//"$mutant"/FILE}
+      # Numbers (lines, ids, sizes) vary from mutant to mutant: tally the kind of error.
+      echo "$line" | sed -E 's/[0-9]+(\.[0-9]+)?/N/g' >>"$work/errors"
       ;;
     124)
       ((++hang))
