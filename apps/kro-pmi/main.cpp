@@ -128,6 +128,11 @@ public:
       j["recovery_reason"] = a.recoveryReason;
     }
     j["file_entity"] = a.fileEntity == 0 ? nlohmann::json(nullptr) : nlohmann::json(a.fileEntity);
+    if (a.graphic)
+      j["graphic"] = {{"polylines", a.graphic->polylines},
+                      {"points", a.graphic->points},
+                      {"triangles", a.graphic->triangles},
+                      {"box", {{"min", a.graphic->min}, {"max", a.graphic->max}}}};
     return j;
   }
 

@@ -54,6 +54,7 @@ KROStepPlainRead Full() {
                           .datums = {{1, "B Ⓜ"}},
                           .framePmi = "| B Ⓜ |",
                           .graphic = {{{0, 0, 0}, {1, 1, 1}}, {{2, 2, 2}, {kInf, -0.0, 1e-310}}},
+                          .triangles = {{0, 0, 0}, {1, 0, 0}, {0, 1, -0.0}},
                           .datumLetter = "B",
                           .targetNumber = 2,
                           .recovered = "magnitude",

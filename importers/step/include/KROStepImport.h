@@ -22,6 +22,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +81,16 @@ struct KROStepPart {
 };
 
 /// One annotation of the model and where it came from.
+/// What an annotation's callout draws, in model coordinates and millimetres.
+struct KROStepGraphic {
+  int polylines = 0; ///< stroked lines
+  int points = 0;    ///< points of those lines
+  int triangles = 0; ///< filled triangles (characters, arrowheads)
+  std::array<double, 3> min{}; ///< corner of the box around every point and triangle
+  std::array<double, 3> max{}; ///< the opposite corner
+  bool operator==(const KROStepGraphic&) const = default;
+};
+
 struct KROStepAnnotation {
   /// What the annotation is (`KROStepKindName` names it).
   enum class Kind { Dimension, Tolerance, Datum, DatumTarget, Note };
@@ -99,6 +110,7 @@ struct KROStepAnnotation {
   std::string recovered;
   std::string recoveryReason; ///< OCCT's reason where it gave one, else "not transferred"
   int fileEntity = 0;         ///< the file's entity id (`#n`) of a tolerance, when known
+  std::optional<KROStepGraphic> graphic; ///< what its callout draws; none when nothing
 };
 
 /// A capture built from a saved view of the file.

@@ -1079,14 +1079,8 @@ private:
   }
 
   double ContextFactor(const Transient& context) const {
-    Handle(StepRepr_GlobalUnitAssignedContext) units =
-        Handle(StepRepr_GlobalUnitAssignedContext)::DownCast(context);
-    if (auto c = Handle(StepGeom_GeomRepContextAndGlobUnitAssCtxAndGlobUncertaintyAssCtx)::DownCast(
-            context))
-      units = c->GlobalUnitAssignedContext();
-    STEPConstruct_UnitContext unit;
-    if (units.IsNull() || unit.ComputeFactors(units) != 0 || !(unit.LengthFactor() > 0)) return 1;
-    return unit.LengthFactor() / localUnit_;
+    const double mm = KROStepContextLengthMm(context);
+    return mm > 0 ? mm / localUnit_ : 1;
   }
 
   void ReadCamera(const Handle(StepVisual_CameraModelD3) & camera) {
@@ -1396,4 +1390,16 @@ void KROStepReadFileFacts(const Handle(XSControl_WorkSession) & ws, const KROSte
   KROStepFactReader reader(ws, tagOf, facts);
   reader.tagIsFace_ = isFace;
   reader.Read();
+  KROStepReadCallouts(ws, facts);
+}
+
+double KROStepContextLengthMm(const Handle(Standard_Transient) & context) {
+  Handle(StepRepr_GlobalUnitAssignedContext) units =
+      Handle(StepRepr_GlobalUnitAssignedContext)::DownCast(context);
+  if (auto c = Handle(StepGeom_GeomRepContextAndGlobUnitAssCtxAndGlobUncertaintyAssCtx)::DownCast(
+          context))
+    units = c->GlobalUnitAssignedContext();
+  STEPConstruct_UnitContext unit;
+  if (units.IsNull() || unit.ComputeFactors(units) != 0 || !(unit.LengthFactor() > 0)) return 0;
+  return unit.LengthFactor();
 }

@@ -22,6 +22,15 @@ using KROStepTagLookup = std::function<std::pair<int, int>(const TopoDS_Shape&)>
 void KROStepReadFileFacts(const Handle(XSControl_WorkSession) & ws, const KROStepTagLookup& tagOf,
                           const std::function<bool(int)>& isFace, KROStepFileFacts& facts);
 
+/// Reads every callout the file draws into `facts.callouts` (KROStepCalloutReader.cpp): its
+/// polylines and filled triangles in model coordinates and millimetres, and the ids of what its
+/// draughting associations name. Runs after KROStepReadFileFacts' own reading. May throw
+/// Standard_Failure; the caller catches it.
+void KROStepReadCallouts(const Handle(XSControl_WorkSession) & ws, KROStepFileFacts& facts);
+
+/// Millimetres in one length unit of a representation context, or 0 when it states none.
+double KROStepContextLengthMm(const Handle(Standard_Transient) & context);
+
 /// OCCT 7.6's transfer reads a tolerance's maximum value and a datum reference modifier's value
 /// without a check, and a length OCCT's reader could not type (a measure stated as a
 /// representation item, as most files state their values, or none at all) is null there and

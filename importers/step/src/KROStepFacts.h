@@ -187,6 +187,19 @@ struct KROStepFileNote {
   bool operator==(const KROStepFileNote&) const = default;
 };
 
+/// A callout the file draws: a draughting callout, or an annotation occurrence no callout holds.
+/// Its graphic is in model coordinates and millimetres, the placement of a repositioned
+/// tessellated item applied.
+struct KROStepFileCallout {
+  int entity = 0;   ///< the file's id of the callout
+  std::string name; ///< the callout's name
+  std::vector<int> occurrences; ///< the file's ids of the annotation occurrences it holds
+  std::vector<int> presents; ///< the file's ids of what its draughting associations name
+  std::vector<std::vector<KROStepVec>> polylines;
+  std::vector<KROStepVec> triangles; ///< filled triangles, three corners each
+  bool operator==(const KROStepFileCallout&) const = default;
+};
+
 /// Everything the fact reader took from the file.
 struct KROStepFileFacts {
   bool read = false; ///< the file's entities were read; when false only OCCT's document counts
@@ -198,6 +211,7 @@ struct KROStepFileFacts {
   std::vector<KROStepFileDatumSystem> datumSystems;
   std::vector<KROStepFileNote> notes;
   std::vector<KROStepFileCamera> cameras;
+  std::vector<KROStepFileCallout> callouts;
   std::vector<KROStepMessage> messages; ///< records skipped as malformed
   bool operator==(const KROStepFileFacts&) const = default;
 };

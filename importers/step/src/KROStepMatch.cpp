@@ -58,11 +58,41 @@ public:
       AddTolerance(t);
     for (const KROStepFileNote& n : facts_.notes)
       AddNote(n);
+    AttachCallouts();
     KeepUnmatched();
     BuildViews();
   }
 
 private:
+  /// Each object takes the graphic of every callout that presents it (a callout naming it, or
+  /// a note's own callout), as the file draws it: the file's reading replaces OCCT's, so that
+  /// one unit rule holds on every part.
+  void AttachCallouts() {
+    std::map<int, std::vector<std::size_t>> objectsOf;
+    for (std::size_t i = 0; i < pmi_.objects.size(); ++i)
+      if (pmi_.objects[i].fileEntity != 0) objectsOf[pmi_.objects[i].fileEntity].push_back(i);
+    std::vector<bool> drawn(pmi_.objects.size(), false);
+    for (const KROStepFileCallout& c : facts_.callouts) {
+      if (c.polylines.empty() && c.triangles.empty()) continue;
+      std::set<std::size_t> targets;
+      for (int id : c.presents)
+        for (std::size_t i : objectsOf[id])
+          targets.insert(i);
+      for (std::size_t i : objectsOf[c.entity])
+        targets.insert(i);
+      for (std::size_t i : targets) {
+        KROStepObject& o = pmi_.objects[i];
+        if (!drawn[i]) {
+          o.graphic.clear();
+          o.triangles.clear();
+          drawn[i] = true;
+        }
+        o.graphic.insert(o.graphic.end(), c.polylines.begin(), c.polylines.end());
+        o.triangles.insert(o.triangles.end(), c.triangles.begin(), c.triangles.end());
+      }
+    }
+  }
+
   std::vector<int> ReadTags(const KROStepObject& o) const {
     std::vector<int> tags;
     for (int s : o.shapes) {

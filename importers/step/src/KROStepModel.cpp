@@ -22,6 +22,30 @@
 
 namespace {
 
+/// The summary of what `o` draws: its counts and the box around it; none when it draws nothing.
+std::optional<KROStepGraphic> GraphicOf(const KROStepObject& o) {
+  if (o.graphic.empty() && o.triangles.empty()) return std::nullopt;
+  KROStepGraphic g;
+  bool first = true;
+  auto grow = [&](const KROStepVec& p) {
+    for (std::size_t i = 0; i < 3; ++i) {
+      g.min[i] = first ? p[i] : std::min(g.min[i], p[i]);
+      g.max[i] = first ? p[i] : std::max(g.max[i], p[i]);
+    }
+    first = false;
+  };
+  for (const auto& line : o.graphic) {
+    ++g.polylines;
+    g.points += static_cast<int>(line.size());
+    for (const KROStepVec& p : line)
+      grow(p);
+  }
+  g.triangles = static_cast<int>(o.triangles.size() / 3);
+  for (const KROStepVec& p : o.triangles)
+    grow(p);
+  return g;
+}
+
 /// UTF-8 to the kernel's 16-bit text; a malformed byte becomes U+FFFD.
 std::u16string Utf16(const std::string& s) {
   std::u16string out;
@@ -152,6 +176,7 @@ private:
       a.recovered = o.recovered;
       a.recoveryReason = o.recoveryReason;
       a.fileEntity = o.fileEntity;
+      a.graphic = GraphicOf(o);
       for (int s : o.shapes) {
         if (ttrsIndex_[static_cast<std::size_t>(s)] == 0) continue;
         tps->AddTTRSLinkID(ttrsIndex_[static_cast<std::size_t>(s)]);

@@ -52,6 +52,8 @@ struct KROStepObject {
   std::string framePmi;                ///< tolerances only: the datum system's drawing text
   /// The presentation's curves (its graphic PMI), as polylines.
   std::vector<std::vector<KROStepVec>> graphic;
+  /// The presentation's filled triangles (characters, arrowheads), three corners each.
+  std::vector<KROStepVec> triangles;
   // Datum features only: what makes two datum labels one feature.
   std::string datumLetter;
   int targetNumber = 0;

@@ -10,6 +10,7 @@
 #include "KROStepGeometry.h"
 #include "KROStepImport.h"
 #include "KROStepMatch.h"
+#include "KROStepOcctTypes.h"
 #include "KROStepPmi.h"
 #include "KROStepTexts.h"
 
@@ -803,6 +804,7 @@ void ReadPlain(const std::string& path, bool tearDown,
     Handle(XCAFApp_Application) app = XCAFApp_Application::GetApplication();
     app->NewDocument("MDTV-XCAF", occt.doc);
     KROStepCafReader reader;
+    KROStepUseOwnTypes(reader.ChangeReader().WS());
     reader.SetNameMode(true);
     reader.SetColorMode(false);
     reader.SetLayerMode(false);

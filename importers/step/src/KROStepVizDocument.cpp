@@ -2,7 +2,8 @@
 ///
 /// The document holds, under "V4V5_FDT":
 ///   KROTPSTPSCont    one KRO3DBagRep per annotation, in the set's order, holding a
-///                    KRO3DPolylineRep of its graphic PMI (no child when it has none);
+///                    KRO3DPolylineRep of its graphic PMI's lines and a KRO3DTriangleRep of
+///                    its filled triangles (no child for what it has none of);
 ///   KROTPSTPS2DCont  indexed by annotation index: a KRO2DBagRep holding the graphic in its
 ///                    annotation plane's coordinates (empty without plane or graphic);
 ///   KROTPSCapCont    indexed by capture index: a KRO3DBagRep per capture, labelled with its name.
@@ -13,6 +14,7 @@
 #include "KROITPSLightSetServices.h"
 #include "KROPolylineRep.h"
 #include "KROStepPmi.h"
+#include "KROTriangleRep.h"
 #include "KROStreamer.h"
 
 #include <memory>
@@ -30,20 +32,56 @@ double Dot(const KROStepVec& a, const KROStepVec& b) {
   return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
 }
 
-/// The annotation's 3D rep: a bag with its graphic. Null when out of memory.
+/// Adds `child` to `bag`, or destroys it; false when out of memory.
+template <class Bag> bool Adopt(Bag& bag, KRORep* child) {
+  if (!child) return false;
+  if (bag.AddChild(*child)) return true;
+  child->Destroy();
+  return false;
+}
+
+/// Triangle corners (three per triangle) as points and index triples, shared corners once.
+template <class Point, class Map>
+void Indexed(const std::vector<KROStepVec>& corners, Map&& map, std::vector<Point>& points,
+             std::vector<KROTriangle>& triangles) {
+  points.reserve(corners.size());
+  triangles.reserve(corners.size() / 3);
+  for (std::size_t i = 0; i + 2 < corners.size(); i += 3) {
+    KROTriangle t{};
+    for (std::size_t k = 0; k < 3; ++k) {
+      t[k] = static_cast<int>(points.size());
+      points.push_back(map(corners[i + k]));
+    }
+    triangles.push_back(t);
+  }
+}
+
+/// The annotation's 3D rep: a bag with its graphic (its polylines, then its filled triangles).
+/// Null when out of memory.
 RepHolder Rep3D(const KROStepObject& o, int id) {
   auto* bag = new (nullptr, nullptr, 0) KRO3DBagRep();
   RepHolder holder(bag);
   if (!bag) return holder;
   bag->SetLabel("annotation " + std::to_string(id));
-  if (o.graphic.empty()) return holder;
-  auto* lines = new (nullptr, nullptr, 0) KRO3DPolylineRep();
-  if (!lines) return nullptr;
-  lines->SetLabel(KROStepKindName(o.kind));
-  lines->SetPolylines(o.graphic);
-  if (!bag->AddChild(*lines)) {
-    lines->Destroy();
-    return nullptr;
+  if (!o.graphic.empty()) {
+    auto* lines = new (nullptr, nullptr, 0) KRO3DPolylineRep();
+    if (lines) {
+      lines->SetLabel(KROStepKindName(o.kind));
+      lines->SetPolylines(o.graphic);
+    }
+    if (!Adopt(*bag, lines)) return nullptr;
+  }
+  if (o.triangles.size() >= 3) {
+    auto* fill = new (nullptr, nullptr, 0) KRO3DTriangleRep();
+    if (fill) {
+      std::vector<KROPoint3D> points;
+      std::vector<KROTriangle> triangles;
+      Indexed(o.triangles, [](const KROStepVec& q) { return KROPoint3D{q[0], q[1], q[2]}; },
+              points, triangles);
+      fill->SetLabel(KROStepKindName(o.kind));
+      fill->SetTriangles(std::move(points), std::move(triangles));
+    }
+    if (!Adopt(*bag, fill)) return nullptr;
   }
   return holder;
 }
@@ -54,26 +92,36 @@ RepHolder Rep2D(const KROStepObject& o, int id) {
   RepHolder holder(bag);
   if (!bag) return holder;
   bag->SetLabel("annotation " + std::to_string(id));
-  if (o.graphic.empty() || !o.plane) return holder;
+  if ((o.graphic.empty() && o.triangles.size() < 3) || !o.plane) return holder;
   const KROStepPlane& p = *o.plane;
   const KROStepVec y = {p.normal[1] * p.xDirection[2] - p.normal[2] * p.xDirection[1],
                         p.normal[2] * p.xDirection[0] - p.normal[0] * p.xDirection[2],
                         p.normal[0] * p.xDirection[1] - p.normal[1] * p.xDirection[0]};
-  std::vector<KROPolyline2D> flat;
-  for (const auto& line : o.graphic) {
-    KROPolyline2D l;
-    for (const KROStepVec& q : line) {
-      const KROStepVec d = {q[0] - p.origin[0], q[1] - p.origin[1], q[2] - p.origin[2]};
-      l.push_back({Dot(d, p.xDirection), Dot(d, y)});
+  auto flat = [&](const KROStepVec& q) {
+    const KROStepVec d = {q[0] - p.origin[0], q[1] - p.origin[1], q[2] - p.origin[2]};
+    return KROPoint2D{Dot(d, p.xDirection), Dot(d, y)};
+  };
+  if (!o.graphic.empty()) {
+    std::vector<KROPolyline2D> lines2D;
+    for (const auto& line : o.graphic) {
+      KROPolyline2D l;
+      for (const KROStepVec& q : line)
+        l.push_back(flat(q));
+      lines2D.push_back(std::move(l));
     }
-    flat.push_back(std::move(l));
+    auto* lines = new (nullptr, nullptr, 0) KRO2DPolylineRep();
+    if (lines) lines->SetPolylines(std::move(lines2D));
+    if (!Adopt(*bag, lines)) return nullptr;
   }
-  auto* lines = new (nullptr, nullptr, 0) KRO2DPolylineRep();
-  if (!lines) return nullptr;
-  lines->SetPolylines(std::move(flat));
-  if (!bag->AddChild(*lines)) {
-    lines->Destroy();
-    return nullptr;
+  if (o.triangles.size() >= 3) {
+    auto* fill = new (nullptr, nullptr, 0) KRO2DTriangleRep();
+    if (fill) {
+      std::vector<KROPoint2D> points;
+      std::vector<KROTriangle> triangles;
+      Indexed(o.triangles, flat, points, triangles);
+      fill->SetTriangles(std::move(points), std::move(triangles));
+    }
+    if (!Adopt(*bag, fill)) return nullptr;
   }
   return holder;
 }

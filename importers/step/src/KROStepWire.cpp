@@ -81,6 +81,7 @@ void Fields(auto& a, Of<KROStepObject> auto& o) {
   a("datums", o.datums);
   a("framePmi", o.framePmi);
   a("graphic", o.graphic);
+  a("triangles", o.triangles);
   a("datumLetter", o.datumLetter);
   a("targetNumber", o.targetNumber);
   a("recovered", o.recovered);
@@ -250,6 +251,15 @@ void Fields(auto& a, Of<KROStepFileNote> auto& n) {
   a("tags", n.tags);
 }
 
+void Fields(auto& a, Of<KROStepFileCallout> auto& c) {
+  a("entity", c.entity);
+  a("name", c.name);
+  a("occurrences", c.occurrences);
+  a("presents", c.presents);
+  a("polylines", c.polylines);
+  a("triangles", c.triangles);
+}
+
 void Fields(auto& a, Of<KROStepFileFacts> auto& f) {
   a("read", f.read);
   a("units", f.units);
@@ -260,6 +270,7 @@ void Fields(auto& a, Of<KROStepFileFacts> auto& f) {
   a("datumSystems", f.datumSystems);
   a("notes", f.notes);
   a("cameras", f.cameras);
+  a("callouts", f.callouts);
   a("messages", f.messages);
 }
 
