@@ -1,6 +1,6 @@
 // KROStepDocumentTest.cpp - the visualization document the importer writes: every annotation's
 // graphic PMI bound as its reps through the set's own binding. (Geometry reps through document
-// files: KROPolylineRepTest; the importer's document through --save and --reps:
+// files: KROPolylineRepTest and KROTriangleRepTest; the importer's document through --save and --reps:
 // KROStepPicturesTest.)
 #include "KROStepTestSupport.h"
 #include "KROTestSupport.h"
@@ -9,6 +9,7 @@
 #include "KROITPSLightModel.h"
 #include "KROITPSLightView.h"
 #include "KROPolylineRep.h"
+#include "KROTriangleRep.h"
 
 #include <cmath>
 
@@ -22,83 +23,91 @@ KROComPtr<KROITPSLightModel> Annotation(const KROStepImportResult& r, int id) {
   return object.As<KROITPSLightModel>();
 }
 
-/// The bound 3D rep of annotation `id` and the polyline rep it holds (null when none).
-const KRO3DPolylineRep* Lines(const KROStepImportResult& r, int id, std::string* label = nullptr) {
+/// The child of type `Rep` of annotation `id`'s bound 3D rep (null when none).
+template <class Rep>
+const Rep* Child(const KROStepImportResult& r, int id, std::string* label = nullptr) {
   KRORep* rep = nullptr;
   if (FAILED(Annotation(r, id).As<KROITPSLight>()->GetRep(&rep)) || !rep) return nullptr;
   if (label) *label = rep->GetLabel();
   const list<KRORep>* children = rep->GetChildren();
-  return children && children->Size() == 1 ? dynamic_cast<const KRO3DPolylineRep*>(children->At(0))
-                                           : nullptr;
+  for (int i = 0; children && i < children->Size(); ++i)
+    if (const auto* c = dynamic_cast<const Rep*>(children->At(i))) return c;
+  return nullptr;
 }
 
-/// Curves OCCT reads in the presentations of every label of the annotation.
-int OcctCurves(const std::map<std::string, int>& curves, const KROStepAnnotation& a) {
-  int n = 0;
-  for (const std::string& l : a.labels) {
-    auto it = curves.find(l);
-    n += it == curves.end() ? 0 : it->second;
-  }
-  return n;
+/// The child of type `Rep` of a 2D rep (null when none).
+template <class Rep> const Rep* Child2D(KRO2DRep* rep) {
+  const list<KRORep>* children = rep ? rep->GetChildren() : nullptr;
+  for (int i = 0; children && i < children->Size(); ++i)
+    if (const auto* c = dynamic_cast<const Rep*>(children->At(i))) return c;
+  return nullptr;
 }
 
 } // namespace
 
-TEST_F(KROStepDocumentTest, EveryAnnotationCarriesItsGraphicPmiThroughTheDocument) {
-  const std::map<std::string, int> curves = KROStepOcctPresentationCurves(KROStepData(kCTC04));
-  ASSERT_FALSE(curves.empty());
-  KROStepImportResult r = KROStepImportFile(KROStepData(kCTC04));
-  ASSERT_TRUE(r.ok);
-  ASSERT_TRUE(r.document) << "the result hands the document to the host";
-  int drawn = 0, withGraphic = 0;
-  for (const KROStepAnnotation& a : r.annotations) {
-    SCOPED_TRACE("annotation " + std::to_string(a.id));
-    std::string label;
-    const KRO3DPolylineRep* lines = Lines(r, a.id, &label);
-    // Bound from the document by the set, not handed over by the importer.
-    EXPECT_EQ(label, "annotation " + std::to_string(a.id));
-    const int expected = OcctCurves(curves, a);
-    withGraphic += expected > 0 ? 1 : 0;
-    ASSERT_EQ(lines ? static_cast<int>(lines->GetPolylines().size()) : 0, expected);
-    if (!lines) continue;
-    ++drawn;
+// Every annotation's bound rep carries what the file's callouts draw for it, counted from the
+// file's own records: a polyline per curve of its tessellated curve sets and polylines, and its
+// filled triangles; the 2D rep the same in its annotation plane. On every bundled part.
+TEST_F(KROStepDocumentTest, EveryAnnotationCarriesWhatTheFileDrawsForItThroughTheDocument) {
+  for (const char* part : {kCTC01, kCTC03, kCTC04, kFTC07}) {
+    SCOPED_TRACE(part);
+    const std::map<int, KROStepFileDrawing> drawings =
+        KROStepFileDrawings(KROStepReadFileText(KROStepData(part)));
+    KROStepImportResult r = KROStepImportFile(KROStepData(part));
+    ASSERT_TRUE(r.ok);
+    ASSERT_TRUE(r.document) << "the result hands the document to the host";
+    int drawn = 0, expectedDrawn = 0;
+    for (const KROStepAnnotation& a : r.annotations) {
+      SCOPED_TRACE("annotation " + std::to_string(a.id) + " #" + std::to_string(a.fileEntity));
+      auto it = drawings.find(a.fileEntity);
+      const KROStepFileDrawing file = it == drawings.end() ? KROStepFileDrawing() : it->second;
+      std::string label;
+      const auto* lines = Child<KRO3DPolylineRep>(r, a.id, &label);
+      const auto* fill = Child<KRO3DTriangleRep>(r, a.id);
+      // Bound from the document by the set, not handed over by the importer.
+      EXPECT_EQ(label, "annotation " + std::to_string(a.id));
+      EXPECT_EQ(lines ? static_cast<int>(lines->GetPolylines().size()) : 0, file.curves);
+      EXPECT_EQ(fill ? static_cast<int>(fill->GetTriangles().size()) : 0, file.triangles);
+      EXPECT_EQ(a.graphic.has_value(), file.curves + file.triangles > 0);
+      if (a.graphic) {
+        EXPECT_EQ(a.graphic->polylines, file.curves);
+        EXPECT_EQ(a.graphic->triangles, file.triangles);
+      }
+      expectedDrawn += file.curves + file.triangles > 0 ? 1 : 0;
+      if (!lines && !fill) continue;
+      ++drawn;
 
-    // The 2D rep is the same graphic in its plane's coordinates.
-    KROComPtr<KROITPSLightModel> tps = Annotation(r, a.id);
-    KROComPtr<KROITPSLightView> view;
-    KRO2DRep* rep2D = nullptr;
-    if (FAILED(tps->GetLightView(view.PutTyped())) || !view) continue;
-    ASSERT_EQ(tps->Get2DRep(&rep2D), S_OK);
-    ASSERT_EQ(rep2D->GetChildren()->Size(), 1);
-    const auto* flat = dynamic_cast<const KRO2DPolylineRep*>(rep2D->GetChildren()->At(0));
-    ASSERT_NE(flat, nullptr);
-    ASSERT_EQ(flat->GetPolylines().size(), lines->GetPolylines().size());
-    double o[3], x[3], y[3];
-    view->GetPlaneOrigin(&o[0], &o[1], &o[2]);
-    view->GetFirstPlaneDirect(&x[0], &x[1], &x[2]);
-    view->GetSecondPlaneDirect(&y[0], &y[1], &y[2]);
-    const KROPoint3D& p = lines->GetPolylines()[0][0];
-    const KROPoint2D& q = flat->GetPolylines()[0][0];
-    const double d[3] = {p[0] - o[0], p[1] - o[1], p[2] - o[2]};
-    EXPECT_NEAR(q[0], d[0] * x[0] + d[1] * x[1] + d[2] * x[2], 1e-9);
-    EXPECT_NEAR(q[1], d[0] * y[0] + d[1] * y[1] + d[2] * y[2], 1e-9);
-    // The file's graphic lies in its annotation plane, to the file's precision.
-    const double n[3] = {x[1] * y[2] - x[2] * y[1], x[2] * y[0] - x[0] * y[2],
-                         x[0] * y[1] - x[1] * y[0]};
-    EXPECT_LT(std::fabs(d[0] * n[0] + d[1] * n[1] + d[2] * n[2]), 1e-3);
+      // The 2D rep is the same graphic in its plane's coordinates.
+      KROComPtr<KROITPSLightModel> tps = Annotation(r, a.id);
+      KROComPtr<KROITPSLightView> view;
+      KRO2DRep* rep2D = nullptr;
+      if (FAILED(tps->GetLightView(view.PutTyped())) || !view) continue;
+      ASSERT_EQ(tps->Get2DRep(&rep2D), S_OK);
+      const auto* flatFill = Child2D<KRO2DTriangleRep>(rep2D);
+      EXPECT_EQ(flatFill ? flatFill->GetTriangles().size() : 0u,
+                fill ? fill->GetTriangles().size() : 0u);
+      if (!lines) continue;
+      const auto* flat = Child2D<KRO2DPolylineRep>(rep2D);
+      ASSERT_NE(flat, nullptr);
+      ASSERT_EQ(flat->GetPolylines().size(), lines->GetPolylines().size());
+      double o[3], x[3], y[3];
+      view->GetPlaneOrigin(&o[0], &o[1], &o[2]);
+      view->GetFirstPlaneDirect(&x[0], &x[1], &x[2]);
+      view->GetSecondPlaneDirect(&y[0], &y[1], &y[2]);
+      const KROPoint3D& p = lines->GetPolylines()[0][0];
+      const KROPoint2D& q = flat->GetPolylines()[0][0];
+      const double d[3] = {p[0] - o[0], p[1] - o[1], p[2] - o[2]};
+      EXPECT_NEAR(q[0], d[0] * x[0] + d[1] * x[1] + d[2] * x[2], 1e-9);
+      EXPECT_NEAR(q[1], d[0] * y[0] + d[1] * y[1] + d[2] * y[2], 1e-9);
+    }
+    EXPECT_EQ(drawn, expectedDrawn);
+    EXPECT_GE(drawn, 20);
   }
-  EXPECT_EQ(drawn, withGraphic);
-  EXPECT_GE(drawn, 20);
 }
 
-TEST_F(KROStepDocumentTest, APartWithoutGraphicPmiBindsEmptyRepsAndItsCaptures) {
+TEST_F(KROStepDocumentTest, CapturesAreBoundAndThePartIsMeshedForDrawing) {
   KROStepImportResult r = KROStepImportFile(KROStepData(kCTC01));
   ASSERT_TRUE(r.ok);
-  for (const KROStepAnnotation& a : r.annotations) {
-    std::string label;
-    EXPECT_EQ(Lines(r, a.id, &label), nullptr);
-    EXPECT_EQ(label, "annotation " + std::to_string(a.id));
-  }
   list<KROBaseUnknown>* captures = nullptr;
   r.set->GetCaptureList(&captures);
   ASSERT_EQ(captures->Size(), 1);

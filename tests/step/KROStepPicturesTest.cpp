@@ -41,12 +41,10 @@ int KroPmi(const std::string& args, std::string* err = nullptr) {
   return RunCommand(std::string("'") + KRO_PMI_PATH + "' " + args, nullptr, err);
 }
 
-/// Curves OCCT reads in the presentations of every label of the annotation.
-int OcctCurves(const std::map<std::string, int>& curves, const KROStepAnnotation& a) {
-  int n = 0;
-  for (const std::string& l : a.labels)
-    if (auto it = curves.find(l); it != curves.end()) n += it->second;
-  return n;
+/// Curves the file's callouts draw for the annotation, counted from the file's text.
+int FileCurves(const std::map<int, KROStepFileDrawing>& drawings, const KROStepAnnotation& a) {
+  auto it = drawings.find(a.fileEntity);
+  return it == drawings.end() ? 0 : it->second.curves;
 }
 
 class KROStepPicturesTest : public KROStepScratchTest {};
@@ -54,13 +52,14 @@ class KROStepPicturesTest : public KROStepScratchTest {};
 } // namespace
 
 TEST_F(KROStepPicturesTest, TheSvgHoldsOnePathPerPresentationCurve) {
-  const std::map<std::string, int> curves = KROStepOcctPresentationCurves(KROStepData(kCTC04));
+  const std::map<int, KROStepFileDrawing> curves =
+      KROStepFileDrawings(KROStepReadFileText(KROStepData(kCTC04)));
   KROStepImportResult r = KROStepImportFile(KROStepData(kCTC04));
   ASSERT_TRUE(r.ok);
   // Without graphic an annotation is a marker: at its plane's origin, else on its faces.
   int expected = 0, markers = 0;
   for (const KROStepAnnotation& a : r.annotations) {
-    const int n = OcctCurves(curves, a);
+    const int n = FileCurves(curves, a);
     expected += n;
     KROComPtr<KROBaseUnknown> object;
     r.set.As<KROITPSIdBroker>()->GetObjectFromId(a.id, 1, object.PutTyped());
@@ -80,14 +79,14 @@ TEST_F(KROStepPicturesTest, TheSvgHoldsOnePathPerPresentationCurve) {
   // --face shades that face and keeps only the annotations the tag query answers for it.
   const KROStepAnnotation* onFace = nullptr;
   for (const KROStepAnnotation& a : r.annotations)
-    if (OcctCurves(curves, a) > 0 && !a.tags.empty() &&
+    if (FileCurves(curves, a) > 0 && !a.tags.empty() &&
         r.FindTag(a.tags.front())->kind == KROStepTag::Kind::Face)
       onFace = onFace ? onFace : &a;
   ASSERT_NE(onFace, nullptr);
   const int face = onFace->tags.front();
   int touching = 0;
   for (int id : KROStepTouching(r, face)) {
-    const int n = OcctCurves(curves, r.annotations[static_cast<std::size_t>(id - 1)]);
+    const int n = FileCurves(curves, r.annotations[static_cast<std::size_t>(id - 1)]);
     touching += n > 0 ? n : 1;
   }
   ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --face " + std::to_string(face) + " --svg '" +
@@ -111,15 +110,21 @@ TEST_F(KROStepPicturesTest, ThePngHasItsSizeAndThePartInsideItsProjectedBox) {
   const KRORenderScene scene = KROStepRenderScene(r);
   KRORenderOutput same;
   ASSERT_TRUE(KRORenderPNG(scene, options, same));
-  const auto& box = same.partBox;
+  EXPECT_TRUE(same.bytes == KROStepSlurp(Out("part.png"))) << "kro-pmi draws the same scene";
+  // The callouts stand around the part: without them, the ink is the part's, inside its box.
+  options.onlyAnnotations = std::set<int>();
+  KRORenderOutput bare;
+  ASSERT_TRUE(KRORenderPNG(scene, options, bare));
+  const KROTestImage part = KRODecodePng(bare.bytes);
+  const auto& box = bare.partBox;
   int inside = 0, outside = 0;
-  for (int y = 0; y < image.height; ++y)
-    for (int x = 0; x < image.width; ++x)
-      if (image.Ink(x, y))
+  for (int y = 0; y < part.height; ++y)
+    for (int x = 0; x < part.width; ++x)
+      if (part.Ink(x, y))
         (x >= box[0] - 2 && x <= box[2] + 2 && y >= box[1] - 2 && y <= box[3] + 2 ? inside
                                                                                   : outside)++;
   EXPECT_GT(inside, 2000);
-  EXPECT_LT(outside, inside / 50) << "ink far from the part (markers may overhang a little)";
+  EXPECT_LT(outside, inside / 50) << "ink far from the part";
 }
 
 // An inch part: its graphic PMI stands where its faces stand, at the part's scale, not at the
@@ -259,12 +264,13 @@ TEST_F(KROStepPicturesTest, APartWithoutPmiStillDraws) {
 // The page in a real browser: Chromium runs the page's script on `#aN` and the DOM it dumps shows
 // what it highlighted.
 TEST_F(KROStepPicturesTest, ThePageHighlightsTheAnnotationTheFragmentNames) {
-  const std::map<std::string, int> curves = KROStepOcctPresentationCurves(KROStepData(kCTC04));
+  const std::map<int, KROStepFileDrawing> curves =
+      KROStepFileDrawings(KROStepReadFileText(KROStepData(kCTC04)));
   KROStepImportResult r = KROStepImportFile(KROStepData(kCTC04));
   const KROStepAnnotation* chosen = nullptr;
   std::set<int> faces;
   for (const KROStepAnnotation& a : r.annotations) {
-    if (chosen || OcctCurves(curves, a) == 0) continue;
+    if (chosen || FileCurves(curves, a) == 0) continue;
     for (int t : a.tags)
       if (r.FindTag(t)->kind == KROStepTag::Kind::Face) faces.insert(t);
     if (faces.empty()) continue;
@@ -311,7 +317,7 @@ TEST_F(KROStepPicturesTest, ThePageHighlightsTheAnnotationTheFragmentNames) {
       EXPECT_FALSE(hl);
     }
   }
-  EXPECT_EQ(lit, OcctCurves(curves, *chosen)) << "every curve of the annotation, nothing else";
+  EXPECT_EQ(lit, FileCurves(curves, *chosen)) << "every curve of the annotation, nothing else";
   EXPECT_GT(litFaces, 0);
   EXPECT_GT(faceRuns, litFaces);
 

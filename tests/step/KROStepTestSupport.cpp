@@ -26,6 +26,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <system_error>
@@ -49,54 +50,6 @@ std::string Entry(const TDF_Label& l) {
   return s.ToCString();
 }
 } // namespace
-
-std::map<std::string, int> KROStepOcctPresentationCurves(const std::string& path) {
-  std::map<std::string, int> out;
-  Handle(XCAFApp_Application) app = XCAFApp_Application::GetApplication();
-  Handle(TDocStd_Document) doc;
-  app->NewDocument("MDTV-XCAF", doc);
-  STEPCAFControl_Reader reader;
-  reader.SetGDTMode(true);
-  if (reader.ReadFile(path.c_str()) != IFSelect_RetDone || !reader.Transfer(doc)) {
-    app->Close(doc);
-    return out;
-  }
-  auto curves = [](const TopoDS_Shape& shape) {
-    if (shape.IsNull()) return 0;
-    TopTools_IndexedMapOfShape edges;
-    TopExp::MapShapes(shape, TopAbs_EDGE, edges);
-    int n = 0;
-    for (int i = 1; i <= edges.Extent(); ++i) {
-      const TopoDS_Edge& e = TopoDS::Edge(edges(i));
-      n += BRep_Tool::IsGeometric(e) && !BRep_Tool::Degenerated(e) ? 1 : 0;
-    }
-    return n;
-  };
-  Handle(XCAFDoc_DimTolTool) dimTols = XCAFDoc_DocumentTool::DimTolTool(doc->Main());
-  TDF_LabelSequence labels;
-  dimTols->GetDimensionLabels(labels);
-  for (const TDF_Label& l : labels) {
-    Handle(XCAFDoc_Dimension) a;
-    if (l.FindAttribute(XCAFDoc_Dimension::GetID(), a) && !a->GetObject().IsNull())
-      out[Entry(l)] = curves(a->GetObject()->GetPresentation());
-  }
-  labels.Clear();
-  dimTols->GetGeomToleranceLabels(labels);
-  for (const TDF_Label& l : labels) {
-    Handle(XCAFDoc_GeomTolerance) a;
-    if (l.FindAttribute(XCAFDoc_GeomTolerance::GetID(), a) && !a->GetObject().IsNull())
-      out[Entry(l)] = curves(a->GetObject()->GetPresentation());
-  }
-  labels.Clear();
-  dimTols->GetDatumLabels(labels);
-  for (const TDF_Label& l : labels) {
-    Handle(XCAFDoc_Datum) a;
-    if (l.FindAttribute(XCAFDoc_Datum::GetID(), a) && !a->GetObject().IsNull())
-      out[Entry(l)] = curves(a->GetObject()->GetPresentation());
-  }
-  app->Close(doc);
-  return out;
-}
 
 KROStepOcctFaces KROStepReadOcctFaces(const std::string& path) {
   KROStepOcctFaces out;
@@ -365,4 +318,98 @@ void KROStepScratchTest::TearDown() {
   std::error_code ec;
   std::filesystem::remove_all(dir_, ec);
   KROTest::TearDown();
+}
+
+std::vector<std::string> KROStepListOf(const std::string& param) {
+  std::vector<std::string> out;
+  if (param.size() < 2 || param.front() != '(' || param.back() != ')') return out;
+  int depth = 0;
+  std::string item;
+  for (std::size_t i = 1; i + 1 < param.size(); ++i) {
+    const char c = param[i];
+    if (c == '(') ++depth;
+    if (c == ')') --depth;
+    if (c == ',' && depth == 0) {
+      out.push_back(item);
+      item.clear();
+    } else {
+      item += c;
+    }
+  }
+  if (!item.empty()) out.push_back(item);
+  return out;
+}
+
+std::map<int, KROStepFileDrawing> KROStepFileDrawings(const KROStepFileText& file,
+                                                      std::set<int>* callouts) {
+  auto type = [&](int id) -> std::string {
+    auto it = file.records.find(id);
+    if (it == file.records.end()) return {};
+    const std::string& b = it->second;
+    return b.substr(0, b.find('('));
+  };
+  auto refs = [](const std::string& param) {
+    std::vector<int> ids;
+    for (std::size_t at = param.find('#'); at != std::string::npos; at = param.find('#', at + 1))
+      ids.push_back(std::atoi(param.c_str() + at + 1));
+    return ids;
+  };
+  // What a tessellated or geometric item draws, its sets followed down.
+  std::function<void(int, KROStepFileDrawing&, int)> draw = [&](int id, KROStepFileDrawing& d,
+                                                                 int depth) {
+    if (depth > 8 || !file.records.count(id)) return;
+    const std::string& body = file.records.at(id);
+    const std::string t = type(id);
+    if (body.find("TESSELLATED_GEOMETRIC_SET(") != std::string::npos) {
+      const bool complex = body.front() == '(';
+      for (int item : refs(file.Param(id, "TESSELLATED_GEOMETRIC_SET", complex ? 1 : 2)))
+        draw(item, d, depth + 1);
+    } else if (t == "TESSELLATED_CURVE_SET") {
+      for (const std::string& curve : KROStepListOf(file.Param(id, t, 3)))
+        d.curves += KROStepListOf(curve).size() >= 2 ? 1 : 0;
+    } else if (t == "COMPLEX_TRIANGULATED_SURFACE_SET") {
+      for (int n : {6, 7})
+        for (const std::string& run : KROStepListOf(file.Param(id, t, n)))
+          d.triangles += std::max(0, static_cast<int>(KROStepListOf(run).size()) - 2);
+    } else if (t == "POLYLINE") {
+      d.curves += refs(file.Param(id, t, 2)).size() >= 2 ? 1 : 0;
+    } else if (t == "GEOMETRIC_SET" || t == "GEOMETRIC_CURVE_SET") {
+      for (int item : refs(file.Param(id, t, 2)))
+        draw(item, d, depth + 1);
+    }
+  };
+  // What each callout draws: the items of the occurrences it holds (or of itself).
+  std::map<int, KROStepFileDrawing> ofCallout;
+  auto drawing = [&](int callout) -> const KROStepFileDrawing& {
+    auto [it, fresh] = ofCallout.emplace(callout, KROStepFileDrawing());
+    if (!fresh) return it->second;
+    std::vector<int> occurrences{callout};
+    if (type(callout) == "DRAUGHTING_CALLOUT")
+      occurrences = refs(file.Param(callout, "DRAUGHTING_CALLOUT", 2));
+    for (int o : occurrences) {
+      const std::string t = type(o);
+      if (t == "TESSELLATED_ANNOTATION_OCCURRENCE" || t == "ANNOTATION_CURVE_OCCURRENCE")
+        draw(KROStepRef(file.Param(o, t, 3)), it->second, 0);
+    }
+    it->second.callouts = 1;
+    return it->second;
+  };
+  std::map<int, KROStepFileDrawing> out;
+  std::map<int, std::set<int>> counted; // per named id, the callouts already added
+  for (int link : file.With("DRAUGHTING_MODEL_ITEM_ASSOCIATION(")) {
+    const std::string t = "DRAUGHTING_MODEL_ITEM_ASSOCIATION";
+    const int definition = KROStepRef(file.Param(link, t, 3));
+    for (int callout : refs(file.Param(link, t, 5))) {
+      const KROStepFileDrawing& d = drawing(callout);
+      if (d.curves == 0 && d.triangles == 0) continue;
+      if (callouts) callouts->insert(callout);
+      for (int named : {definition, callout})
+        if (named != 0 && counted[named].insert(callout).second) {
+          out[named].curves += d.curves;
+          out[named].triangles += d.triangles;
+          out[named].callouts += 1;
+        }
+    }
+  }
+  return out;
 }

@@ -38,10 +38,6 @@ struct KROStepOcctFaces {
 /// Reads `path` with OCCT alone and runs its per-face lookup on every face of every part.
 KROStepOcctFaces KROStepReadOcctFaces(const std::string& path);
 
-/// Per dimension, tolerance and datum label entry: the number of curves (edges that have one) in
-/// its graphic presentation, as OCCT reads the file.
-std::map<std::string, int> KROStepOcctPresentationCurves(const std::string& path);
-
 /// Broker ids (from 1) of the annotations the library's tag query answers for `tag`.
 std::set<int> KROStepTouching(const KROStepImportResult& r, int tag);
 
@@ -66,6 +62,24 @@ KROStepFileText KROStepReadFileText(const std::string& path);
 /// aspect those relate to, and the items their geometric item usages and item identified
 /// usages name. Contains 0 when an aspect is the whole product shape (every face).
 std::set<int> KROStepFileItemsOf(const KROStepFileText& file, int id);
+
+/// What the file's callouts draw for one semantic item (or note callout): the curves of their
+/// tessellated curve sets and polylines (those of two indices or more), and the triangles of
+/// their triangulated surface sets (strips and fans, degenerate ones counted).
+struct KROStepFileDrawing {
+  int curves = 0;
+  int triangles = 0;
+  int callouts = 0; ///< callouts presenting it
+};
+
+/// Per file id named by a draughting model item association (a tolerance, dimension, datum
+/// feature, semantic text …) and per callout id: what the callouts presenting it draw, read from
+/// the file's text alone. `callouts` gets the ids of every callout that draws anything.
+std::map<int, KROStepFileDrawing> KROStepFileDrawings(const KROStepFileText& file,
+                                                      std::set<int>* callouts = nullptr);
+
+/// The top-level elements of a list parameter "(a,(b,c),d)": {"a", "(b,c)", "d"}.
+std::vector<std::string> KROStepListOf(const std::string& param);
 
 /// "#82" → 82; anything else → 0.
 int KROStepRef(const std::string& param);

@@ -146,7 +146,9 @@ std::string Header(std::uint32_t version, std::uint64_t length) {
 }
 
 /// A message of `body` bytes behind a right header.
-std::string Message(const std::string& body) { return Header(1, body.size()) + body; }
+std::string Message(const std::string& body) {
+  return Header(KROStepWireVersion, body.size()) + body;
+}
 std::string Message(const Json& body) {
   std::string cbor;
   Json::to_cbor(body, cbor);
@@ -236,12 +238,14 @@ TEST(KROStepWire, RefusesBadHeaders) {
   wrong[3] = 'x';
   EXPECT_EQ(Refusal(wrong), "not a result of the reader");
   EXPECT_EQ(Refusal("{\"ok\":true}"), "not a result of the reader");
-  EXPECT_EQ(Refusal(Header(3, body.size()) + body), "result format 3, expected 1");
+  EXPECT_EQ(Refusal(Header(99, body.size()) + body),
+            "result format 99, expected " + std::to_string(KROStepWireVersion));
   EXPECT_EQ(Refusal(good + "x"), "malformed result: 1 bytes after the body");
   // A claim beyond the bound is refused from the header alone, before anything is allocated.
   for (std::uint64_t claim :
        {KROStepWireMaxBody + 1, std::uint64_t{1} << 62, std::numeric_limits<std::uint64_t>::max()})
-    EXPECT_EQ(Refusal(Header(1, claim) + body).rfind("result too large: a body of ", 0), 0u);
+    EXPECT_EQ(Refusal(Header(KROStepWireVersion, claim) + body).rfind("result too large: a body of ", 0),
+              0u);
 
   // Out is left alone when refused.
   KROStepPlainRead out = Full();
