@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Remakes the README's pictures with kro-pmi (from a build with the renderer, e.g. the release
-# preset): CTC-04 through the default camera, CTC-01 through its saved view.
+# preset): CTC-04 through the default camera, CTC-01 and CTC-03 through their saved views.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 pmi="${1:-build/release/apps/kro-pmi/kro-pmi}"
 "$pmi" tests/data/nist_ctc_04_asme1_ap242-e1.stp --size 900x640 --png docs/ctc04.png >/dev/null
-"$pmi" tests/data/nist_ctc_01_asme1_ap242-e1.stp --size 900x640 --capture MBD_0 \
+"$pmi" tests/data/nist_ctc_01_asme1_ap242-e1.stp --size 900x640 --capture 1 \
   --png docs/ctc01-mbd0.png >/dev/null
+"$pmi" tests/data/nist_ctc_03_asme1_ap242-e2.stp --size 900x680 --capture 1 \
+  --png docs/ctc03-saved-view.png >/dev/null
