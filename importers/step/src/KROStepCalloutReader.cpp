@@ -163,13 +163,28 @@ private:
     return out;
   }
 
-  /// Millimetres in one unit of the draughting model holding `holder` (or `occurrence`).
+  /// Millimetres in one unit of the draughting model holding `holder` (or `occurrence`), found
+  /// through whatever holds them in turn (an annotation plane, say); else the document's unit.
   double UnitOf(const Transient& holder, const Transient& occurrence) const {
-    for (const Transient& e : {holder, occurrence})
-      for (Interface_EntityIterator it = graph_->Sharings(e); it.More(); it.Next())
-        if (auto rep = Handle(StepRepr_Representation)::DownCast(it.Value()))
-          if (const double mm = KROStepContextLengthMm(rep->ContextOfItems()); mm > 0) return mm;
-    return facts_.documentMm > 0 ? facts_.documentMm : 1;
+    const double document = facts_.documentMm > 0 ? facts_.documentMm : 1;
+    std::vector<Transient> level{holder, occurrence};
+    std::set<const Standard_Transient*> seen;
+    for (int depth = 0; depth < 4 && !level.empty(); ++depth) {
+      std::vector<Transient> next;
+      for (const Transient& e : level)
+        for (Interface_EntityIterator it = graph_->Sharings(e); it.More(); it.Next()) {
+          if (!seen.insert(it.Value().get()).second) continue;
+          if (const Transient context = KROStepRepresentationContext(model_, it.Value());
+              !context.IsNull()) {
+            const double factor = KROStepContextLengthFactor(context);
+            if (factor > 0) return factor * document;
+          } else {
+            next.push_back(it.Value());
+          }
+        }
+      level = std::move(next);
+    }
+    return document;
   }
 
   /// Adds what `item` draws, placed by `frame`, to `c`.

@@ -1079,8 +1079,8 @@ private:
   }
 
   double ContextFactor(const Transient& context) const {
-    const double mm = KROStepContextLengthMm(context);
-    return mm > 0 ? mm / localUnit_ : 1;
+    const double factor = KROStepContextLengthFactor(context);
+    return factor > 0 ? factor / localUnit_ : 1;
   }
 
   void ReadCamera(const Handle(StepVisual_CameraModelD3) & camera) {
@@ -1393,7 +1393,14 @@ void KROStepReadFileFacts(const Handle(XSControl_WorkSession) & ws, const KROSte
   KROStepReadCallouts(ws, facts);
 }
 
-double KROStepContextLengthMm(const Handle(Standard_Transient) & context) {
+Handle(Standard_Transient) KROStepRepresentationContext(const Handle(StepData_StepModel) & model,
+                                                        const Handle(Standard_Transient) & e) {
+  if (auto r = Handle(StepRepr_Representation)::DownCast(e)) return r->ContextOfItems();
+  if (model.IsNull() || e.IsNull()) return nullptr;
+  return ParamEntity(KROStepRecord(model, e).Part("REPRESENTATION"), 3);
+}
+
+double KROStepContextLengthFactor(const Handle(Standard_Transient) & context) {
   Handle(StepRepr_GlobalUnitAssignedContext) units =
       Handle(StepRepr_GlobalUnitAssignedContext)::DownCast(context);
   if (auto c = Handle(StepGeom_GeomRepContextAndGlobUnitAssCtxAndGlobUncertaintyAssCtx)::DownCast(

@@ -5,6 +5,7 @@
 
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS_Shape.hxx>
+#include <StepData_StepModel.hxx>
 #include <XSControl_WorkSession.hxx>
 
 #include <functional>
@@ -28,8 +29,15 @@ void KROStepReadFileFacts(const Handle(XSControl_WorkSession) & ws, const KROSte
 /// Standard_Failure; the caller catches it.
 void KROStepReadCallouts(const Handle(XSControl_WorkSession) & ws, KROStepFileFacts& facts);
 
-/// Millimetres in one length unit of a representation context, or 0 when it states none.
-double KROStepContextLengthMm(const Handle(Standard_Transient) & context);
+/// The context of items of `e` when it is a representation, typed by OCCT or kept as a record
+/// with a REPRESENTATION part (a draughting model OCCT does not type); else null.
+Handle(Standard_Transient) KROStepRepresentationContext(const Handle(StepData_StepModel) & model,
+                                                        const Handle(Standard_Transient) & e);
+
+/// OCCT's length factor of a representation context: how many of the document's length units
+/// (`KROStepFileFacts::documentMm` millimetres each) make one of the context's; 0 when it states
+/// none.
+double KROStepContextLengthFactor(const Handle(Standard_Transient) & context);
 
 /// OCCT 7.6's transfer reads a tolerance's maximum value and a datum reference modifier's value
 /// without a check, and a length OCCT's reader could not type (a measure stated as a
