@@ -17,6 +17,8 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -423,10 +425,29 @@ int main(int argc, char** argv) {
   if (json->count() > 0) {
     nlohmann::json j;
     j["file"] = file;
+    // Each part's bounding box, from its meshed faces (model coordinates, millimetres).
+    using Box = std::pair<std::array<double, 3>, std::array<double, 3>>;
+    std::vector<std::optional<Box>> boxes(r.parts.size());
+    for (const KROStepTagGeometry& f : r.geometry.faces) {
+      const KROStepTag* t = r.FindTag(f.tag);
+      if (!t || t->part < 0 || static_cast<std::size_t>(t->part) >= boxes.size()) continue;
+      std::optional<Box>& box = boxes[static_cast<std::size_t>(t->part)];
+      for (const auto& q : f.points) {
+        if (!box) box = Box(q, q);
+        for (std::size_t k = 0; k < 3; ++k) {
+          box->first[k] = std::min(box->first[k], q[k]);
+          box->second[k] = std::max(box->second[k], q[k]);
+        }
+      }
+    }
     nlohmann::json parts = nlohmann::json::array();
-    for (const KROStepPart& p : r.parts)
-      parts.push_back(
-          {{"name", p.name}, {"label", p.label}, {"faces", p.faceCount}, {"edges", p.edgeCount}});
+    for (std::size_t i = 0; i < r.parts.size(); ++i) {
+      const KROStepPart& p = r.parts[i];
+      nlohmann::json part = {
+          {"name", p.name}, {"label", p.label}, {"faces", p.faceCount}, {"edges", p.edgeCount}};
+      if (boxes[i]) part["box"] = {{"min", boxes[i]->first}, {"max", boxes[i]->second}};
+      parts.push_back(std::move(part));
+    }
     j["parts"] = parts;
     j["annotations"] = annotations;
     j["frames"] = model.Frames();

@@ -7,6 +7,7 @@
 
 #include <sys/wait.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -148,3 +149,47 @@ TEST(KROPmiCommand, InProcessAndIsolatedReadsGiveTheSameJson) {
 }
 
 } // namespace
+
+// Each annotation says what its callouts draw, as the file's own records count it, and where:
+// its box lies around the part's box, which each part carries. FTC-07 is an inch part.
+TEST(KROPmiCommand, JsonSaysWhatEachAnnotationDrawsAndWhereThePartIs) {
+  for (const char* part : {kCTC01, kFTC07}) {
+    SCOPED_TRACE(part);
+    const fs::path out =
+        fs::temp_directory_path() / ("kro-pmi-" + std::to_string(::getpid()) + ".json");
+    CommandRun run = KroPmi(KROStepData(part) + " --json '" + out.string() + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    nlohmann::json j = nlohmann::json::parse(KROStepSlurp(out));
+    fs::remove(out);
+    const std::map<int, KROStepFileDrawing> drawings =
+        KROStepFileDrawings(KROStepReadFileText(KROStepData(part)));
+    ASSERT_TRUE(j["parts"][0].contains("box"));
+    const auto& lo = j["parts"][0]["box"]["min"];
+    const auto& hi = j["parts"][0]["box"]["max"];
+    double size = 0;
+    for (int k = 0; k < 3; ++k)
+      size +=
+          (hi[k].get<double>() - lo[k].get<double>()) * (hi[k].get<double>() - lo[k].get<double>());
+    size = std::sqrt(size);
+    ASSERT_GT(size, 10) << "millimetres";
+    int drawn = 0;
+    for (const auto& a : j["annotations"]) {
+      const int entity = a["file_entity"].is_null() ? 0 : a["file_entity"].get<int>();
+      auto it = drawings.find(entity);
+      const bool draws = it != drawings.end() && it->second.curves + it->second.triangles > 0;
+      ASSERT_EQ(a.contains("graphic"), draws) << a["pmi"];
+      if (!draws) continue;
+      ++drawn;
+      const auto& g = a["graphic"];
+      EXPECT_EQ(g["polylines"], it->second.curves);
+      EXPECT_EQ(g["triangles"], it->second.triangles);
+      for (int k = 0; k < 3; ++k) {
+        EXPECT_LE(g["box"]["min"][k].get<double>(), g["box"]["max"][k].get<double>());
+        // Near the part, at its scale: not inches around millimetres.
+        EXPECT_GT(g["box"]["min"][k].get<double>(), lo[k].get<double>() - size);
+        EXPECT_LT(g["box"]["max"][k].get<double>(), hi[k].get<double>() + size);
+      }
+    }
+    EXPECT_GE(drawn, 20);
+  }
+}

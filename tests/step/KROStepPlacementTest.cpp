@@ -147,14 +147,15 @@ TEST_F(KROStepPlacementTest, EveryCalloutStandsAtAFaceOfItsAnnotation) {
       for (const Vec& p : c.points)
         for (const KROStepTagGeometry* f : faces)
           for (std::size_t i = 0; i + 2 < f->points.size() && nearest > near; i += 3)
-            nearest = std::min(nearest, Distance(p, f->points[i], f->points[i + 1],
-                                                 f->points[i + 2]));
+            nearest =
+                std::min(nearest, Distance(p, f->points[i], f->points[i + 1], f->points[i + 2]));
       c.placed = nearest <= near;
       if (c.placed) {
         ++placed;
         add(c);
       } else {
-        c.name += ": nearest point " + std::to_string(nearest / size) + " part sizes from its faces";
+        c.name +=
+            ": nearest point " + std::to_string(nearest / size) + " part sizes from its faces";
         pending.push_back(std::move(c));
       }
     }

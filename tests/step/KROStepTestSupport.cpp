@@ -356,7 +356,7 @@ std::map<int, KROStepFileDrawing> KROStepFileDrawings(const KROStepFileText& fil
   };
   // What a tessellated or geometric item draws, its sets followed down.
   std::function<void(int, KROStepFileDrawing&, int)> draw = [&](int id, KROStepFileDrawing& d,
-                                                                 int depth) {
+                                                                int depth) {
     if (depth > 8 || !file.records.count(id)) return;
     const std::string& body = file.records.at(id);
     const std::string t = type(id);

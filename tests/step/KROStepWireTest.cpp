@@ -244,8 +244,9 @@ TEST(KROStepWire, RefusesBadHeaders) {
   // A claim beyond the bound is refused from the header alone, before anything is allocated.
   for (std::uint64_t claim :
        {KROStepWireMaxBody + 1, std::uint64_t{1} << 62, std::numeric_limits<std::uint64_t>::max()})
-    EXPECT_EQ(Refusal(Header(KROStepWireVersion, claim) + body).rfind("result too large: a body of ", 0),
-              0u);
+    EXPECT_EQ(
+        Refusal(Header(KROStepWireVersion, claim) + body).rfind("result too large: a body of ", 0),
+        0u);
 
   // Out is left alone when refused.
   KROStepPlainRead out = Full();

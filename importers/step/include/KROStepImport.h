@@ -83,9 +83,9 @@ struct KROStepPart {
 /// One annotation of the model and where it came from.
 /// What an annotation's callout draws, in model coordinates and millimetres.
 struct KROStepGraphic {
-  int polylines = 0; ///< stroked lines
-  int points = 0;    ///< points of those lines
-  int triangles = 0; ///< filled triangles (characters, arrowheads)
+  int polylines = 0;           ///< stroked lines
+  int points = 0;              ///< points of those lines
+  int triangles = 0;           ///< filled triangles (characters, arrowheads)
   std::array<double, 3> min{}; ///< corner of the box around every point and triangle
   std::array<double, 3> max{}; ///< the opposite corner
   bool operator==(const KROStepGraphic&) const = default;

@@ -10,8 +10,8 @@
 /// \endcode
 #pragma once
 
-#include "KRORender.h"
 #include "KROITPSLightCapture.h"
+#include "KRORender.h"
 #include "KROStepImport.h"
 
 #include <string>

@@ -98,8 +98,7 @@ bool Placed(const Frame& outer, const Handle(StepGeom_Axis2Placement3d) & locati
 
 class CalloutReader {
 public:
-  CalloutReader(const Handle(XSControl_WorkSession) & ws, KROStepFileFacts& facts)
-      : facts_(facts) {
+  CalloutReader(const Handle(XSControl_WorkSession) & ws, KROStepFileFacts& facts) : facts_(facts) {
     model_ = Handle(StepData_StepModel)::DownCast(ws->Model());
     if (!model_.IsNull()) graph_ = &ws->Graph();
   }

@@ -3,9 +3,9 @@
 
 #include "KROStepFacts.h"
 
+#include <StepData_StepModel.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
 #include <TopoDS_Shape.hxx>
-#include <StepData_StepModel.hxx>
 #include <XSControl_WorkSession.hxx>
 
 #include <functional>

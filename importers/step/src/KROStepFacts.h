@@ -191,10 +191,10 @@ struct KROStepFileNote {
 /// Its graphic is in model coordinates and millimetres, the placement of a repositioned
 /// tessellated item applied.
 struct KROStepFileCallout {
-  int entity = 0;   ///< the file's id of the callout
-  std::string name; ///< the callout's name
+  int entity = 0;               ///< the file's id of the callout
+  std::string name;             ///< the callout's name
   std::vector<int> occurrences; ///< the file's ids of the annotation occurrences it holds
-  std::vector<int> presents; ///< the file's ids of what its draughting associations name
+  std::vector<int> presents;    ///< the file's ids of what its draughting associations name
   std::vector<std::vector<KROStepVec>> polylines;
   std::vector<KROStepVec> triangles; ///< filled triangles, three corners each
   bool operator==(const KROStepFileCallout&) const = default;

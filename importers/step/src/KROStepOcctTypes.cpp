@@ -12,8 +12,8 @@
 #include <StepData_ReadWriteModule.hxx>
 #include <StepData_StepReaderData.hxx>
 #include <StepData_WriterLib.hxx>
-#include <TCollection_HAsciiString.hxx>
 #include <TColStd_SequenceOfAsciiString.hxx>
+#include <TCollection_HAsciiString.hxx>
 
 #include <algorithm>
 #include <mutex>
@@ -67,8 +67,8 @@ const char* const kRepositionedParts[] = {"GEOMETRIC_REPRESENTATION_ITEM",
                                           "TESSELLATED_ITEM"};
 
 /// Reads list parameter `nump` of record `num` as integers; false when it is not a list.
-bool ReadIntegers(const Handle(StepData_StepReaderData) & data, int num, int nump,
-                  const char* what, Handle(Interface_Check) & ach, std::vector<int>& out) {
+bool ReadIntegers(const Handle(StepData_StepReaderData) & data, int num, int nump, const char* what,
+                  Handle(Interface_Check) & ach, std::vector<int>& out) {
   int sub = 0;
   if (!data->ReadSubList(num, nump, what, ach, sub, Standard_True)) return false;
   const int n = data->NbParams(sub);

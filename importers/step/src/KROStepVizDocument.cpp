@@ -14,8 +14,8 @@
 #include "KROITPSLightSetServices.h"
 #include "KROPolylineRep.h"
 #include "KROStepPmi.h"
-#include "KROTriangleRep.h"
 #include "KROStreamer.h"
+#include "KROTriangleRep.h"
 
 #include <memory>
 
@@ -76,8 +76,12 @@ RepHolder Rep3D(const KROStepObject& o, int id) {
     if (fill) {
       std::vector<KROPoint3D> points;
       std::vector<KROTriangle> triangles;
-      Indexed(o.triangles, [](const KROStepVec& q) { return KROPoint3D{q[0], q[1], q[2]}; },
-              points, triangles);
+      Indexed(
+          o.triangles,
+          [](const KROStepVec& q) {
+            return KROPoint3D{q[0], q[1], q[2]};
+          },
+          points, triangles);
       fill->SetLabel(KROStepKindName(o.kind));
       fill->SetTriangles(std::move(points), std::move(triangles));
     }
