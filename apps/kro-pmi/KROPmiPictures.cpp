@@ -30,10 +30,11 @@ int Fail(const std::string& line, int status = kBadInput) {
 #ifdef KRO_PMI_WITH_RENDER
 /// The capture named NAME, or at 1-based INDEX; null when there is none.
 KROITPSLightCapture* FindCapture(const KROStepImportResult& r, const std::string& which,
-                                 KROComPtr<KROITPSLightCapture>& out) {
+                                 KROComPtr<KROITPSLightCapture>& out, int& index) {
   for (KROPmiCapture& c : KROPmiCaptures(r)) {
     if (c.name == which || std::to_string(c.index) == which) {
       out = c.capture;
+      index = c.index;
       return out.Get();
     }
   }
@@ -135,14 +136,22 @@ int KROPmiWritePictures(const std::string& file, KROStepImportResult& r,
   options.width = w;
   options.height = h;
   if (!o.capture.empty()) {
+    // Through a saved view: its camera, and the annotations it shows only.
     KROComPtr<KROITPSLightCapture> capture;
-    if (!FindCapture(r, o.capture, capture)) return Fail(file + ": no capture " + o.capture);
+    int index = 0;
+    if (!FindCapture(r, o.capture, capture, index)) return Fail(file + ": no capture " + o.capture);
     options.camera = KRORenderCameraOf(capture.Get());
+    std::set<int> shown;
+    for (const KROStepCapture& c : r.captures)
+      if (c.index == index) shown.insert(c.annotations.begin(), c.annotations.end());
+    options.onlyAnnotations = shown;
   }
   if (face) {
     options.shadedFaces.insert(*face);
-    const std::vector<int> ids = touching(*face);
-    options.onlyAnnotations = std::set<int>(ids.begin(), ids.end());
+    std::set<int> shown;
+    for (int id : touching(*face))
+      if (!options.onlyAnnotations || options.onlyAnnotations->count(id)) shown.insert(id);
+    options.onlyAnnotations = shown;
   }
   const KRORenderScene scene = KROStepRenderScene(r);
   for (const auto& [path, png] : {std::pair{o.svg, false}, std::pair{o.png, true}}) {

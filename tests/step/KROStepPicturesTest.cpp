@@ -9,10 +9,12 @@
 #include "KROStepRenderScene.h"
 
 #include "render/KROPictureTestSupport.h"
+
 #include <BRepPrimAPI_MakeBox.hxx>
 #include <STEPControl_Writer.hxx>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -165,6 +167,45 @@ TEST_F(KROStepPicturesTest, GraphicPmiSharesThePartsUnit) {
   // In inches it spans about a twenty-fifth of the part; in millimetres, as much as the part.
   EXPECT_GT(pmi, 0.5 * part) << "graphic PMI spans " << pmi << ", the part " << part;
   EXPECT_LT(pmi, 4 * part);
+}
+
+// A picture through a saved view shows that view's callouts only: FTC-07's four saved views each
+// show a part of its 59 annotations.
+TEST_F(KROStepPicturesTest, APictureThroughASavedViewShowsItsCalloutsOnly) {
+  KROStepImportResult r = KROStepImportFile(KROStepData(kFTC07));
+  ASSERT_TRUE(r.ok);
+  ASSERT_EQ(r.captures.size(), 4u);
+  const KRORenderScene scene = KROStepRenderScene(r);
+  for (const KROStepCapture& c : r.captures) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(KroPmi(KROStepData(kFTC07) + " --capture " + std::to_string(c.index) + " --svg '" +
+                     Out("view.svg") + "'"),
+              0);
+    list<KROBaseUnknown>* captures = nullptr;
+    r.set->GetCaptureList(&captures);
+    KROComPtr<KROITPSLightCapture> capture;
+    ASSERT_EQ(captures->At(c.index - 1)->QueryInterface(IID_KROITPSLightCapture, capture.Put()),
+              S_OK);
+    KRORenderOptions options;
+    options.camera = KRORenderCameraOf(capture.Get());
+    options.onlyAnnotations = std::set<int>(c.annotations.begin(), c.annotations.end());
+    KRORenderOutput view;
+    ASSERT_TRUE(KRORenderSVG(scene, options, view));
+    // The same paths as the API draws for that camera and those annotations (cairo numbers its
+    // surfaces per process, so the bytes differ there).
+    const KROSvgPaths mine = KROPathsOf(view.bytes),
+                      pmi = KROPathsOf(KROStepSlurp(Out("view.svg")));
+    EXPECT_EQ(pmi.stroked, mine.stroked);
+    EXPECT_EQ(pmi.filled, mine.filled);
+    std::set<int> drawn;
+    for (const KRORenderItem& item : view.items)
+      if (item.kind == KRORenderItem::Kind::Annotation || item.kind == KRORenderItem::Kind::Marker)
+        drawn.insert(item.id);
+    EXPECT_FALSE(drawn.empty());
+    EXPECT_LT(drawn.size(), r.annotations.size());
+    for (int id : drawn)
+      EXPECT_TRUE(std::count(c.annotations.begin(), c.annotations.end(), id)) << id;
+  }
 }
 
 TEST_F(KROStepPicturesTest, CapturesGetThumbnailsThroughTheirOwnCamera) {
