@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <iostream>
 
 namespace {
@@ -69,13 +70,12 @@ std::vector<Vec> Drawn(const KROStepImportResult& r, int id) {
 
 class KROStepPlacementTest : public KROTest {};
 
-} // namespace
-
-TEST_F(KROStepPlacementTest, EveryCalloutStandsAtAFaceOfItsAnnotation) {
-  for (const char* part : {kCTC01, kCTC03, kCTC04, kFTC07}) {
-    SCOPED_TRACE(part);
-    KROStepImportResult r = KROStepImportFile(KROStepData(part));
-    ASSERT_TRUE(r.ok);
+/// Checks the placement of every callout of the part at `path`; returns how many it drew.
+int CheckPlacement(const std::string& path, const std::string& part) {
+  {
+    KROStepImportResult r = KROStepImportFile(path);
+    EXPECT_TRUE(r.ok);
+    if (!r.ok) return 0;
     std::map<int, const KROStepTagGeometry*> faceOf;
     Vec lo{1e300, 1e300, 1e300}, hi{-1e300, -1e300, -1e300};
     for (const KROStepTagGeometry& f : r.geometry.faces) {
@@ -87,7 +87,7 @@ TEST_F(KROStepPlacementTest, EveryCalloutStandsAtAFaceOfItsAnnotation) {
         }
     }
     const double size = Length(Sub(hi, lo));
-    ASSERT_GT(size, 0);
+    EXPECT_GT(size, 0);
     const Vec centre = {(lo[0] + hi[0]) / 2, (lo[1] + hi[1]) / 2, (lo[2] + hi[2]) / 2};
     const double near = 0.02 * size;
     struct Callout {
@@ -187,6 +187,73 @@ TEST_F(KROStepPlacementTest, EveryCalloutStandsAtAFaceOfItsAnnotation) {
     for (const std::string& m : misses)
       ADD_FAILURE() << m;
     EXPECT_EQ(placed + attached + static_cast<int>(exempt.size()), drawn);
-    EXPECT_GE(drawn, 20);
+    return drawn;
   }
+}
+
+} // namespace
+
+TEST_F(KROStepPlacementTest, EveryCalloutStandsAtAFaceOfItsAnnotation) {
+  for (const char* part : {kCTC01, kCTC03, kCTC04, kFTC07}) {
+    SCOPED_TRACE(part);
+    EXPECT_GE(CheckPlacement(KROStepData(part), part), 20);
+  }
+}
+
+// Callouts drawn as polylines (annotation curve occurrences of geometric curve sets), on an
+// inch part: FTC-07 with each of its tessellated callouts written that way, point for point.
+// Every annotation draws as many lines as the file's records say, and each stands in place.
+TEST_F(KROStepPlacementTest, PolylineCalloutsOfAnInchPartStandInPlace) {
+  const KROStepFileText file = KROStepReadFileText(KROStepData(kFTC07));
+  int next = file.records.rbegin()->first + 1;
+  std::map<int, std::string> edits;
+  int converted = 0;
+  for (int o : file.With("TESSELLATED_ANNOTATION_OCCURRENCE(")) {
+    const std::string t = "TESSELLATED_ANNOTATION_OCCURRENCE";
+    const int set = KROStepRef(file.Param(o, t, 3));
+    if (file.records.count(set) == 0 ||
+        file.records.at(set).rfind("TESSELLATED_GEOMETRIC_SET(", 0) != 0)
+      continue;
+    std::string polylines;
+    for (const std::string& item : KROStepListOf(file.Param(set, "TESSELLATED_GEOMETRIC_SET", 2))) {
+      const int curves = KROStepRef(item);
+      const std::string coordinates = file.Param(
+          KROStepRef(file.Param(curves, "TESSELLATED_CURVE_SET", 2)), "COORDINATES_LIST", 3);
+      const std::vector<std::string> points = KROStepListOf(coordinates);
+      for (const std::string& curve :
+           KROStepListOf(file.Param(curves, "TESSELLATED_CURVE_SET", 3))) {
+        std::string refs;
+        for (const std::string& index : KROStepListOf(curve)) {
+          const std::size_t i = static_cast<std::size_t>(std::stoi(index));
+          if (i < 1 || i > points.size()) continue;
+          edits[next] = "CARTESIAN_POINT(''," + points[i - 1] + ")";
+          refs += (refs.empty() ? "#" : ",#") + std::to_string(next++);
+        }
+        edits[next] = "POLYLINE('',(" + refs + "))";
+        polylines += (polylines.empty() ? "#" : ",#") + std::to_string(next++);
+      }
+    }
+    edits[next] = "GEOMETRIC_CURVE_SET('',(" + polylines + "))";
+    edits[o] = "ANNOTATION_CURVE_OCCURRENCE(" + file.Param(o, t, 1) + "," + file.Param(o, t, 2) +
+               ",#" + std::to_string(next++) + ")";
+    ++converted;
+  }
+  ASSERT_GE(converted, 50);
+  const std::string path = ::testing::TempDir() + "ftc07-polylines.stp";
+  ASSERT_TRUE(KROStepEditedCopy(kFTC07, edits, path));
+  EXPECT_GE(CheckPlacement(path, "FTC-07 with polyline callouts"), 50);
+
+  // What each annotation draws is what the edited file's records say.
+  const std::map<int, KROStepFileDrawing> drawings = KROStepFileDrawings(KROStepReadFileText(path));
+  KROStepImportResult r = KROStepImportFile(path);
+  ASSERT_TRUE(r.ok);
+  int drawn = 0;
+  for (const KROStepAnnotation& a : r.annotations) {
+    auto it = drawings.find(a.fileEntity);
+    const int curves = it == drawings.end() ? 0 : it->second.curves;
+    EXPECT_EQ(a.graphic ? a.graphic->polylines : 0, curves) << a.pmi;
+    drawn += curves > 0 ? 1 : 0;
+  }
+  EXPECT_GE(drawn, 50);
+  std::remove(path.c_str());
 }
