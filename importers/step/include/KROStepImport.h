@@ -80,7 +80,6 @@ struct KROStepPart {
   bool operator==(const KROStepPart&) const = default;
 };
 
-/// One annotation of the model and where it came from.
 /// What an annotation's callout draws, in model coordinates and millimetres.
 struct KROStepGraphic {
   int polylines = 0;           ///< stroked lines
@@ -91,6 +90,7 @@ struct KROStepGraphic {
   bool operator==(const KROStepGraphic&) const = default;
 };
 
+/// One annotation of the model and where it came from.
 struct KROStepAnnotation {
   /// What the annotation is (`KROStepKindName` names it).
   enum class Kind { Dimension, Tolerance, Datum, DatumTarget, Note };
