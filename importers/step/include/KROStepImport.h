@@ -87,6 +87,7 @@ struct KROStepGraphic {
   int triangles = 0;           ///< filled triangles (characters, arrowheads)
   std::array<double, 3> min{}; ///< corner of the box around every point and triangle
   std::array<double, 3> max{}; ///< the opposite corner
+  /// Equal when every field is.
   bool operator==(const KROStepGraphic&) const = default;
 };
 
