@@ -27,6 +27,11 @@ struct KROPmiCapture {
 /// The model's captures, in list order.
 std::vector<KROPmiCapture> KROPmiCaptures(const KROStepImportResult& r);
 
+/// True when the options ask for a picture or a page: only then is the part meshed.
+inline bool KROPmiDraws(const KROPmiPictureOptions& o) {
+  return !o.svg.empty() || !o.png.empty() || !o.html.empty();
+}
+
 /// Adds --save, --reps, --svg, --png, --size, --capture and --html to the command.
 void KROPmiAddPictureOptions(CLI::App& app, KROPmiPictureOptions& options);
 

@@ -383,6 +383,7 @@ int main(int argc, char** argv) {
 
   read.isolated = !inProcess;
   read.spareWorker = false; // one file, then the command ends
+  read.mesh = KROPmiDraws(pictures);
   KROStepImportResult r = KROStepImportFile(file, read);
   if (!r.ok) {
     std::string why = "cannot read";
@@ -425,27 +426,12 @@ int main(int argc, char** argv) {
   if (json->count() > 0) {
     nlohmann::json j;
     j["file"] = file;
-    // Each part's bounding box, from its meshed faces (model coordinates, millimetres).
-    using Box = std::pair<std::array<double, 3>, std::array<double, 3>>;
-    std::vector<std::optional<Box>> boxes(r.parts.size());
-    for (const KROStepTagGeometry& f : r.geometry.faces) {
-      const KROStepTag* t = r.FindTag(f.tag);
-      if (!t || t->part < 0 || static_cast<std::size_t>(t->part) >= boxes.size()) continue;
-      std::optional<Box>& box = boxes[static_cast<std::size_t>(t->part)];
-      for (const auto& q : f.points) {
-        if (!box) box = Box(q, q);
-        for (std::size_t k = 0; k < 3; ++k) {
-          box->first[k] = std::min(box->first[k], q[k]);
-          box->second[k] = std::max(box->second[k], q[k]);
-        }
-      }
-    }
     nlohmann::json parts = nlohmann::json::array();
     for (std::size_t i = 0; i < r.parts.size(); ++i) {
       const KROStepPart& p = r.parts[i];
       nlohmann::json part = {
           {"name", p.name}, {"label", p.label}, {"faces", p.faceCount}, {"edges", p.edgeCount}};
-      if (boxes[i]) part["box"] = {{"min", boxes[i]->first}, {"max", boxes[i]->second}};
+      if (p.box) part["box"] = {{"min", p.box->min}, {"max", p.box->max}};
       parts.push_back(std::move(part));
     }
     j["parts"] = parts;

@@ -101,6 +101,16 @@ TEST_F(KROStepIsolationTest, TheWorkerReadsWhatThisProcessReads) {
     EXPECT_EQ(a.captures.size(), b.captures.size());
     EXPECT_EQ(a.tags.size(), b.tags.size());
     EXPECT_EQ(a.geometry.faces.size(), b.geometry.faces.size());
+    EXPECT_EQ(a.parts, b.parts);
+    for (const KROStepPart& p : a.parts)
+      EXPECT_TRUE(p.box) << p.label;
+    // A read that draws nothing meshes nothing, and loses nothing else: boxes included.
+    here.mesh = false;
+    const KROStepImportResult c = KROStepImportFile(KROStepData(part), here);
+    EXPECT_TRUE(c.geometry.faces.empty() && c.geometry.edges.empty());
+    EXPECT_FALSE(a.geometry.faces.empty());
+    EXPECT_EQ(c.parts, a.parts);
+    EXPECT_EQ(c.annotations, a.annotations);
     std::vector<std::string> ma, mb;
     for (const KROStepMessage& m : a.messages)
       ma.push_back(m.text);
@@ -201,8 +211,17 @@ TEST_F(KROStepIsolationTest, ASpareWorkerTakesTheNextRead) {
   ASSERT_EQ(WorkerChildren().size(), 1u);
   KROStepReadOptions last;
   last.spareWorker = false;
-  EXPECT_TRUE(KROStepImportFile(KROStepData(kCTC01), last).ok);
+  last.mesh = false; // told to the spare with the file's path
+  const KROStepImportResult unmeshed = KROStepImportFile(KROStepData(kCTC01), last);
+  EXPECT_TRUE(unmeshed.ok);
+  EXPECT_TRUE(unmeshed.geometry.faces.empty());
+  EXPECT_EQ(unmeshed.parts, first.parts);
   EXPECT_TRUE(WorkerChildren().empty());
+  // And to a worker started for the read, on its command line.
+  const KROStepImportResult fresh = KROStepImportFile(KROStepData(kCTC01), last);
+  EXPECT_TRUE(fresh.geometry.faces.empty());
+  EXPECT_EQ(fresh.annotations, first.annotations);
+  EXPECT_FALSE(first.geometry.faces.empty());
 }
 
 } // namespace

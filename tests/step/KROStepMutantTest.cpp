@@ -75,8 +75,10 @@ TEST_F(KROStepMutantTest, EveryMutantEndsInAModelOrAnError) {
         const std::size_t colon = error.find(": ");
         std::string kind;
         for (char c : colon == std::string::npos ? error : error.substr(colon + 2, 70))
-          if (!std::isdigit(static_cast<unsigned char>(c))) kind += c;
-          else if (kind.empty() || kind.back() != 'N') kind += 'N';
+          if (!std::isdigit(static_cast<unsigned char>(c)))
+            kind += c;
+          else if (kind.empty() || kind.back() != 'N')
+            kind += 'N';
         ++errors[kind];
       }
     }

@@ -68,7 +68,7 @@ std::vector<Vec> Drawn(const KROStepImportResult& r, int id) {
   return out;
 }
 
-class KROStepPlacementTest : public KROTest {};
+class KROStepPlacementTest : public KROStepScratchTest {};
 
 /// Checks the placement of every callout of the part at `path`; returns how many it drew.
 int CheckPlacement(const std::string& path, const std::string& part) {
@@ -200,60 +200,148 @@ TEST_F(KROStepPlacementTest, EveryCalloutStandsAtAFaceOfItsAnnotation) {
   }
 }
 
-// Callouts drawn as polylines (annotation curve occurrences of geometric curve sets), on an
-// inch part: FTC-07 with each of its tessellated callouts written that way, point for point.
-// Every annotation draws as many lines as the file's records say, and each stands in place.
-TEST_F(KROStepPlacementTest, PolylineCalloutsOfAnInchPartStandInPlace) {
+/// The area the filled triangles of annotation `id`'s bound 3D rep cover.
+double FilledArea(const KROStepImportResult& r, int id) {
+  const std::vector<Vec> points = [&] {
+    KROComPtr<KROBaseUnknown> object;
+    r.set.As<KROITPSIdBroker>()->GetObjectFromId(id, 1, object.PutTyped());
+    KRORep* rep = nullptr;
+    if (!object || FAILED(object.As<KROITPSLight>()->GetRep(&rep)) || !rep)
+      return std::vector<Vec>();
+    const list<KRORep>* children = rep->GetChildren();
+    for (int i = 0; children && i < children->Size(); ++i)
+      if (const auto* fill = dynamic_cast<const KRO3DTriangleRep*>(children->At(i)))
+        return std::vector<Vec>(fill->GetPoints().begin(), fill->GetPoints().end());
+    return std::vector<Vec>();
+  }();
+  double area = 0;
+  for (std::size_t i = 0; i + 2 < points.size(); i += 3) {
+    const Vec u = Sub(points[i + 1], points[i]), v = Sub(points[i + 2], points[i]);
+    area +=
+        Length({u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]}) /
+        2;
+  }
+  return area;
+}
+
+// Callouts drawn as polylines and fill areas, on an inch part: FTC-07 with each tessellated
+// callout written as an annotation curve occurrence of polylines, point for point, plus a fill
+// area occurrence: a triangle on three of its points with a hole (the triangle halved about its
+// centre), so that the filled area is three quarters of the triangle's. Every annotation draws
+// as many lines as the file's records say and fills that area, and each stands in place.
+TEST_F(KROStepPlacementTest, PolylineAndFillAreaCalloutsOfAnInchPartStandInPlace) {
   const KROStepFileText file = KROStepReadFileText(KROStepData(kFTC07));
   int next = file.records.rbegin()->first + 1;
   std::map<int, std::string> edits;
-  int converted = 0;
+  std::map<int, double> filledOf; // per callout, the area its fill area covers, in inches²
+  std::map<int, int> calloutOf;   // occurrence -> the draughting callout holding it
+  for (int c : file.With("DRAUGHTING_CALLOUT("))
+    for (const std::string& o : KROStepListOf(file.Param(c, "DRAUGHTING_CALLOUT", 2)))
+      calloutOf[KROStepRef(o)] = c;
+  auto point = [&](const Vec& p) {
+    char text[128];
+    std::snprintf(text, sizeof text, "CARTESIAN_POINT('',(%.17g,%.17g,%.17g))", p[0], p[1], p[2]);
+    edits[next] = text;
+    return "#" + std::to_string(next++);
+  };
+  auto polyline = [&](const std::vector<std::string>& refs) {
+    std::string list;
+    for (const std::string& ref : refs)
+      list += (list.empty() ? "" : ",") + ref;
+    edits[next] = "POLYLINE('',(" + list + "))";
+    return "#" + std::to_string(next++);
+  };
   for (int o : file.With("TESSELLATED_ANNOTATION_OCCURRENCE(")) {
     const std::string t = "TESSELLATED_ANNOTATION_OCCURRENCE";
     const int set = KROStepRef(file.Param(o, t, 3));
-    if (file.records.count(set) == 0 ||
+    if (file.records.count(set) == 0 || !calloutOf.count(o) ||
         file.records.at(set).rfind("TESSELLATED_GEOMETRIC_SET(", 0) != 0)
       continue;
     std::string polylines;
+    std::vector<Vec> all;
     for (const std::string& item : KROStepListOf(file.Param(set, "TESSELLATED_GEOMETRIC_SET", 2))) {
       const int curves = KROStepRef(item);
       const std::string coordinates = file.Param(
           KROStepRef(file.Param(curves, "TESSELLATED_CURVE_SET", 2)), "COORDINATES_LIST", 3);
-      const std::vector<std::string> points = KROStepListOf(coordinates);
+      std::vector<Vec> points;
+      for (const std::string& p : KROStepListOf(coordinates)) {
+        const std::vector<std::string> xyz = KROStepListOf(p);
+        points.push_back({std::stod(xyz.at(0)), std::stod(xyz.at(1)), std::stod(xyz.at(2))});
+      }
       for (const std::string& curve :
            KROStepListOf(file.Param(curves, "TESSELLATED_CURVE_SET", 3))) {
-        std::string refs;
+        std::vector<std::string> refs;
         for (const std::string& index : KROStepListOf(curve)) {
           const std::size_t i = static_cast<std::size_t>(std::stoi(index));
           if (i < 1 || i > points.size()) continue;
-          edits[next] = "CARTESIAN_POINT(''," + points[i - 1] + ")";
-          refs += (refs.empty() ? "#" : ",#") + std::to_string(next++);
+          refs.push_back(point(points[i - 1]));
+          all.push_back(points[i - 1]);
         }
-        edits[next] = "POLYLINE('',(" + refs + "))";
-        polylines += (polylines.empty() ? "#" : ",#") + std::to_string(next++);
+        polylines += (polylines.empty() ? "" : ",") + polyline(refs);
       }
     }
+    if (all.empty()) continue;
     edits[next] = "GEOMETRIC_CURVE_SET('',(" + polylines + "))";
     edits[o] = "ANNOTATION_CURVE_OCCURRENCE(" + file.Param(o, t, 1) + "," + file.Param(o, t, 2) +
                ",#" + std::to_string(next++) + ")";
-    ++converted;
+    // The triangle: a point, the one farthest from it, the one farthest from the line of both.
+    const Vec a = all.front();
+    Vec b = a, c = a;
+    for (const Vec& p : all)
+      if (Length(Sub(p, a)) > Length(Sub(b, a))) b = p;
+    auto offLine = [&](const Vec& p) {
+      const Vec u = Sub(b, a), v = Sub(p, a);
+      return Length(
+          {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]});
+    };
+    for (const Vec& p : all)
+      if (offLine(p) > offLine(c)) c = p;
+    if (offLine(c) <= 1e-9 * Length(Sub(b, a))) continue; // a callout of one straight line
+    const Vec m = {(a[0] + b[0] + c[0]) / 3, (a[1] + b[1] + c[1]) / 3, (a[2] + b[2] + c[2]) / 3};
+    auto half = [&](const Vec& p) {
+      return Vec{(p[0] + m[0]) / 2, (p[1] + m[1]) / 2, (p[2] + m[2]) / 2};
+    };
+    const std::string first = point(a);
+    const std::string outline = polyline({first, point(b), point(c), first});
+    const std::string hole =
+        polyline({point(half(a)), point(half(c)), point(half(b)), point(half(a))});
+    edits[next] = "ANNOTATION_FILL_AREA('',(" + outline + "," + hole + "))";
+    const int area = next++;
+    edits[next] = "ANNOTATION_FILL_AREA_OCCURRENCE(''," + file.Param(o, t, 2) + ",#" +
+                  std::to_string(area) + "," + first + ")";
+    const int fill = next++;
+    const int callout = calloutOf[o];
+    const std::string contents = file.Param(callout, "DRAUGHTING_CALLOUT", 2);
+    edits[callout] = "DRAUGHTING_CALLOUT(" + file.Param(callout, "DRAUGHTING_CALLOUT", 1) + "," +
+                     contents.substr(0, contents.rfind(')')) + ",#" + std::to_string(fill) + "))";
+    filledOf[callout] += 0.75 * offLine(c) / 2;
   }
-  ASSERT_GE(converted, 50);
-  const std::string path = ::testing::TempDir() + "ftc07-polylines.stp";
+  ASSERT_GE(filledOf.size(), 40u);
+  const std::string path = Out("ftc07-polylines-fills.stp");
   ASSERT_TRUE(KROStepEditedCopy(kFTC07, edits, path));
-  EXPECT_GE(CheckPlacement(path, "FTC-07 with polyline callouts"), 50);
+  EXPECT_GE(CheckPlacement(path, "FTC-07 with polyline and fill area callouts"), 50);
 
-  // What each annotation draws is what the edited file's records say.
+  // What each annotation draws is what the edited file's records say: its lines, and the area
+  // its callouts' fill areas cover (in millimetres², the part being in inches).
   const std::map<int, KROStepFileDrawing> drawings = KROStepFileDrawings(KROStepReadFileText(path));
   KROStepImportResult r = KROStepImportFile(path);
   ASSERT_TRUE(r.ok);
-  int drawn = 0;
+  ASSERT_EQ(r.units.geometryMm, 25.4);
+  int drawn = 0, filled = 0;
   for (const KROStepAnnotation& a : r.annotations) {
     auto it = drawings.find(a.fileEntity);
-    const int curves = it == drawings.end() ? 0 : it->second.curves;
-    EXPECT_EQ(a.graphic ? a.graphic->polylines : 0, curves) << a.pmi;
-    drawn += curves > 0 ? 1 : 0;
+    if (it == drawings.end()) {
+      EXPECT_FALSE(a.graphic) << a.pmi;
+      continue;
+    }
+    EXPECT_EQ(a.graphic ? a.graphic->polylines : 0, it->second.curves) << a.pmi;
+    double expected = 0;
+    for (int callout : it->second.drawnBy)
+      expected += filledOf.count(callout) ? filledOf.at(callout) * 25.4 * 25.4 : 0;
+    EXPECT_NEAR(FilledArea(r, a.id), expected, 1e-6 * (1 + expected)) << a.pmi;
+    drawn += it->second.curves > 0 ? 1 : 0;
+    filled += expected > 0 ? 1 : 0;
   }
   EXPECT_GE(drawn, 50);
-  std::remove(path.c_str());
+  EXPECT_GE(filled, 40);
 }

@@ -373,6 +373,8 @@ std::map<int, KROStepFileDrawing> KROStepFileDrawings(const KROStepFileText& fil
           d.triangles += std::max(0, static_cast<int>(KROStepListOf(run).size()) - 2);
     } else if (t == "POLYLINE") {
       d.curves += refs(file.Param(id, t, 2)).size() >= 2 ? 1 : 0;
+    } else if (t == "ANNOTATION_FILL_AREA") {
+      d.fills += refs(file.Param(id, t, 2)).empty() ? 0 : 1;
     } else if (t == "GEOMETRIC_SET" || t == "GEOMETRIC_CURVE_SET") {
       for (int item : refs(file.Param(id, t, 2)))
         draw(item, d, depth + 1);
@@ -388,28 +390,42 @@ std::map<int, KROStepFileDrawing> KROStepFileDrawings(const KROStepFileText& fil
       occurrences = refs(file.Param(callout, "DRAUGHTING_CALLOUT", 2));
     for (int o : occurrences) {
       const std::string t = type(o);
-      if (t == "TESSELLATED_ANNOTATION_OCCURRENCE" || t == "ANNOTATION_CURVE_OCCURRENCE")
+      if (t == "TESSELLATED_ANNOTATION_OCCURRENCE" || t == "ANNOTATION_CURVE_OCCURRENCE" ||
+          t == "ANNOTATION_FILL_AREA_OCCURRENCE")
         draw(KROStepRef(file.Param(o, t, 3)), it->second, 0);
     }
     it->second.callouts = 1;
     return it->second;
   };
   std::map<int, KROStepFileDrawing> out;
-  std::map<int, std::set<int>> counted; // per named id, the callouts already added
+  auto add = [&](int named, int callout) {
+    const KROStepFileDrawing& d = drawing(callout);
+    if (d.curves == 0 && d.triangles == 0 && d.fills == 0) return;
+    if (callouts) callouts->insert(callout);
+    if (named == 0 || !out[named].drawnBy.insert(callout).second) return;
+    out[named].curves += d.curves;
+    out[named].triangles += d.triangles;
+    out[named].fills += d.fills;
+    out[named].callouts += 1;
+  };
+  std::set<int> linked;
   for (int link : file.With("DRAUGHTING_MODEL_ITEM_ASSOCIATION(")) {
     const std::string t = "DRAUGHTING_MODEL_ITEM_ASSOCIATION";
     const int definition = KROStepRef(file.Param(link, t, 3));
     for (int callout : refs(file.Param(link, t, 5))) {
-      const KROStepFileDrawing& d = drawing(callout);
-      if (d.curves == 0 && d.triangles == 0) continue;
-      if (callouts) callouts->insert(callout);
-      for (int named : {definition, callout})
-        if (named != 0 && counted[named].insert(callout).second) {
-          out[named].curves += d.curves;
-          out[named].triangles += d.triangles;
-          out[named].callouts += 1;
-        }
+      linked.insert(callout);
+      add(definition, callout);
+      add(callout, callout);
     }
   }
+  // Graphic-only: callouts no association names, and occurrences no callout holds.
+  std::set<int> held;
+  for (int callout : file.With("DRAUGHTING_CALLOUT("))
+    for (int o : refs(file.Param(callout, "DRAUGHTING_CALLOUT", 2)))
+      held.insert(o);
+  for (const char* kind : {"DRAUGHTING_CALLOUT(", "TESSELLATED_ANNOTATION_OCCURRENCE(",
+                           "ANNOTATION_CURVE_OCCURRENCE(", "ANNOTATION_FILL_AREA_OCCURRENCE("})
+    for (int callout : file.With(kind))
+      if (!linked.count(callout) && !held.count(callout)) add(callout, callout);
   return out;
 }

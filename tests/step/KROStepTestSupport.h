@@ -64,17 +64,21 @@ KROStepFileText KROStepReadFileText(const std::string& path);
 std::set<int> KROStepFileItemsOf(const KROStepFileText& file, int id);
 
 /// What the file's callouts draw for one semantic item (or note callout): the curves of their
-/// tessellated curve sets and polylines (those of two indices or more), and the triangles of
-/// their triangulated surface sets (strips and fans, degenerate ones counted).
+/// tessellated curve sets and polylines (those of two indices or more), the triangles of their
+/// triangulated surface sets (strips and fans, degenerate ones counted), and their fill areas
+/// (whose triangles are the mesher's, so not counted here).
 struct KROStepFileDrawing {
   int curves = 0;
   int triangles = 0;
-  int callouts = 0; ///< callouts presenting it
+  int fills = 0;
+  int callouts = 0;      ///< callouts presenting it
+  std::set<int> drawnBy; ///< their ids
 };
 
 /// Per file id named by a draughting model item association (a tolerance, dimension, datum
 /// feature, semantic text …) and per callout id: what the callouts presenting it draw, read from
-/// the file's text alone. `callouts` gets the ids of every callout that draws anything.
+/// the file's text alone; a callout no association names (graphic-only PMI) is there under its
+/// own id. `callouts` gets the ids of every callout that draws anything.
 std::map<int, KROStepFileDrawing> KROStepFileDrawings(const KROStepFileText& file,
                                                       std::set<int>* callouts = nullptr);
 

@@ -70,12 +70,23 @@ struct KROStepTag {
   bool operator==(const KROStepTag&) const = default;
 };
 
+/// A bounding box in model coordinates and millimetres.
+struct KROStepBox {
+  std::array<double, 3> min{}; ///< the corner of least coordinates
+  std::array<double, 3> max{}; ///< the opposite corner
+  /// Equal when every field is.
+  bool operator==(const KROStepBox&) const = default;
+};
+
 /// One part definition (a simple shape of the file, not an assembly).
 struct KROStepPart {
   std::string name;  ///< the name of its label in OCCT's document, or empty
   std::string label; ///< OCCT label entry, e.g. "0:1:1:2"
   int faceCount = 0; ///< number of its faces, which have tags
   int edgeCount = 0; ///< number of its edges, which have tags
+  /// The box around its shape, from the shape's geometry (not from a mesh, so a read that
+  /// meshes nothing gives the same box); none for a part without geometry.
+  std::optional<KROStepBox> box;
   /// Equal when every field is.
   bool operator==(const KROStepPart&) const = default;
 };
@@ -112,6 +123,8 @@ struct KROStepAnnotation {
   std::string recoveryReason; ///< OCCT's reason where it gave one, else "not transferred"
   int fileEntity = 0;         ///< the file's entity id (`#n`) of a tolerance, when known
   std::optional<KROStepGraphic> graphic; ///< what its callout draws; none when nothing
+  /// Equal when every field is.
+  bool operator==(const KROStepAnnotation&) const = default;
 };
 
 /// A capture built from a saved view of the file.
@@ -234,6 +247,10 @@ struct KROStepReadOptions {
   /// one does not wait for a worker to start (default worker path only). A host that reads one
   /// file and ends turns this off: the spare would only compete with it for the processor.
   bool spareWorker = true;
+  /// Mesh the parts' faces and discretise their edges into `KROStepImportResult::geometry`, for
+  /// drawing. A host that draws nothing turns this off: the read is faster, `geometry` is empty,
+  /// and everything else is the same.
+  bool mesh = true;
 };
 
 /// A STEP file as OCCT read it, ready to be built into any number of models.
@@ -270,8 +287,9 @@ KRO_STEP_API KROStepImportResult KROStepImportFile(const std::string& path);
 KRO_STEP_API KROStepImportResult KROStepImportFile(const std::string& path,
                                                    const KROStepReadOptions& options);
 
-/// The worker process's whole work: `kro-step-worker --fd N FILE` reads FILE in process and
-/// writes its steps and its plain result to descriptor N, then ends without tearing OCCT down;
+/// The worker process's whole work: `kro-step-worker --fd N [--no-mesh] FILE` reads FILE in
+/// process and writes its steps and its plain result to descriptor N, then ends without tearing
+/// OCCT down;
 /// with `--wait` in place of FILE it first gets ready, then reads the file's path from N.
 /// Returns the process's exit status. Not for hosts: the worker executable calls it.
 KRO_STEP_API int KROStepWorkerMain(int argc, char** argv);

@@ -3,29 +3,45 @@
 /// A callout is a draughting callout (or an annotation occurrence that no callout holds); what
 /// it draws is the item of each annotation occurrence it holds: tessellated curve sets as
 /// polylines, triangulated surface sets as filled triangles (both possibly in a repositioned
-/// set, whose coordinates are in the plane of its placement), and polylines of curve
-/// occurrences. Coordinates are in the unit of the draughting model that holds the callout.
+/// set, whose coordinates are in the plane of its placement), polylines of curve occurrences,
+/// and the regions of fill area occurrences as triangles (OCCT's mesher fills a planar face
+/// bounded by the area's polylines). Coordinates are in the unit of the draughting model that
+/// holds the callout.
 #include "KROStepFactReader.h"
 #include "KROStepOcctTypes.h"
 
+#include <BRepBuilderAPI_MakeFace.hxx>
+#include <BRepBuilderAPI_MakePolygon.hxx>
+#include <BRepMesh_IncrementalMesh.hxx>
+#include <BRep_Tool.hxx>
 #include <Interface_EntityIterator.hxx>
 #include <Interface_Graph.hxx>
+#include <Poly_Triangulation.hxx>
+#include <ShapeFix_Face.hxx>
+#include <Standard_Failure.hxx>
 #include <StepAP242_DraughtingModelItemAssociation.hxx>
 #include <StepData_StepModel.hxx>
 #include <StepGeom_CartesianPoint.hxx>
 #include <StepGeom_Direction.hxx>
+#include <StepGeom_Plane.hxx>
 #include <StepGeom_Polyline.hxx>
 #include <StepRepr_Representation.hxx>
 #include <StepRepr_RepresentationContext.hxx>
 #include <StepShape_GeometricSet.hxx>
 #include <StepVisual_AnnotationCurveOccurrence.hxx>
+#include <StepVisual_AnnotationFillArea.hxx>
+#include <StepVisual_AnnotationFillAreaOccurrence.hxx>
+#include <StepVisual_AnnotationPlane.hxx>
 #include <StepVisual_DraughtingCallout.hxx>
 #include <StepVisual_TessellatedAnnotationOccurrence.hxx>
 #include <StepVisual_TessellatedCurveSet.hxx>
 #include <StepVisual_TessellatedGeometricSet.hxx>
 #include <TColgp_HArray1OfXYZ.hxx>
+#include <TopoDS.hxx>
+#include <TopoDS_Face.hxx>
 #include <gp_XYZ.hxx>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <set>
@@ -96,6 +112,59 @@ bool Placed(const Frame& outer, const Handle(StepGeom_Axis2Placement3d) & locati
   return true;
 }
 
+/// Twice the area of the closed polygon `ring`, whatever plane it lies in.
+double TwiceArea(const std::vector<gp_XYZ>& ring) {
+  gp_XYZ n(0, 0, 0);
+  for (std::size_t i = 0; i < ring.size(); ++i)
+    n += ring[i] ^ ring[(i + 1) % ring.size()];
+  return n.Modulus();
+}
+
+/// Appends triangles covering the region that the closed polygons `rings` bound in their plane
+/// (the largest the outline, the others holes) to `triangles`. OCCT makes the planar face and
+/// meshes it. False, with nothing appended, when OCCT cannot (points in a line, say).
+bool Fill(std::vector<std::vector<gp_XYZ>> rings, std::vector<KROStepVec>& triangles) {
+  std::sort(rings.begin(), rings.end(),
+            [](const auto& a, const auto& b) { return TwiceArea(a) > TwiceArea(b); });
+  TopoDS_Face face;
+  double size = 0;
+  for (const std::vector<gp_XYZ>& ring : rings) {
+    BRepBuilderAPI_MakePolygon polygon;
+    for (const gp_XYZ& p : ring)
+      polygon.Add(gp_Pnt(p));
+    polygon.Close();
+    if (!polygon.IsDone()) continue;
+    if (face.IsNull()) {
+      BRepBuilderAPI_MakeFace outline(polygon.Wire(), true);
+      if (!outline.IsDone()) return false;
+      face = outline.Face();
+      for (const gp_XYZ& p : ring)
+        size = std::max(size, (p - ring.front()).Modulus());
+    } else {
+      BRepBuilderAPI_MakeFace holed(face, polygon.Wire());
+      if (holed.IsDone()) face = holed.Face();
+    }
+  }
+  if (face.IsNull() || !(size > 0)) return false;
+  ShapeFix_Face fix(face);
+  fix.FixOrientation(); // holes turned against the outline
+  face = fix.Face();
+  BRepMesh_IncrementalMesh mesh(face, size * 1e-3, false, 0.5, false);
+  TopLoc_Location location;
+  const Handle(Poly_Triangulation)& t = BRep_Tool::Triangulation(face, location);
+  if (t.IsNull() || t->NbTriangles() == 0) return false;
+  const gp_Trsf& place = location.Transformation();
+  for (int i = 1; i <= t->NbTriangles(); ++i) {
+    int a = 0, b = 0, c = 0;
+    t->Triangle(i).Get(a, b, c);
+    for (int n : {a, b, c}) {
+      const gp_Pnt p = t->Node(n).Transformed(place);
+      triangles.push_back({p.X(), p.Y(), p.Z()});
+    }
+  }
+  return true;
+}
+
 class CalloutReader {
 public:
   CalloutReader(const Handle(XSControl_WorkSession) & ws, KROStepFileFacts& facts) : facts_(facts) {
@@ -120,7 +189,8 @@ public:
     for (int i = 1; i <= n; ++i) {
       const Transient& e = model_->Value(i);
       if (!e->IsKind(STANDARD_TYPE(StepVisual_TessellatedAnnotationOccurrence)) &&
-          !e->IsKind(STANDARD_TYPE(StepVisual_AnnotationCurveOccurrence)))
+          !e->IsKind(STANDARD_TYPE(StepVisual_AnnotationCurveOccurrence)) &&
+          !e->IsKind(STANDARD_TYPE(StepVisual_AnnotationFillAreaOccurrence)))
         continue;
       // The callouts holding it, or itself when none does.
       std::vector<Transient> holders;
@@ -142,6 +212,7 @@ public:
         c.occurrences.push_back(Id(e));
         Frame frame;
         frame.mm = UnitOf(holder, e);
+        if (!c.plane) c.plane = PlaneOf({holder, e}, frame.mm);
         Draw(Handle(StepVisual_StyledItem)::DownCast(e)->Item(), frame, c, 0);
       }
     }
@@ -184,6 +255,23 @@ private:
       level = std::move(next);
     }
     return document;
+  }
+
+  /// The plane of the first annotation plane that holds one of `elements`, in millimetres.
+  std::optional<KROStepPlane> PlaneOf(const std::vector<Transient>& elements, double mm) const {
+    for (const Transient& e : elements)
+      for (Interface_EntityIterator it = graph_->Sharings(e); it.More(); it.Next()) {
+        auto annotationPlane = Handle(StepVisual_AnnotationPlane)::DownCast(it.Value());
+        if (annotationPlane.IsNull()) continue;
+        auto plane = Handle(StepGeom_Plane)::DownCast(annotationPlane->Item());
+        Frame unit, placed;
+        unit.mm = mm;
+        if (plane.IsNull() || !Placed(unit, plane->Position(), placed)) continue;
+        const gp_XYZ z = placed.z, x = placed.x;
+        return KROStepPlane{
+            placed.Place(gp_XYZ(0, 0, 0)), {z.X(), z.Y(), z.Z()}, {x.X(), x.Y(), x.Z()}};
+      }
+    return std::nullopt;
   }
 
   /// Adds what `item` draws, placed by `frame`, to `c`.
@@ -231,9 +319,54 @@ private:
         if (const std::optional<gp_XYZ> p = Point(polyline->PointsValue(k)))
           line.push_back(frame.Place(*p));
       if (line.size() >= 2) c.polylines.push_back(std::move(line));
+    } else if (auto area = Handle(StepVisual_AnnotationFillArea)::DownCast(item)) {
+      FillArea(area, frame, c);
     } else if (auto set = Handle(StepShape_GeometricSet)::DownCast(item)) {
       for (int k = 1; k <= set->NbElements(); ++k)
         Draw(set->ElementsValue(k).Value(), frame, c, depth + 1);
+    }
+  }
+
+  /// The region a fill area's boundaries (closed polylines) enclose, as triangles; when OCCT
+  /// cannot fill it, its boundaries are drawn as lines instead.
+  void FillArea(const Handle(StepVisual_AnnotationFillArea) & area, const Frame& frame,
+                KROStepFileCallout& c) {
+    std::vector<std::vector<gp_XYZ>> rings;
+    int other = 0;
+    for (int k = 1; k <= area->NbElements(); ++k) {
+      auto polyline = Handle(StepGeom_Polyline)::DownCast(area->ElementsValue(k).Value());
+      if (polyline.IsNull()) {
+        ++other;
+        continue;
+      }
+      std::vector<gp_XYZ> ring;
+      for (int i = 1; i <= polyline->NbPoints(); ++i)
+        if (const std::optional<gp_XYZ> p = Point(polyline->PointsValue(i))) {
+          const KROStepVec v = frame.Place(*p);
+          ring.emplace_back(v[0], v[1], v[2]);
+        }
+      if (ring.size() >= 2 &&
+          (ring.back() - ring.front()).Modulus() <= 1e-12 * (1 + ring.front().Modulus()))
+        ring.pop_back(); // closed by repeating its first point
+      if (ring.size() >= 3) rings.push_back(std::move(ring));
+    }
+    if (other > 0) Warn(area, std::to_string(other) + " boundaries that are not polylines");
+    if (rings.empty()) return;
+    bool filled = false;
+    const std::size_t before = c.triangles.size();
+    try {
+      filled = Fill(rings, c.triangles);
+    } catch (const Standard_Failure&) {
+      c.triangles.resize(before);
+    }
+    if (filled) return;
+    Warn(area, "a fill area OCCT cannot fill; its boundaries are drawn");
+    for (std::vector<gp_XYZ>& ring : rings) {
+      std::vector<KROStepVec> line;
+      for (const gp_XYZ& p : ring)
+        line.push_back({p.X(), p.Y(), p.Z()});
+      line.push_back(line.front());
+      c.polylines.push_back(std::move(line));
     }
   }
 

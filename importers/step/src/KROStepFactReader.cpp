@@ -86,7 +86,11 @@
 #include <StepShape_ToleranceValue.hxx>
 #include <StepShape_TypeQualifier.hxx>
 #include <StepShape_ValueFormatTypeQualifier.hxx>
+#include <StepVisual_AnnotationCurveOccurrence.hxx>
+#include <StepVisual_AnnotationFillAreaOccurrence.hxx>
 #include <StepVisual_CameraModelD3.hxx>
+#include <StepVisual_DraughtingCallout.hxx>
+#include <StepVisual_TessellatedAnnotationOccurrence.hxx>
 #include <StepVisual_ViewVolume.hxx>
 #include <TopExp.hxx>
 #include <TopTools_IndexedMapOfShape.hxx>
@@ -1192,6 +1196,27 @@ private:
       c.shownIds.push_back(Id(definition));
       c.shownNames.push_back(name);
     }
+    // Callouts no association names: graphic-only PMI, shown as themselves.
+    std::set<Transient> named;
+    for (const Handle(StepAP242_DraughtingModelItemAssociation) & link : Links())
+      for (int k = 1; !link->IdentifiedItem().IsNull() && k <= link->NbIdentifiedItem(); ++k)
+        named.insert(link->IdentifiedItemValue(k));
+    std::map<int, std::string> alone; // by id, in the file's order
+    for (const Transient& item : items)
+      if (!item.IsNull() && !named.count(item) && IsCallout(item))
+        alone[Id(item)] = Ascii(Handle(StepRepr_RepresentationItem)::DownCast(item)->Name());
+    for (const auto& [id, name] : alone) {
+      c.presentsPmi = true;
+      c.shownIds.push_back(id);
+      c.shownNames.push_back(name);
+    }
+  }
+
+  static bool IsCallout(const Transient& e) {
+    return e->IsKind(STANDARD_TYPE(StepVisual_DraughtingCallout)) ||
+           e->IsKind(STANDARD_TYPE(StepVisual_TessellatedAnnotationOccurrence)) ||
+           e->IsKind(STANDARD_TYPE(StepVisual_AnnotationCurveOccurrence)) ||
+           e->IsKind(STANDARD_TYPE(StepVisual_AnnotationFillAreaOccurrence));
   }
 
   // ---- notes ----------------------------------------------------------------------------------

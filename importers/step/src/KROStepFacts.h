@@ -187,6 +187,14 @@ struct KROStepFileNote {
   bool operator==(const KROStepFileNote&) const = default;
 };
 
+/// An annotation plane: origin, normal and the in-plane x direction (y = normal × x).
+struct KROStepPlane {
+  KROStepVec origin{};
+  KROStepVec normal{};
+  KROStepVec xDirection{};
+  bool operator==(const KROStepPlane&) const = default;
+};
+
 /// A callout the file draws: a draughting callout, or an annotation occurrence no callout holds.
 /// Its graphic is in model coordinates and millimetres, the placement of a repositioned
 /// tessellated item applied.
@@ -197,6 +205,7 @@ struct KROStepFileCallout {
   std::vector<int> presents;    ///< the file's ids of what its draughting associations name
   std::vector<std::vector<KROStepVec>> polylines;
   std::vector<KROStepVec> triangles; ///< filled triangles, three corners each
+  std::optional<KROStepPlane> plane; ///< the annotation plane holding it, when the file has one
   bool operator==(const KROStepFileCallout&) const = default;
 };
 

@@ -2,7 +2,7 @@
 // time and memory, and reads its plain result from a pipe.
 ///
 /// A spare worker is started ahead of the next read with `--wait`: it loads and initialises
-/// OCCT, then reads the file's path from its socket, so that a host reading several files does
+/// OCCT, then reads the file's path (and whether to mesh) from its socket, so that a host reading several files does
 /// not wait for a worker to start each time.
 ///
 /// The worker writes, on the descriptor it is given, a record per step it starts ('P', a length
@@ -47,6 +47,8 @@ using Clock = std::chrono::steady_clock;
 
 /// The worker's descriptor for its records (0–2 go to /dev/null: OCCT prints to the console).
 constexpr int kWorkerFd = 3;
+/// A spare's request flag: mesh the parts (KROStepReadOptions::mesh).
+constexpr char kRequestMesh = 1;
 /// No result is larger than this, whatever the memory limit.
 constexpr std::uint64_t kMaxResult = std::uint64_t(4) << 30;
 
@@ -303,6 +305,18 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 } // namespace
 
+namespace {
+
+/// The command line of a worker that reads `path` at once.
+std::vector<std::string> ArgsToRead(const std::string& path, const KROStepReadOptions& options) {
+  std::vector<std::string> args{"--fd", std::to_string(kWorkerFd)};
+  if (!options.mesh) args.push_back("--no-mesh");
+  args.push_back(path);
+  return args;
+}
+
+} // namespace
+
 KROStepPlainRead KROStepReadIsolated(const std::string& path, const KROStepReadOptions& options) {
   KROStepPlainRead out;
   auto fail = [&](const std::string& why) {
@@ -326,10 +340,11 @@ KROStepPlainRead KROStepReadIsolated(const std::string& path, const KROStepReadO
     Worker w;
     bool sent = false;
     if (spares && TheSpare().Take(worker, w)) {
-      std::string request(4, '\0');
+      std::string request(5, '\0');
+      request[0] = options.mesh ? kRequestMesh : 0;
       const auto size = static_cast<std::uint32_t>(path.size());
       for (int i = 0; i < 4; ++i)
-        request[static_cast<std::size_t>(i)] = static_cast<char>(size >> (8 * i));
+        request[static_cast<std::size_t>(i) + 1] = static_cast<char>(size >> (8 * i));
       request += path;
       sent = ::send(w.fd, request.data(), request.size(), MSG_NOSIGNAL) ==
              static_cast<ssize_t>(request.size());
@@ -342,7 +357,7 @@ KROStepPlainRead KROStepReadIsolated(const std::string& path, const KROStepReadO
       }
     }
     if (!sent) {
-      const std::string error = Spawn(worker, {"--fd", std::to_string(kWorkerFd), path}, false, w);
+      const std::string error = Spawn(worker, ArgsToRead(path, options), false, w);
       if (!error.empty()) return fail(error);
     }
     std::string bytes;
@@ -353,7 +368,7 @@ KROStepPlainRead KROStepReadIsolated(const std::string& path, const KROStepReadO
     if (sent && error.empty() && bytes.empty()) {
       // The spare died before it said a word (killed while it waited): this read starts a
       // worker of its own.
-      const std::string failed = Spawn(worker, {"--fd", std::to_string(kWorkerFd), path}, false, w);
+      const std::string failed = Spawn(worker, ArgsToRead(path, options), false, w);
       if (!failed.empty()) return fail(failed);
       records = Records();
       error = Watch(w, options, bytes, records, status, known);
@@ -397,9 +412,9 @@ void WarmUp() {
   }
 }
 
-/// A spare worker's request: a 4-byte little-endian length and the file's path. False when the
-/// host closed its end without asking.
-bool ReadRequest(int fd, std::string& path) {
+/// A spare worker's request: a byte of flags (kRequestMesh), a 4-byte little-endian length and
+/// the file's path. False when the host closed its end without asking.
+bool ReadRequest(int fd, std::string& path, bool& mesh) {
   auto readAll = [fd](char* data, std::size_t size) {
     while (size > 0) {
       const ssize_t n = ::read(fd, data, size);
@@ -410,9 +425,10 @@ bool ReadRequest(int fd, std::string& path) {
     }
     return true;
   };
-  unsigned char head[4];
-  if (!readAll(reinterpret_cast<char*>(head), 4)) return false;
-  const std::uint32_t size = head[0] | head[1] << 8 | head[2] << 16 | std::uint32_t(head[3]) << 24;
+  unsigned char head[5];
+  if (!readAll(reinterpret_cast<char*>(head), 5)) return false;
+  mesh = (head[0] & kRequestMesh) != 0;
+  const std::uint32_t size = head[1] | head[2] << 8 | head[3] << 16 | std::uint32_t(head[4]) << 24;
   if (size == 0 || size > 65536) return false;
   path.resize(size);
   return readAll(path.data(), size);
@@ -421,13 +437,15 @@ bool ReadRequest(int fd, std::string& path) {
 } // namespace
 
 int KROStepWorkerMain(int argc, char** argv) {
-  if (argc != 4 || std::strcmp(argv[1], "--fd") != 0) {
-    std::fprintf(stderr, "usage: kro-step-worker --fd N (FILE | --wait)\n");
+  const bool noMesh = argc == 5 && std::strcmp(argv[3], "--no-mesh") == 0;
+  if ((argc != 4 && !noMesh) || std::strcmp(argv[1], "--fd") != 0) {
+    std::fprintf(stderr, "usage: kro-step-worker --fd N [--no-mesh] (FILE | --wait)\n");
     return 2;
   }
   const int fd = std::atoi(argv[2]);
   if (fd < 0) return 2;
-  std::string path = argv[3];
+  std::string path = argv[argc - 1];
+  bool mesh = !noMesh;
   // The host may be gone: a write to its closed pipe must fail, not kill this process silently
   // in the middle of a step.
   ::signal(SIGPIPE, SIG_IGN);
@@ -441,7 +459,7 @@ int KROStepWorkerMain(int argc, char** argv) {
   // A spare: ready first, then told which file to read.
   if (path == "--wait") {
     WarmUp();
-    if (!ReadRequest(fd, path)) return 0;
+    if (!ReadRequest(fd, path, mesh)) return 0;
   }
   bool open = true;
   auto phase = [&](const char* name) {
@@ -451,7 +469,7 @@ int KROStepWorkerMain(int argc, char** argv) {
   };
   std::string bytes;
   try {
-    bytes = KROStepEncode(KROStepReadInProcess(path, false, phase));
+    bytes = KROStepEncode(KROStepReadInProcess(path, false, mesh, phase));
   } catch (...) {
     return 4; // out of memory: the host reports the status and the step
   }

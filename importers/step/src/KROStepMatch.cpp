@@ -64,9 +64,10 @@ public:
   }
 
 private:
-  /// Each object takes the graphic of every callout that presents it (a callout naming it, or
-  /// a note's own callout), as the file draws it: the file's reading replaces OCCT's, so that
-  /// one unit rule holds on every part.
+  /// Each object takes the graphic of every callout that presents it (a callout naming it or
+  /// the aspect it applies to, or a note's own callout), as the file draws it: the file's
+  /// reading replaces OCCT's, so that one unit rule holds on every part. A callout that presents
+  /// no PMI becomes an annotation of its own: graphic-only PMI.
   void AttachCallouts() {
     std::map<int, std::vector<std::size_t>> objectsOf;
     for (std::size_t i = 0; i < pmi_.objects.size(); ++i)
@@ -80,6 +81,14 @@ private:
           targets.insert(i);
       for (std::size_t i : objectsOf[c.entity])
         targets.insert(i);
+      if (targets.empty())
+        for (int id : c.presents)
+          for (int i : Shown(id, c.name))
+            targets.insert(static_cast<std::size_t>(i));
+      if (targets.empty()) {
+        AddGraphicOnly(c);
+        continue;
+      }
       for (std::size_t i : targets) {
         KROStepObject& o = pmi_.objects[i];
         if (!drawn[i]) {
@@ -89,8 +98,26 @@ private:
         }
         o.graphic.insert(o.graphic.end(), c.polylines.begin(), c.polylines.end());
         o.triangles.insert(o.triangles.end(), c.triangles.begin(), c.triangles.end());
+        if (!o.plane) o.plane = c.plane;
       }
     }
+  }
+
+  /// A callout that presents no PMI: an annotation of the presentation-only type, named (and
+  /// written) as the callout is, on no face.
+  void AddGraphicOnly(const KROStepFileCallout& c) {
+    KROStepObject o;
+    o.kind = Kind::Note;
+    o.type = KROStepTypeNote;
+    o.name = NoColons(c.name.empty() ? std::string("callout") : c.name);
+    o.text = o.name;
+    o.hasValue = false;
+    o.fileEntity = c.entity;
+    o.graphic = c.polylines;
+    o.triangles = c.triangles;
+    o.plane = c.plane;
+    objectOfEntity_[c.entity] = static_cast<int>(pmi_.objects.size());
+    pmi_.objects.push_back(std::move(o));
   }
 
   std::vector<int> ReadTags(const KROStepObject& o) const {

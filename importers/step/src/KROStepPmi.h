@@ -14,14 +14,6 @@
 #include <string>
 #include <vector>
 
-/// An annotation plane: origin, normal and the in-plane x direction (y = normal × x).
-struct KROStepPlane {
-  KROStepVec origin{};
-  KROStepVec normal{};
-  KROStepVec xDirection{};
-  bool operator==(const KROStepPlane&) const = default;
-};
-
 /// One distinct shape that PMI applies to: a TTRS of the model.
 struct KROStepShape {
   std::string label; ///< OCCT label entry of the shape
@@ -112,8 +104,9 @@ struct KROStepPlainRead {
 
 /// Reads, transfers and walks `path` with OCCT in this process. `phase` is told each step as it
 /// starts ("transferring the file", …). Without `tearDown` OCCT's document is left to the
-/// process's end (a worker about to exit). Never throws.
-KROStepPlainRead KROStepReadInProcess(const std::string& path, bool tearDown,
+/// process's end (a worker about to exit); without `mesh` the parts are not meshed (no
+/// `pmi.geometry`). Never throws.
+KROStepPlainRead KROStepReadInProcess(const std::string& path, bool tearDown, bool mesh,
                                       const std::function<void(const char*)>& phase);
 
 /// The same read in a worker process (KROStepIsolation.cpp): a crash, hang, memory blow-up or

@@ -222,8 +222,8 @@ private:
 /// Walks one XCAF document into plain PMI.
 class KROStepWalker {
 public:
-  KROStepWalker(const Handle(TDocStd_Document) & doc, KROStepPmi& pmi)
-      : pmi_(pmi), shapes_(XCAFDoc_DocumentTool::ShapeTool(doc->Main())),
+  KROStepWalker(const Handle(TDocStd_Document) & doc, KROStepPmi& pmi, bool mesh)
+      : mesh_(mesh), pmi_(pmi), shapes_(XCAFDoc_DocumentTool::ShapeTool(doc->Main())),
         dimTols_(XCAFDoc_DocumentTool::DimTolTool(doc->Main())),
         views_(XCAFDoc_DocumentTool::ViewTool(doc->Main())) {}
 
@@ -255,9 +255,21 @@ private:
       for (int i = 1; i <= maps.edges.Extent(); ++i)
         AddTag(partIndex, KROStepTag::Kind::Edge, i, label, maps.edges(i),
                maps.firstEdgeTag + i - 1);
-      KROStepPartGeometry(shape, maps.faces, maps.edges, maps.firstFaceTag, maps.firstEdgeTag,
-                          pmi_.geometry, pmi_.messages);
-      BRepBndLib::Add(shape, box);
+      if (mesh_)
+        KROStepPartGeometry(shape, maps.faces, maps.edges, maps.firstFaceTag, maps.firstEdgeTag,
+                            pmi_.geometry, pmi_.messages);
+      // From the geometry, not from a mesh: the same box whether the read meshes or not.
+      Bnd_Box partBox;
+      BRepBndLib::AddOptimal(shape, partBox, false, false);
+      if (!partBox.IsVoid()) {
+        double x0, y0, z0, x1, y1, z1;
+        partBox.Get(x0, y0, z0, x1, y1, z1);
+        if (std::isfinite(x0) && std::isfinite(x1) && std::isfinite(y0) && std::isfinite(y1) &&
+            std::isfinite(z0) && std::isfinite(z1)) {
+          part.box = KROStepBox{{x0, y0, z0}, {x1, y1, z1}};
+          box.Add(partBox);
+        }
+      }
       pmi_.parts.push_back(std::move(part));
       partIndex_[label] = partIndex;
       parts_.push_back(std::move(maps));
@@ -542,6 +554,7 @@ private:
     }
   };
 
+  const bool mesh_; ///< mesh the parts for drawing
   KROStepPmi& pmi_;
   Handle(XCAFDoc_ShapeTool) shapes_;
   Handle(XCAFDoc_DimTolTool) dimTols_;
@@ -791,7 +804,7 @@ struct KROStepOcctDocument {
 };
 
 /// Reads, transfers and walks the file in this process; what OCCT's side gives, in plain types.
-void ReadPlain(const std::string& path, bool tearDown,
+void ReadPlain(const std::string& path, bool tearDown, bool mesh,
                const std::function<void(const char*)>& phase, KROStepPlainRead& out) {
   std::vector<KROStepMessage>& messages = out.messages;
   if (!CheckFile(path, messages)) return;
@@ -858,7 +871,7 @@ void ReadPlain(const std::string& path, bool tearDown,
     const auto walkStart = std::chrono::steady_clock::now();
     try {
       OCC_CATCH_SIGNALS
-      KROStepWalker walker(occt.doc, out.pmi);
+      KROStepWalker walker(occt.doc, out.pmi, mesh);
       walker.Walk();
       ToDocumentUnit(out.facts, out.pmi);
     } catch (const Standard_Failure& f) {
@@ -879,11 +892,11 @@ void ReadPlain(const std::string& path, bool tearDown,
 
 } // namespace
 
-KROStepPlainRead KROStepReadInProcess(const std::string& path, bool tearDown,
+KROStepPlainRead KROStepReadInProcess(const std::string& path, bool tearDown, bool mesh,
                                       const std::function<void(const char*)>& phase) {
   KROStepPlainRead out;
   try {
-    ReadPlain(path, tearDown, phase, out);
+    ReadPlain(path, tearDown, mesh, phase, out);
   } catch (...) {
     out.ok = false;
     AddMessage(out.messages, KROStepMessage::Severity::Error,
@@ -937,8 +950,9 @@ std::unique_ptr<KROStepDocument> KROStepDocument::Read(const std::string& path,
                                                        const KROStepReadOptions& options) {
   try {
     auto impl = std::make_unique<Impl>();
-    impl->read = options.isolated ? KROStepReadIsolated(path, options)
-                                  : KROStepReadInProcess(path, true, [](const char*) {});
+    impl->read = options.isolated
+                     ? KROStepReadIsolated(path, options)
+                     : KROStepReadInProcess(path, true, options.mesh, [](const char*) {});
     messages.insert(messages.end(), impl->read.messages.begin(), impl->read.messages.end());
     impl->read.messages.clear();
     if (!impl->read.ok) return nullptr;

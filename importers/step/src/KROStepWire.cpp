@@ -36,11 +36,17 @@ static_assert(std::numeric_limits<double>::is_iec559, "doubles are sent as IEEE 
 template <class P, class T>
 concept Of = std::same_as<std::remove_const_t<P>, T>;
 
+void Fields(auto& a, Of<KROStepBox> auto& b) {
+  a("min", b.min);
+  a("max", b.max);
+}
+
 void Fields(auto& a, Of<KROStepPart> auto& p) {
   a("name", p.name);
   a("label", p.label);
   a("faceCount", p.faceCount);
   a("edgeCount", p.edgeCount);
+  a("box", p.box);
 }
 
 void Fields(auto& a, Of<KROStepTag> auto& t) {
@@ -258,6 +264,7 @@ void Fields(auto& a, Of<KROStepFileCallout> auto& c) {
   a("presents", c.presents);
   a("polylines", c.polylines);
   a("triangles", c.triangles);
+  a("plane", c.plane);
 }
 
 void Fields(auto& a, Of<KROStepFileFacts> auto& f) {

@@ -16,7 +16,7 @@
 #include <string_view>
 
 /// The format KROStepEncode writes and the only one KROStepDecode accepts.
-inline constexpr std::uint32_t KROStepWireVersion = 2;
+inline constexpr std::uint32_t KROStepWireVersion = 3;
 
 /// The largest body KROStepDecode accepts, 4 GiB: a claim beyond it is refused before anything
 /// is allocated for it.
