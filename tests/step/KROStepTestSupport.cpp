@@ -25,6 +25,7 @@
 #include <XSControl_WorkSession.hxx>
 #include <cctype>
 #include <cstdlib>
+#include <iostream>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -316,7 +317,11 @@ void KROStepScratchTest::SetUp() {
 
 void KROStepScratchTest::TearDown() {
   std::error_code ec;
-  std::filesystem::remove_all(dir_, ec);
+  // KRO_KEEP_SCRATCH keeps the fixtures a test wrote, to look at them or read them elsewhere.
+  if (std::getenv("KRO_KEEP_SCRATCH"))
+    std::cout << "scratch kept: " << dir_.string() << '\n';
+  else
+    std::filesystem::remove_all(dir_, ec);
   KROTest::TearDown();
 }
 

@@ -34,7 +34,8 @@ KROStepPlainRead Full() {
   KROStepPlainRead r;
   r.ok = true;
   KROStepPmi& p = r.pmi;
-  p.parts = {{"bracket", "0:1:1:1", 6, 12}, {"pin ⌀4\nsecond line", "0:1:1:2", 3, 2}};
+  p.parts = {{"bracket", "0:1:1:1", 6, 12, KROStepBox{{-1, -2, -3}, {4, 5, kInf}}},
+             {"pin ⌀4\nsecond line", "0:1:1:2", 3, 2, std::nullopt}};
   p.tags = {{.tag = 1,
              .part = 1,
              .kind = KROStepTag::Kind::Edge,
@@ -128,6 +129,14 @@ KROStepPlainRead Full() {
                 {401},
                 {"T"},
                 true}};
+  f.callouts = {{801,
+                  "callout ⌖",
+                  {802, 803},
+                  {401, 501},
+                  {{{0, 0, 0}, {1, 2, 3}}},
+                  {{0, 0, 0}, {1, 0, 0}, {0, 1, -0.0}},
+                  KROStepPlane{{1, 2, 3}, {0, 0, 1}, {1, 0, 0}}},
+                 Bare<KROStepFileCallout>(804)};
   f.messages = {{Severity::Error, "record #9 skipped"}};
   r.messages = {{Severity::Error, "read ✓"}};
   r.readSeconds = 1.25;
