@@ -261,6 +261,18 @@ std::string Pad(const std::string& s, std::size_t width) {
   return w >= width ? s : s + std::string(width - w, ' ');
 }
 
+/// At most `width` characters of `s`: a longer text is cut and ends in "…".
+std::string Clip(const std::string& s, std::size_t width) {
+  if (Width(s) <= width || width == 0) return s;
+  std::size_t kept = 0, at = 0;
+  for (; at < s.size(); ++at)
+    if ((static_cast<unsigned char>(s[at]) & 0xC0) != 0x80 && kept++ == width - 1) break;
+  return s.substr(0, at) + "…";
+}
+
+// The text column's width: a long note (a page of general notes) is cut, whole in --json.
+constexpr std::size_t kTextColumn = 72;
+
 void PrintTable(std::ostream& out, const std::vector<nlohmann::json>& rows) {
   const char* heads[] = {"id", "kind", "name", "value", "text", "tags"};
   std::vector<std::vector<std::string>> cells;
@@ -269,7 +281,7 @@ void PrintTable(std::ostream& out, const std::vector<nlohmann::json>& rows) {
     if (!j["value"].is_null()) value << j["value"].get<double>();
     cells.push_back({std::to_string(j["id"].get<int>()), j["kind"].get<std::string>(),
                      j["name"].get<std::string>(), value.str(),
-                     KROStepPmiOneLine(j["pmi"].get<std::string>()),
+                     Clip(KROStepPmiOneLine(j["pmi"].get<std::string>()), kTextColumn),
                      Ranges(j["tags"].get<std::vector<int>>())});
   }
   std::size_t widths[6] = {};

@@ -7,6 +7,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -90,6 +91,18 @@ TEST(KROPmiCommand, SummaryAndFaceQuery) {
   EXPECT_NE(face.out.find("2 annotations"), std::string::npos) << face.out;
   EXPECT_NE(face.out.find("▱ | 0.2; ▽; ⎹; [A]"), std::string::npos) << face.out;
   EXPECT_NE(face.out.find("datum A"), std::string::npos);
+  // FTC-07's page of general notes is cut in the table (whole in --json), so that its rows stay
+  // as wide as the others'.
+  CommandRun ftc07 = KroPmi(KROStepData(kFTC07));
+  ASSERT_EQ(ftc07.status, 0) << ftc07.err;
+  EXPECT_NE(ftc07.out.find("NOTES (UNLESS OTHERWISE SPECIFIED); 1. CAD MODEL"), std::string::npos);
+  std::istringstream lines(ftc07.out);
+  std::size_t widest = 0;
+  for (std::string line; std::getline(lines, line);)
+    widest = std::max<std::size_t>(widest, std::count_if(line.begin(), line.end(), [](char c) {
+                                     return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+                                   }));
+  EXPECT_LT(widest, 240u);
 }
 
 // The faces' answers (the library's tag query) and the annotations' tags (the side table)
