@@ -85,7 +85,8 @@ struct KROStepPart {
   int faceCount = 0; ///< number of its faces, which have tags
   int edgeCount = 0; ///< number of its edges, which have tags
   /// The box around its shape, from the shape's geometry (not from a mesh, so a read that
-  /// meshes nothing gives the same box); none for a part without geometry.
+  /// meshes nothing gives the same box): exact on planes and quadrics, possibly a little wide of
+  /// a free-form surface. None for a part without geometry.
   std::optional<KROStepBox> box;
   /// Equal when every field is.
   bool operator==(const KROStepPart&) const = default;

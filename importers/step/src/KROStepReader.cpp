@@ -258,9 +258,13 @@ private:
       if (mesh_)
         KROStepPartGeometry(shape, maps.faces, maps.edges, maps.firstFaceTag, maps.firstEdgeTag,
                             pmi_.geometry, pmi_.messages);
-      // From the geometry, not from a mesh: the same box whether the read meshes or not.
+      // From the geometry, not from a mesh: the same box whether the read meshes or not. OCCT's
+      // quick bound, without the tolerance margin; it is exact on planes and quadrics and may
+      // stand a little off a free-form surface (the tightest bound takes a second on a large
+      // part).
       Bnd_Box partBox;
-      BRepBndLib::AddOptimal(shape, partBox, false, false);
+      BRepBndLib::Add(shape, partBox, false);
+      partBox.SetGap(0);
       if (!partBox.IsVoid()) {
         double x0, y0, z0, x1, y1, z1;
         partBox.Get(x0, y0, z0, x1, y1, z1);
