@@ -1,5 +1,6 @@
-// KROStepPicturesTest.cpp - pictures of imported parts, read back: kro-pmi's SVG, PNG and page
-// (the page in a real browser), and the capture thumbnails a host draws for an import.
+// KROStepPicturesTest.cpp - pictures of imported parts, read back: kro-pmi's SVG and PNG, and
+// the capture thumbnails a host draws for an import (the 3D page: KROPmiPageTest.cpp and
+// apps/kro-pmi/page/test/page-test.mjs).
 #include "KROStepTestSupport.h"
 #include "KROTestSupport.h"
 
@@ -297,82 +298,6 @@ TEST_F(KROStepPicturesTest, APartWithoutPmiStillDraws) {
   const KROSvgPaths p = KROPathsOf(svg);
   EXPECT_EQ(p.stroked, 1) << "the edges, no annotation";
   EXPECT_GT(p.filled, 0) << "face 1 shaded";
-  EXPECT_NE(KROStepSlurp(Out("box.html")).find("0 annotations"), std::string::npos);
+  EXPECT_NE(KROStepSlurp(Out("box.html")).find("\"annotations\":[]"), std::string::npos);
   EXPECT_EQ(KRODecodePng(KROStepSlurp(Out("box.png"))).width, 800);
 }
-
-#ifdef KRO_CHROMIUM
-// The page in a real browser: Chromium runs the page's script on `#aN` and the DOM it dumps shows
-// what it highlighted.
-TEST_F(KROStepPicturesTest, ThePageHighlightsTheAnnotationTheFragmentNames) {
-  const std::map<int, KROStepFileDrawing> curves =
-      KROStepFileDrawings(KROStepReadFileText(KROStepData(kCTC04)));
-  KROStepImportResult r = KROStepImportFile(KROStepData(kCTC04));
-  const KROStepAnnotation* chosen = nullptr;
-  std::set<int> faces;
-  for (const KROStepAnnotation& a : r.annotations) {
-    if (chosen || FileCurves(curves, a) == 0) continue;
-    for (int t : a.tags)
-      if (r.FindTag(t)->kind == KROStepTag::Kind::Face) faces.insert(t);
-    if (faces.empty()) continue;
-    chosen = &a;
-  }
-  ASSERT_NE(chosen, nullptr);
-  ASSERT_EQ(KroPmi(KROStepData(kCTC04) + " --html '" + Out("page.html") + "'"), 0);
-  const std::string page = KROStepSlurp(Out("page.html"));
-  for (std::string_view tag : KROTags(page))
-    EXPECT_TRUE(KROTagAttribute(tag, "src").empty() && KROTagAttribute(tag, "href").empty())
-        << "the page fetches nothing: " << tag.substr(0, 60);
-
-  std::string dom;
-  const std::string id = std::to_string(chosen->id);
-  ASSERT_EQ(RunCommand(std::string("timeout 120 '") + KRO_CHROMIUM +
-                           "' --headless --no-sandbox --disable-gpu --user-data-dir='" +
-                           Out("profile") + "' --dump-dom 'file://" + Out("page.html") + "#a" + id +
-                           "'",
-                       &dom),
-            0);
-  ASSERT_NE(dom.find("id=\"row-a" + id + "\""), std::string::npos);
-  bool rowSelected = false;
-  for (std::string_view tag : KROTags(dom))
-    if (KROTagName(tag) == "tr" && KROTagAttribute(tag, "id") == "row-a" + id)
-      rowSelected = KROTagAttribute(tag, "class") == "row sel";
-  EXPECT_TRUE(rowSelected);
-
-  // The default view's picture comes first; each capture's (CTC-04 has one) follows it.
-  int lit = 0, litFaces = 0, faceRuns = 0, pictures = 0;
-  for (std::string_view tag : KROTags(dom)) {
-    if (KROTagName(tag) == "svg") ++pictures;
-    if (KROTagName(tag) != "path" || pictures != 1) continue;
-    const bool hl = KROTagAttribute(tag, "class") == "hl";
-    const std::string annotation = KROTagAttribute(tag, "data-a"),
-                      face = KROTagAttribute(tag, "data-face");
-    if (!annotation.empty()) {
-      EXPECT_EQ(hl, annotation == id);
-      lit += hl ? 1 : 0;
-    } else if (!face.empty()) {
-      EXPECT_EQ(hl, faces.count(std::stoi(face)) > 0) << "face " << face;
-      litFaces += hl ? 1 : 0;
-      ++faceRuns;
-    } else {
-      EXPECT_FALSE(hl);
-    }
-  }
-  EXPECT_EQ(lit, FileCurves(curves, *chosen)) << "every curve of the annotation, nothing else";
-  EXPECT_GT(litFaces, 0);
-  EXPECT_GT(faceRuns, litFaces);
-
-  // One picture and one camera button per capture besides the default view.
-  ASSERT_EQ(KroPmi(KROStepData(kCTC01) + " --html '" + Out("captures.html") + "'"), 0);
-  const std::string withCapture = KROStepSlurp(Out("captures.html"));
-  auto count = [&](const std::string& what) {
-    int n = 0;
-    for (std::size_t at = withCapture.find(what); at != std::string::npos;
-         at = withCapture.find(what, at + 1))
-      ++n;
-    return n;
-  };
-  EXPECT_EQ(count("<div class=\"picture\">"), 2);
-  EXPECT_EQ(count("<button type=\"button\">"), 2);
-}
-#endif
