@@ -260,9 +260,9 @@ TEST_F(KROStepImportTest, ViewsGatherTheAnnotationsOfOnePlane) {
       EXPECT_TRUE(KROComCmp(linked.Get(), view.Get()));
     }
   }
-  // CTC-01: every annotation but the two linear distances and two diameters OCCT reads without
-  // a plane.
-  EXPECT_EQ(listed, 17);
+  // CTC-01: every annotation; the two linear distances and two diameters OCCT reads without a
+  // plane, and the two notes it does not read, take their callouts' planes from the file.
+  EXPECT_EQ(listed, 23);
 }
 
 TEST_F(KROStepImportTest, SavedViewBecomesACaptureWithItsCamera) {
