@@ -56,6 +56,43 @@ void Indexed(const std::vector<KROStepVec>& corners, Map&& map, std::vector<Poin
   }
 }
 
+/// Adds the annotation's graphic to `bag`: a `Lines` rep of its polylines and a `Fill` rep of its
+/// filled triangles, each point mapped by `map` (no child for what it has none of); children
+/// are labelled `label` when it is not empty. False when out of memory.
+template <class Lines, class Fill, class Bag, class Map>
+bool AddGraphic(Bag& bag, const KROStepObject& o, Map&& map, const std::string& label) {
+  using Point = decltype(map(KROStepVec{}));
+  if (!o.graphic.empty()) {
+    std::vector<std::vector<Point>> mapped;
+    mapped.reserve(o.graphic.size());
+    for (const auto& line : o.graphic) {
+      std::vector<Point> l;
+      l.reserve(line.size());
+      for (const KROStepVec& q : line)
+        l.push_back(map(q));
+      mapped.push_back(std::move(l));
+    }
+    auto* lines = new (nullptr, nullptr, 0) Lines();
+    if (lines) {
+      if (!label.empty()) lines->SetLabel(label);
+      lines->SetPolylines(std::move(mapped));
+    }
+    if (!Adopt(bag, lines)) return false;
+  }
+  if (o.triangles.size() >= 3) {
+    auto* fill = new (nullptr, nullptr, 0) Fill();
+    if (fill) {
+      std::vector<Point> points;
+      std::vector<KROTriangle> triangles;
+      Indexed(o.triangles, map, points, triangles);
+      if (!label.empty()) fill->SetLabel(label);
+      fill->SetTriangles(std::move(points), std::move(triangles));
+    }
+    if (!Adopt(bag, fill)) return false;
+  }
+  return true;
+}
+
 /// The annotation's 3D rep: a bag with its graphic (its polylines, then its filled triangles).
 /// Null when out of memory.
 RepHolder Rep3D(const KROStepObject& o, int id) {
@@ -63,30 +100,9 @@ RepHolder Rep3D(const KROStepObject& o, int id) {
   RepHolder holder(bag);
   if (!bag) return holder;
   bag->SetLabel("annotation " + std::to_string(id));
-  if (!o.graphic.empty()) {
-    auto* lines = new (nullptr, nullptr, 0) KRO3DPolylineRep();
-    if (lines) {
-      lines->SetLabel(KROStepKindName(o.kind));
-      lines->SetPolylines(o.graphic);
-    }
-    if (!Adopt(*bag, lines)) return nullptr;
-  }
-  if (o.triangles.size() >= 3) {
-    auto* fill = new (nullptr, nullptr, 0) KRO3DTriangleRep();
-    if (fill) {
-      std::vector<KROPoint3D> points;
-      std::vector<KROTriangle> triangles;
-      Indexed(
-          o.triangles,
-          [](const KROStepVec& q) {
-            return KROPoint3D{q[0], q[1], q[2]};
-          },
-          points, triangles);
-      fill->SetLabel(KROStepKindName(o.kind));
-      fill->SetTriangles(std::move(points), std::move(triangles));
-    }
-    if (!Adopt(*bag, fill)) return nullptr;
-  }
+  auto point = [](const KROStepVec& q) { return KROPoint3D{q[0], q[1], q[2]}; };
+  if (!AddGraphic<KRO3DPolylineRep, KRO3DTriangleRep>(*bag, o, point, KROStepKindName(o.kind)))
+    return nullptr;
   return holder;
 }
 
@@ -105,28 +121,7 @@ RepHolder Rep2D(const KROStepObject& o, int id) {
     const KROStepVec d = {q[0] - p.origin[0], q[1] - p.origin[1], q[2] - p.origin[2]};
     return KROPoint2D{Dot(d, p.xDirection), Dot(d, y)};
   };
-  if (!o.graphic.empty()) {
-    std::vector<KROPolyline2D> lines2D;
-    for (const auto& line : o.graphic) {
-      KROPolyline2D l;
-      for (const KROStepVec& q : line)
-        l.push_back(flat(q));
-      lines2D.push_back(std::move(l));
-    }
-    auto* lines = new (nullptr, nullptr, 0) KRO2DPolylineRep();
-    if (lines) lines->SetPolylines(std::move(lines2D));
-    if (!Adopt(*bag, lines)) return nullptr;
-  }
-  if (o.triangles.size() >= 3) {
-    auto* fill = new (nullptr, nullptr, 0) KRO2DTriangleRep();
-    if (fill) {
-      std::vector<KROPoint2D> points;
-      std::vector<KROTriangle> triangles;
-      Indexed(o.triangles, flat, points, triangles);
-      fill->SetTriangles(std::move(points), std::move(triangles));
-    }
-    if (!Adopt(*bag, fill)) return nullptr;
-  }
+  if (!AddGraphic<KRO2DPolylineRep, KRO2DTriangleRep>(*bag, o, flat, std::string())) return nullptr;
   return holder;
 }
 
