@@ -26,7 +26,7 @@ class BenchWidget : public KROBaseUnknown {
 public:
   int A() { return 1; }
 };
-KRO_IMPLEMENT_CLASS(BenchWidget, Implementation, "BenchWidget", nullptr)
+KRO_IMPLEMENT_CLASS(BenchWidget, "KROBenchmarks", Implementation, "BenchWidget", nullptr)
 KROBaseUnknown* BenchWidget::CreateItself() { return nullptr; }
 } // namespace bench_qi
 

@@ -54,7 +54,7 @@ public:
   int Alpha() { return 1; }
   int Beta(int x) { return 2 * x; }
 };
-KRO_IMPLEMENT_CLASS(TestWidget, Implementation, "TestWidget", nullptr)
+KRO_IMPLEMENT_CLASS(TestWidget, "KROTests", Implementation, "TestWidget", nullptr)
 KROBaseUnknown* TestWidget::CreateItself() { return nullptr; }
 
 int gExtCreated = 0;
@@ -76,14 +76,14 @@ public:
   }
   int Gamma() { return 3; }
 };
-KRO_IMPLEMENT_CLASS(TestWidgetExt, DataExtension, "TestWidget", nullptr)
+KRO_IMPLEMENT_CLASS(TestWidgetExt, "KROTests", DataExtension, "TestWidget", nullptr)
 KROBaseUnknown* TestWidgetExt::CreateItself() { return new (std::nothrow) TestWidgetExt(); }
 
 // A class registered after the extension names it, as a host type defined elsewhere would be.
 class TestLateHost : public KROBaseUnknown {
   KRO_DECLARE_CLASS
 };
-KRO_IMPLEMENT_CLASS(TestLateHost, Implementation, "TestLateHost", nullptr)
+KRO_IMPLEMENT_CLASS(TestLateHost, "KROTests", Implementation, "TestLateHost", nullptr)
 KROBaseUnknown* TestLateHost::CreateItself() { return nullptr; }
 
 class TestLateExt : public KROBaseUnknown {
@@ -91,8 +91,17 @@ class TestLateExt : public KROBaseUnknown {
 public:
   int Gamma() { return 30; }
 };
-KRO_IMPLEMENT_CLASS(TestLateExt, DataExtension, "TestNoSuchHost", "TestLateHost")
+KRO_IMPLEMENT_CLASS(TestLateExt, "KROTests", DataExtension, "TestNoSuchHost", "TestLateHost")
 KROBaseUnknown* TestLateExt::CreateItself() { return new (std::nothrow) TestLateExt(); }
+
+// Releases itself once more than it holds while it is being destroyed.
+class TestOverReleaser : public KROBaseUnknown {
+  KRO_DECLARE_CLASS
+public:
+  ~TestOverReleaser() override { Release(); }
+};
+KRO_IMPLEMENT_CLASS(TestOverReleaser, "KROTests", Implementation, "TestOverReleaser", nullptr)
+KROBaseUnknown* TestOverReleaser::CreateItself() { return nullptr; }
 
 } // namespace runtime_test
 
@@ -132,6 +141,17 @@ TEST_F(ComponentRuntime, NewComponentHoldsOneReferenceAndReleaseAtZeroDestroysIt
   EXPECT_EQ(w->Release(), 1u);
   EXPECT_EQ(w->Release(), 0u);
   EXPECT_EQ(KROBaseUnknown::LiveCount(), before);
+}
+
+// A release that takes the count below zero would delete the component a second time; a debug
+// build stops there and says why.
+TEST_F(ComponentRuntime, ReleasingBelowZeroStopsADebugBuildWithAMessage) {
+#ifdef NDEBUG
+  GTEST_SKIP() << "the check is made in debug builds";
+#else
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_DEATH((new TestOverReleaser())->Release(), "released once more than held");
+#endif
 }
 
 TEST_F(ComponentRuntime, QueryIdentityIsReflexiveSymmetricAndTransitive) {
@@ -285,6 +305,7 @@ TEST_F(ComponentRuntime, ComponentComparisonAndCopies) {
 TEST_F(ComponentRuntime, MetaclassesKnowTheirNamesKindsAndExtendedTypes) {
   KROMetaClass* m = TestWidget::MetaObject();
   EXPECT_STREQ(m->IsA(), "TestWidget");
+  EXPECT_STREQ(m->GetFrameworkName(), "KROTests"); // the framework its class macro names
   EXPECT_EQ(m->GetTypeOfClass(), Implementation);
   EXPECT_EQ(m->GetParent(), KROBaseUnknown::MetaObject());
   EXPECT_EQ(fct_FindMetaObject("TestWidget"), m);

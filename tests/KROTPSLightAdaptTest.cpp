@@ -17,7 +17,7 @@ class TestLight : public KROTPSLightAdapt {
 public:
   KRO3DBagRep* Bag() const { return wrapperBag_; }
 };
-KRO_IMPLEMENT_CLASS(TestLight, Implementation, "TestLight", nullptr)
+KRO_IMPLEMENT_CLASS(TestLight, "KROTests", Implementation, "TestLight", nullptr)
 KROBaseUnknown* TestLight::CreateItself() { return nullptr; }
 } // namespace adapt_test
 

@@ -25,7 +25,7 @@ namespace set_test {
 class KROTPSResultSet : public KROBaseUnknown {
   KRO_DECLARE_CLASS
 };
-KRO_IMPLEMENT_CLASS(KROTPSResultSet, Implementation, "KROTPSResultSet", nullptr)
+KRO_IMPLEMENT_CLASS(KROTPSResultSet, "KROTests", Implementation, "KROTPSResultSet", nullptr)
 KROBaseUnknown* KROTPSResultSet::CreateItself() { return nullptr; }
 
 using TestHandler = KROTestHandler;

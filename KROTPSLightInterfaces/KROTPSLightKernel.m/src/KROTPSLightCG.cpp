@@ -1,8 +1,9 @@
 // KROTPSLightCG.cpp
 #include "KROTPSLightCG.h"
+#include "KROTPSFramework.h"
 #include "KROTPSLightOut.h"
 
-KRO_IMPLEMENT_CLASS(KROTPSLightCG, Implementation, "KROTPSLightCG", nullptr)
+KRO_IMPLEMENT_CLASS(KROTPSLightCG, KROTPSFramework, Implementation, "KROTPSLightCG", nullptr)
 KROBaseUnknown* KROTPSLightCG::CreateItself() { return nullptr; }
 
 KROTPSLightCG::KROTPSLightCG() {

@@ -1,5 +1,6 @@
 // KROTPSLightCapture.cpp
 #include "KROTPSLightCapture.h"
+#include "KROTPSFramework.h"
 
 #include "KRORep.h"
 #include "KROTPSLightLists.h"
@@ -8,7 +9,8 @@
 
 #include <new>
 
-KRO_IMPLEMENT_CLASS(KROTPSLightCapture, Implementation, "KROTPSLightCapture", nullptr)
+KRO_IMPLEMENT_CLASS(KROTPSLightCapture, KROTPSFramework, Implementation, "KROTPSLightCapture",
+                    nullptr)
 KROBaseUnknown* KROTPSLightCapture::CreateItself() { return nullptr; }
 
 namespace {

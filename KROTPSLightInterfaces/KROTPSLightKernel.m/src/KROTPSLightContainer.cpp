@@ -1,5 +1,6 @@
 // KROTPSLightContainer.cpp
 #include "KROTPSLightContainer.h"
+#include "KROTPSFramework.h"
 
 #include "KROComPtr.h"
 #include "KROITPSLight.h"
@@ -24,7 +25,8 @@
 
 #include <new>
 
-KRO_IMPLEMENT_CLASS(KROTPSLightContainer, Implementation, "KROTPSLightContainer", nullptr)
+KRO_IMPLEMENT_CLASS(KROTPSLightContainer, KROTPSFramework, Implementation, "KROTPSLightContainer",
+                    nullptr)
 KROBaseUnknown* KROTPSLightContainer::CreateItself() { return nullptr; }
 
 KROTPSLightContainer::KROTPSLightContainer() = default;

@@ -1,7 +1,8 @@
 // KROTPSLightFake.cpp
 #include "KROTPSLightFake.h"
+#include "KROTPSFramework.h"
 
-KRO_IMPLEMENT_CLASS(KROTPSLightFake, Implementation, "KROTPSLightFake", nullptr)
+KRO_IMPLEMENT_CLASS(KROTPSLightFake, KROTPSFramework, Implementation, "KROTPSLightFake", nullptr)
 KROBaseUnknown* KROTPSLightFake::CreateItself() { return nullptr; }
 
 KROTPSLightFake::KROTPSLightFake() { name_ = KROUnicodeString::Literal(u"Fake"); }

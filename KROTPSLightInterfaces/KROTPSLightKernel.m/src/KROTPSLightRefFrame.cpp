@@ -1,5 +1,6 @@
 // KROTPSLightRefFrame.cpp
 #include "KROTPSLightRefFrame.h"
+#include "KROTPSFramework.h"
 
 #include "KROClassMacros.h"
 #include "KROTPSLightBasicDims.h"
@@ -8,7 +9,8 @@
 
 #include <new>
 
-KRO_IMPLEMENT_CLASS(KROTPSLightRefFrame, Implementation, "KROTPSLightRefFrame", nullptr)
+KRO_IMPLEMENT_CLASS(KROTPSLightRefFrame, KROTPSFramework, Implementation, "KROTPSLightRefFrame",
+                    nullptr)
 KROBaseUnknown* KROTPSLightRefFrame::CreateItself() { return nullptr; }
 
 KROTPSLightRefFrame::KROTPSLightRefFrame() {

@@ -1,7 +1,8 @@
 // KROTPSLightSet.cpp
 #include "KROTPSLightSet.h"
+#include "KROTPSFramework.h"
 
-KRO_IMPLEMENT_CLASS(KROTPSLightSet, Implementation, "KRONull", nullptr)
+KRO_IMPLEMENT_CLASS(KROTPSLightSet, KROTPSFramework, Implementation, "KRONull", nullptr)
 KROBaseUnknown* KROTPSLightSet::CreateItself() { return nullptr; }
 
 KROTPSLightSet::KROTPSLightSet() = default;

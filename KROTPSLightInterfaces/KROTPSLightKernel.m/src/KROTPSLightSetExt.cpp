@@ -1,5 +1,6 @@
 // KROTPSLightSetExt.cpp - lifecycle, accessors, add operations, bulk operations and id broker.
 #include "KROTPSLightSetExt.h"
+#include "KROTPSFramework.h"
 
 #include "KROITPSLightModelHandler.h"
 #include "KROITPSLightSet.h"
@@ -14,7 +15,8 @@
 
 #include <new>
 
-KRO_IMPLEMENT_CLASS(KROTPSLightSetExt, DataExtension, "KROTPSLightSet", "KROTPSResultSet")
+KRO_IMPLEMENT_CLASS(KROTPSLightSetExt, KROTPSFramework, DataExtension, "KROTPSLightSet",
+                    "KROTPSResultSet")
 KROBaseUnknown* KROTPSLightSetExt::CreateItself() { return new (std::nothrow) KROTPSLightSetExt(); }
 
 namespace {

@@ -1,5 +1,6 @@
 // KROTPSLightTPS.cpp
 #include "KROTPSLightTPS.h"
+#include "KROTPSFramework.h"
 
 #include "KROClassMacros.h"
 #include "KROComPtr.h"
@@ -17,7 +18,7 @@
 
 #include <new>
 
-KRO_IMPLEMENT_CLASS(KROTPSLightTPS, Implementation, "KROTPSLightTPS", nullptr)
+KRO_IMPLEMENT_CLASS(KROTPSLightTPS, KROTPSFramework, Implementation, "KROTPSLightTPS", nullptr)
 KROBaseUnknown* KROTPSLightTPS::CreateItself() { return nullptr; }
 
 namespace {

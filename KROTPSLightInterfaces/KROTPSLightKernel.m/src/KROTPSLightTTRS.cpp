@@ -1,12 +1,13 @@
 // KROTPSLightTTRS.cpp
 #include "KROTPSLightTTRS.h"
+#include "KROTPSFramework.h"
 
 #include "KROITPSLightSet.h"
 #include "KROTPSLightLinks.h"
 #include "KROTPSLightOut.h"
 #include "KROTPSModelGeneration.h"
 
-KRO_IMPLEMENT_CLASS(KROTPSLightTTRS, Implementation, "KROTPSLightTTRS", nullptr)
+KRO_IMPLEMENT_CLASS(KROTPSLightTTRS, KROTPSFramework, Implementation, "KROTPSLightTTRS", nullptr)
 KROBaseUnknown* KROTPSLightTTRS::CreateItself() { return nullptr; }
 
 namespace {

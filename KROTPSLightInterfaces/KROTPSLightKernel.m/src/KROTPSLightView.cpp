@@ -1,5 +1,6 @@
 // KROTPSLightView.cpp
 #include "KROTPSLightView.h"
+#include "KROTPSFramework.h"
 
 #include "KRORep.h"
 #include "KROTPSLightLists.h"
@@ -8,7 +9,7 @@
 
 #include <new>
 
-KRO_IMPLEMENT_CLASS(KROTPSLightView, Implementation, "KROTPSLightView", nullptr)
+KRO_IMPLEMENT_CLASS(KROTPSLightView, KROTPSFramework, Implementation, "KROTPSLightView", nullptr)
 KROBaseUnknown* KROTPSLightView::CreateItself() { return nullptr; }
 
 KROTPSLightView::KROTPSLightView()

@@ -3,6 +3,8 @@
 
 #include "KRORuntimeInternals.h"
 
+#include <cassert>
+
 #include <new>
 
 KROBaseUnknown* Tie_StackCtx::Run(Tie_StackCtx* ctx, KROBaseUnknown* impl) {
@@ -47,7 +49,9 @@ HRESULT Tie_Query(KROTieState& state, const IID& iid, void** out) {
 ULONG Tie_AddRef(KROBaseUnknown* tie) { return ++KRORuntimeAccess::Count(*tie); }
 
 ULONG Tie_Release(KROBaseUnknown* tie, KROTieState& state) {
-  if (ULONG& count = KRORuntimeAccess::Count(*tie); --count != 0) return count;
+  ULONG& count = KRORuntimeAccess::Count(*tie);
+  assert(count > 0 && "Tie_Release: the count would go below zero");
+  if (--count != 0) return count;
   Tie_Destruct(tie, state);
   return 0;
 }

@@ -9,6 +9,7 @@
 #include "KROWeakRef.h"
 
 #include <atomic>
+#include <cassert>
 #include <cstdlib>
 #include <cstring>
 
@@ -69,9 +70,12 @@ ULONG KROBaseUnknown::AddRef() {
 
 ULONG KROBaseUnknown::Release() {
   if (role_ == Role::Extension && impl_) return impl_->Release();
+  assert(count_ > 0 && "KROBaseUnknown::Release: the count would go below zero");
   if (--count_ != 0) return count_;
   // Calls made while the component is being torn down may AddRef and Release it; the count
-  // stays above zero so they cannot delete it a second time.
+  // stays above zero so they cannot delete it a second time - unless they release more than
+  // they take, which would delete it twice.
+  assert(!destroying_ && "KROBaseUnknown::Release: released once more than held while destroyed");
   count_ = 1;
   BeginDestruction();
   delete this;

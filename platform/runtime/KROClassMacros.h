@@ -7,12 +7,13 @@
 ///   public: ...
 ///   };
 ///   // in the .cpp:
-///   KRO_IMPLEMENT_CLASS(KROTPSLightView, Implementation, "KROTPSLightView", nullptr)
+///   KRO_IMPLEMENT_CLASS(KROTPSLightView, "KROTPSLightInterfaces", Implementation,
+///                       "KROTPSLightView", nullptr)
 ///   KROBaseUnknown* KROTPSLightView::CreateItself() { return nullptr; }
 /// \endcode
 /// The metaclass is made on first call of MetaObject with these registration values; the parent
-/// is always KROBaseUnknown's metaclass. `alsoExtends` names a further type that a data
-/// extension extends (or is null).
+/// is always KROBaseUnknown's metaclass. `framework` names the framework the class belongs to;
+/// `alsoExtends` names a further type that a data extension extends (or is null).
 #pragma once
 
 #include "KROBaseUnknown.h"
@@ -40,10 +41,10 @@ public:                                                                         
 private:
 
 /// Defines, in one source file, the operations KRO_DECLARE_CLASS declares, but `CreateItself`.
-#define KRO_IMPLEMENT_CLASS(Class, kind, secondName, alsoExtends)                                  \
+#define KRO_IMPLEMENT_CLASS(Class, framework, kind, secondName, alsoExtends)                       \
   KROMetaClass* Class::MetaObject() {                                                              \
-    static KROMetaClass* meta = KRORegisterClass(                                                  \
-        #Class, kind, secondName, "KROTPSLightInterfaces", sizeof(Class), alsoExtends);            \
+    static KROMetaClass* meta =                                                                    \
+        KRORegisterClass(#Class, kind, secondName, framework, sizeof(Class), alsoExtends);         \
     return meta;                                                                                   \
   }                                                                                                \
   KROMetaClass* Class::GetMetaObject() const { return MetaObject(); }                              \

@@ -1,0 +1,5 @@
+// KROTPSFramework.h - the framework the kernel's classes register under.
+#pragma once
+
+/// The framework name every class of the kernel registers with (KRO_IMPLEMENT_CLASS).
+inline constexpr const char* KROTPSFramework = "KROTPSLightInterfaces";
