@@ -8,6 +8,26 @@ cmake --build build/package -j2
 cmake --install build/package --prefix "$prefix"
 cmake -S .ci/consumer -B build/consumer -DCMAKE_PREFIX_PATH="$prefix"
 cmake --build build/consumer
+echo "installed headers:" $(cd "$prefix/include/KROTPSLightKernel" && ls)
+
+# Every header private to the kernel or internal to the platform stops a compile from outside the
+# build. Installed by mistake, one would reach the consumer's all-headers unit: copy the install,
+# slip a private header (and, in a second copy, an internal one) in, and the build must fail there.
+for private in KROTPSLightInterfaces/KROTPSLightKernel.m/src/KROTPSLightTPS.h \
+    platform/runtime/internal/KROTie.h; do
+  rm -rf build/tainted build/consumer-tainted
+  cp -r "$prefix" build/tainted
+  cp "$private" build/tainted/include/KROTPSLightKernel/
+  cmake -S .ci/consumer -B build/consumer-tainted -DCMAKE_PREFIX_PATH="$(pwd)/build/tainted" >/dev/null
+  if cmake --build build/consumer-tainted --target consumer >build/consumer-tainted.log 2>&1 ||
+      ! grep -q "is included from outside" build/consumer-tainted.log; then
+    echo "consumer: an installed $(basename "$private") was not refused" >&2
+    exit 1
+  fi
+  echo "consumer: an installed $(basename "$private") is refused, as it should be"
+done
+rm -rf build/tainted build/consumer-tainted
+
 export LD_LIBRARY_PATH="$prefix/lib:${LD_LIBRARY_PATH:-}"
 ./build/consumer/consumer
 if [ -x build/consumer/consumer_step ]; then

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace runtime_test {
 
 inline constexpr IID IID_ITestAlpha = {0x1A1A1A1A, 0x0001, 0x0001, {1, 2, 3, 4, 5, 6, 7, 8}};
@@ -152,6 +155,37 @@ TEST_F(ComponentRuntime, ReleasingBelowZeroStopsADebugBuildWithAMessage) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_DEATH((new TestOverReleaser())->Release(), "released once more than held");
 #endif
+}
+
+// The walk every host writes over a model's lists: only the items that answer, with their
+// positions, and every reference it takes given back.
+TEST_F(ComponentRuntime, EachItemOfAListAsAnInterfaceSkipsNullAndSilentItems) {
+  auto* first = new TestWidget();
+  auto* silent = new TestLateHost();
+  auto* second = new TestWidget();
+  list<KROBaseUnknown> items;
+  for (KROBaseUnknown* item :
+       {static_cast<KROBaseUnknown*>(first), static_cast<KROBaseUnknown*>(nullptr),
+        static_cast<KROBaseUnknown*>(silent), static_cast<KROBaseUnknown*>(second)})
+    ASSERT_TRUE(items.Append(item));
+  std::vector<std::pair<int, int>> seen; // (position, what the face answers)
+  KROComPtr<ITestAlpha> kept;
+  KROForEachAs<ITestAlpha>(&items, [&](const KROComPtr<ITestAlpha>& alpha, int i) {
+    seen.emplace_back(i, alpha->Alpha());
+    EXPECT_EQ(KROBaseOf(alpha.Get()), i == 0 ? first : second);
+    kept = alpha;
+  });
+  EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{0, 1}, {3, 1}}));
+  EXPECT_EQ(KROBaseOf(kept.Get()), second); // a face may be kept past the call
+  kept.Reset();
+  int visits = 0;
+  KROForEachAs<ITestAlpha>(static_cast<const list<KROBaseUnknown>*>(nullptr),
+                           [&](const KROComPtr<ITestAlpha>&, int) { ++visits; });
+  EXPECT_EQ(visits, 0);
+  for (KROBaseUnknown* object :
+       {static_cast<KROBaseUnknown*>(first), static_cast<KROBaseUnknown*>(silent),
+        static_cast<KROBaseUnknown*>(second)})
+    EXPECT_EQ(object->Release(), 0u); // no reference left behind
 }
 
 TEST_F(ComponentRuntime, QueryIdentityIsReflexiveSymmetricAndTransitive) {

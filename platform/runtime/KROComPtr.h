@@ -6,6 +6,9 @@
 ///   KROComPtr<KROITPSLight> light;
 ///   if (SUCCEEDED(obj->QueryInterface(IID_KROITPSLight, light.Put()))) light->SetIndex(3);
 ///   auto model = light.As<KROITPSLightModel>();   // empty when the query fails
+///   KROForEachAs<KROITPSLightView>(views, [&](const KROComPtr<KROITPSLightView>& view, int i) {
+///     ...  // each item of the list that answers the interface, with its index
+///   });
 /// \endcode
 #pragma once
 
@@ -81,3 +84,16 @@ public:
 private:
   T* p_ = nullptr;
 };
+
+template <class T> class list;
+
+/// Calls `visit(face, i)` for each item `i` of `items`, in order, that answers interface `I`
+/// (through `I::kIID`); `face` holds the item's `I` for the call and may be copied to keep it.
+/// Null items and items that do not answer are passed over; a null list visits nothing.
+template <class I, class T, class Visit> void KROForEachAs(const list<T>* items, Visit&& visit) {
+  for (int i = 0; items && i < items->Size(); ++i) {
+    KROComPtr<I> face;
+    T* item = items->At(i);
+    if (item && SUCCEEDED(item->QueryInterface(I::kIID, face.Put())) && face) visit(face, i);
+  }
+}

@@ -1,6 +1,8 @@
 // KROLinkIds.h - the TTRS link ids an object holds; handed out as copies the caller deletes.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KRORawColl.h"
 #include "KROTypes.h"
 

@@ -11,12 +11,13 @@
 /// \endcode
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROBaseUnknown.h"
 #include "KROList.h"
 #include "KROSysSimpleHashTable.h"
-#include "KROTPSLightKernelExport.h"
 
-class KRO_KERNEL_API KROTPSAnnotationEntry {
+class KROTPSAnnotationEntry {
 public:
   /// A probe: the tag and an empty list.
   explicit KROTPSAnnotationEntry(int tag);
@@ -37,12 +38,12 @@ private:
 };
 
 /// Hash of an entry's tag; the tag alone decides it.
-KRO_KERNEL_API unsigned int HashAnnotationEntry(void* entry);
+unsigned int HashAnnotationEntry(void* entry);
 /// 1 when both entries carry the same tag (or are one entry), else 0.
-KRO_KERNEL_API int CompareAnnotationEntries(void* entry1, void* entry2);
+int CompareAnnotationEntries(void* entry1, void* entry2);
 
 /// Operations on a table built with the two callbacks above.
-struct KRO_KERNEL_API KROTPSAnnotationsHashTable {
+struct KROTPSAnnotationsHashTable {
   KROTPSAnnotationsHashTable() = delete;
 
   /// A new empty table of 100 slots, or null when it cannot be allocated.

@@ -7,30 +7,12 @@
 #include "KROTPSLightOut.h"
 #include "KROTPSLightWrappedRep.h"
 
-KROTPSLightAdapt::KROTPSLightAdapt() : name_(KROUnicodeString::Literal(u"TPSBase")) {}
+KROTPSLightAdapt::KROTPSLightAdapt() : light_(KROUnicodeString::Literal(u"TPSBase")) {}
 
 KROTPSLightAdapt::~KROTPSLightAdapt() {
-  setLink_.Clear();
+  light_.setLink.Clear();
   rep_ = nullptr;
   KRODestroyBag(wrapperBag_);
-}
-
-HRESULT KROTPSLightAdapt::GetType(unsigned short* type) { return KROWriteOut(type, type_); }
-HRESULT KROTPSLightAdapt::SetType(unsigned short type) {
-  type_ = type;
-  return S_OK;
-}
-HRESULT KROTPSLightAdapt::GetName(KROWChar** name) { return KROCopyTextOut(name_, name); }
-HRESULT KROTPSLightAdapt::SetName(const KROWChar* name) { return KROSetText(name_, name); }
-HRESULT KROTPSLightAdapt::GetIndex(int* index) { return KROWriteOut(index, index_); }
-HRESULT KROTPSLightAdapt::SetIndex(int index) {
-  index_ = index;
-  return S_OK;
-}
-HRESULT KROTPSLightAdapt::GetStatus(unsigned short* status) { return KROWriteOut(status, status_); }
-HRESULT KROTPSLightAdapt::SetStatus(unsigned short status) {
-  status_ = status;
-  return S_OK;
 }
 
 HRESULT KROTPSLightAdapt::GetRep(KRORep** rep) { return KROWriteRepOut(rep_, rep); }
@@ -43,17 +25,13 @@ HRESULT KROTPSLightAdapt::SetRep(KRORep* rep) {
 HRESULT KROTPSLightAdapt::GetUUId(KROWChar** uuid) { return KROCopyTextOut(uuid_, uuid); }
 HRESULT KROTPSLightAdapt::SetUUId(const KROWChar* uuid) { return KROSetText(uuid_, uuid); }
 
-HRESULT KROTPSLightAdapt::GetLightSet(KROITPSLightSet** set) {
-  return KROQueryWeakLink(setLink_, set);
-}
-
 HRESULT KROTPSLightAdapt::SetLightSet(KROITPSLightSet* set) {
-  const HRESULT rc = KROLinkWeakly(setLink_, set);
+  const HRESULT rc = light_.SetLightSet(set);
   if (KROTPSEntryIndex* index = listMembership_.index) index->SetLinkChanged(*this);
   return rc;
 }
 
 bool KROTPSLightAdapt::LinksToSet(const KROBaseUnknown* set) const {
-  const auto linked = KROComPtr<KROBaseUnknown>::Attach(setLink_.GetComponent());
+  const auto linked = KROComPtr<KROBaseUnknown>::Attach(light_.setLink.GetComponent());
   return linked && linked.Get() == set;
 }

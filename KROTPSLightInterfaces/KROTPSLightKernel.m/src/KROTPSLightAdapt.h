@@ -12,55 +12,52 @@
 /// Not registered on its own; each derived class registers itself with its KROITPSLight tie.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROBaseUnknown.h"
-#include "KROTPSLightKernelExport.h"
+#include "KROTPSLightFields.h"
 #include "KROTPSRemovalIndex.h"
 #include "KROUnicodeString.h"
-#include "KROWeakRef.h"
 
 class KRORep;
 class KRO3DBagRep;
 class KROITPSLightSet;
 
-class KRO_KERNEL_API KROTPSLightAdapt : public KROBaseUnknown {
+class KROTPSLightAdapt : public KROBaseUnknown {
 public:
   KROTPSLightAdapt();
   ~KROTPSLightAdapt() override;
   KROTPSLightAdapt(const KROTPSLightAdapt&) = delete;
   KROTPSLightAdapt& operator=(const KROTPSLightAdapt&) = delete;
 
-  virtual HRESULT GetType(unsigned short* type);
-  virtual HRESULT SetType(unsigned short type);
-  virtual HRESULT GetName(KROWChar** name);
-  virtual HRESULT SetName(const KROWChar* name);
-  virtual HRESULT GetIndex(int* index);
-  virtual HRESULT SetIndex(int index);
-  virtual HRESULT GetStatus(unsigned short* status);
-  virtual HRESULT SetStatus(unsigned short status);
+  virtual HRESULT GetType(unsigned short* type) { return light_.GetType(type); }
+  virtual HRESULT SetType(unsigned short type) { return light_.SetType(type); }
+  virtual HRESULT GetName(KROWChar** name) { return light_.GetName(name); }
+  virtual HRESULT SetName(const KROWChar* name) { return light_.SetName(name); }
+  virtual HRESULT GetIndex(int* index) { return light_.GetIndex(index); }
+  virtual HRESULT SetIndex(int index) { return light_.SetIndex(index); }
+  virtual HRESULT GetStatus(unsigned short* status) { return light_.GetStatus(status); }
+  virtual HRESULT SetStatus(unsigned short status) { return light_.SetStatus(status); }
   virtual HRESULT GetRep(KRORep** rep);
   /// Null clears the rep and keeps no wrapper bag.
   virtual HRESULT SetRep(KRORep* rep);
   virtual HRESULT GetUUId(KROWChar** uuid);
   virtual HRESULT SetUUId(const KROWChar* uuid);
-  virtual HRESULT GetLightSet(KROITPSLightSet** set);
+  virtual HRESULT GetLightSet(KROITPSLightSet** set) { return light_.GetLightSet(set); }
   virtual HRESULT SetLightSet(KROITPSLightSet* set);
 
   /// Whether the set link names the component whose base pointer is `set`.
   bool LinksToSet(const KROBaseUnknown* set) const;
   /// The set this object is linked to, with a reference for the caller; null when none is.
-  KROBaseUnknown* LinkedSet() const { return setLink_.GetComponent(); }
+  KROBaseUnknown* LinkedSet() const { return light_.setLink.GetComponent(); }
   /// What GetType writes, for the library's own loops (KROExactly).
-  unsigned short TypeCode() const { return type_; }
+  unsigned short TypeCode() const { return light_.type; }
 
 protected:
-  unsigned short type_ = 0;
-  KROUnicodeString name_;
-  int index_ = 0;
+  KROTPSLightFields light_;
   KRORep* rep_ = nullptr;             // borrowed; held by wrapperBag_
   KRO3DBagRep* wrapperBag_ = nullptr; // owned
-  unsigned short status_ = 0;
   KROUnicodeString uuid_;
-  KROBaseUnknown_WR setLink_; // weak: the set owns its objects, not the reverse
 
 public:
   /// Kept by the set list that counts this object (KROTPSRemovalIndex.h); nobody else writes it.

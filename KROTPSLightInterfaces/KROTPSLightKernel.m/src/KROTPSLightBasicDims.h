@@ -10,6 +10,8 @@
 /// not convert, 0, ids outside 32 bits and ids the set cannot resolve are skipped; duplicates stay.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROList.h"
 #include "KROTypes.h"
 

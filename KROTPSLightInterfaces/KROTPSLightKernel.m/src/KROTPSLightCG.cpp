@@ -7,8 +7,8 @@ KRO_IMPLEMENT_CLASS(KROTPSLightCG, KROTPSFramework, Implementation, "KROTPSLight
 KROBaseUnknown* KROTPSLightCG::CreateItself() { return nullptr; }
 
 KROTPSLightCG::KROTPSLightCG() {
-  name_ = KROUnicodeString::Literal(u"Constructed Geometry");
-  type_ = 50;
+  light_.name = KROUnicodeString::Literal(u"Constructed Geometry");
+  light_.type = 50;
 }
 
 // The ids go before the attribute text, which the member order alone would free first.

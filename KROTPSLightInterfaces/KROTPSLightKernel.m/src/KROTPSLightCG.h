@@ -10,12 +10,14 @@
 /// \endcode
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROClassMacros.h"
 #include "KROLinkIds.h"
 #include "KRORawColl.h"
 #include "KROTPSLightAdapt.h"
 
-class KRO_KERNEL_API KROTPSLightCG : public KROTPSLightAdapt {
+class KROTPSLightCG : public KROTPSLightAdapt {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightCG();

@@ -37,7 +37,7 @@ void DeleteOwned(KRORawCollPV& owner) {
 } // namespace
 
 KROTPSLightCapture::KROTPSLightCapture() {
-  name_ = KROUnicodeString::Literal(u"Capture");
+  light_.name = KROUnicodeString::Literal(u"Capture");
   tpss_ = new (std::nothrow) list<KROBaseUnknown>();
   views_ = new (std::nothrow) list<KROBaseUnknown>();
   cgs_ = new (std::nothrow) list<KROBaseUnknown>();
@@ -115,32 +115,6 @@ HRESULT KROTPSLightCapture::SetClippingPlane(int value) {
   return S_OK;
 }
 
-// Setters write through the same three-value shape as the getters; it cannot fail here.
-HRESULT KROTPSLightCapture::GetOrigin(double* x, double* y, double* z) const {
-  return KROWriteOut3(x, y, z, origin_);
-}
-HRESULT KROTPSLightCapture::SetOrigin(double x, double y, double z) {
-  return KROWriteOut3(&origin_[0], &origin_[1], &origin_[2], {x, y, z});
-}
-HRESULT KROTPSLightCapture::GetDirection(double* x, double* y, double* z) const {
-  return KROWriteOut3(x, y, z, direction_);
-}
-HRESULT KROTPSLightCapture::SetDirection(double x, double y, double z) {
-  return KROWriteOut3(&direction_[0], &direction_[1], &direction_[2], {x, y, z});
-}
-HRESULT KROTPSLightCapture::GetZenith(double* x, double* y, double* z) const {
-  return KROWriteOut3(x, y, z, zenith_);
-}
-HRESULT KROTPSLightCapture::SetZenith(double x, double y, double z) {
-  return KROWriteOut3(&zenith_[0], &zenith_[1], &zenith_[2], {x, y, z});
-}
-HRESULT KROTPSLightCapture::GetTarget(double* x, double* y, double* z) const {
-  return KROWriteOut3(x, y, z, target_);
-}
-HRESULT KROTPSLightCapture::SetTarget(double x, double y, double z) {
-  return KROWriteOut3(&target_[0], &target_[1], &target_[2], {x, y, z});
-}
-
 HRESULT KROTPSLightCapture::GetCameraType(int* value) const {
   return KROWriteOut(value, cameraType_);
 }
@@ -182,15 +156,6 @@ HRESULT KROTPSLightCapture::GetAttributes(KROWChar** text) const {
 }
 HRESULT KROTPSLightCapture::SetAttributes(const KROWChar* text) {
   return KROSetText(attributes_, text);
-}
-
-HRESULT KROTPSLightCapture::SetThumbnailData(const _SEQUENCE_octet& data) {
-  thumbnail_ = data;
-  return S_OK;
-}
-HRESULT KROTPSLightCapture::GetThumbnailData(_SEQUENCE_octet& data) {
-  data = thumbnail_;
-  return S_OK;
 }
 
 HRESULT KROTPSLightCapture::AddHiddenPartInstAndBody(KRORawCollint* ids) {

@@ -14,14 +14,17 @@
 /// \endcode
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROClassMacros.h"
 #include "KROList.h"
 #include "KRORawColl.h"
 #include "KROSequenceOctet.h"
 #include "KROTPSLightAdapt.h"
+#include "KROTPSLightValues.h"
 
-class KRO_KERNEL_API KROTPSLightCapture : public KROTPSLightAdapt,
-                                          private KROTPSHeldListsWatch<KROTPSLightCapture> {
+class KROTPSLightCapture : public KROTPSLightAdapt,
+                           private KROTPSHeldListsWatch<KROTPSLightCapture> {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightCapture();
@@ -42,14 +45,16 @@ public:
   virtual HRESULT SetActiveView(KROBaseUnknown* view);
   virtual HRESULT GetClippingPlane(int* value) const;
   virtual HRESULT SetClippingPlane(int value);
-  virtual HRESULT GetOrigin(double* x, double* y, double* z) const;
-  virtual HRESULT SetOrigin(double x, double y, double z);
-  virtual HRESULT GetDirection(double* x, double* y, double* z) const;
-  virtual HRESULT SetDirection(double x, double y, double z);
-  virtual HRESULT GetZenith(double* x, double* y, double* z) const;
-  virtual HRESULT SetZenith(double x, double y, double z);
-  virtual HRESULT GetTarget(double* x, double* y, double* z) const;
-  virtual HRESULT SetTarget(double x, double y, double z);
+  virtual HRESULT GetOrigin(double* x, double* y, double* z) const { return origin_.Get(x, y, z); }
+  virtual HRESULT SetOrigin(double x, double y, double z) { return origin_.Set(x, y, z); }
+  virtual HRESULT GetDirection(double* x, double* y, double* z) const {
+    return direction_.Get(x, y, z);
+  }
+  virtual HRESULT SetDirection(double x, double y, double z) { return direction_.Set(x, y, z); }
+  virtual HRESULT GetZenith(double* x, double* y, double* z) const { return zenith_.Get(x, y, z); }
+  virtual HRESULT SetZenith(double x, double y, double z) { return zenith_.Set(x, y, z); }
+  virtual HRESULT GetTarget(double* x, double* y, double* z) const { return target_.Get(x, y, z); }
+  virtual HRESULT SetTarget(double x, double y, double z) { return target_.Set(x, y, z); }
   virtual HRESULT GetCameraType(int* value) const;
   virtual HRESULT SetCameraType(int value);
   virtual HRESULT GetTPSCGs(list<KROBaseUnknown>** cgs) const;
@@ -65,8 +70,8 @@ public:
   virtual HRESULT SetViewMode(int value);
   virtual HRESULT GetAttributes(KROWChar** text) const;
   virtual HRESULT SetAttributes(const KROWChar* text);
-  virtual HRESULT SetThumbnailData(const _SEQUENCE_octet& data);
-  virtual HRESULT GetThumbnailData(_SEQUENCE_octet& data);
+  virtual HRESULT SetThumbnailData(const _SEQUENCE_octet& data) { return thumbnail_.Set(data); }
+  virtual HRESULT GetThumbnailData(_SEQUENCE_octet& data) { return thumbnail_.Get(data); }
   /// Takes ownership of `ids` (allocated on its own with new) from this call on, also when the
   /// call fails for want of memory.
   virtual HRESULT AddHiddenPartInstAndBody(KRORawCollint* ids);
@@ -102,17 +107,17 @@ private:
   KROBaseUnknown* activeView_ = nullptr;  // borrowed
   int clippingPlane_ = 0;
   int activeViewState_ = 0;
-  double origin_[3] = {};
-  double direction_[3] = {};
-  double zenith_[3] = {};
-  double target_[3] = {};
+  KROTPSVector3 origin_;
+  KROTPSVector3 direction_;
+  KROTPSVector3 zenith_;
+  KROTPSVector3 target_;
   int cameraType_ = 0;
   KRORep* contourRep_ = nullptr;      // borrowed; held by contourBag_
   KRO3DBagRep* contourBag_ = nullptr; // owned
   unsigned char manageViewMode_ = 0;
   int viewMode_ = 0;
   KROUnicodeString attributes_;
-  _SEQUENCE_octet thumbnail_;
+  KROTPSThumbnail thumbnail_;
   KRORawCollPV hidden_{0};  // owns each KRORawCollint* it holds
   KRORawCollPV visible_{0}; // owns each KRORawCollint* it holds
 };

@@ -4,22 +4,25 @@
 /// it is first set.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROClassMacros.h"
 #include "KROSequenceOctet.h"
 #include "KROTPSLightAdapt.h"
+#include "KROTPSLightValues.h"
 
-class KRO_KERNEL_API KROTPSLightFake : public KROTPSLightAdapt {
+class KROTPSLightFake : public KROTPSLightAdapt {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightFake();
   ~KROTPSLightFake() override;
 
-  HRESULT GetThumbnailData(_SEQUENCE_octet& data);
-  HRESULT SetThumbnailData(const _SEQUENCE_octet& data);
+  HRESULT GetThumbnailData(_SEQUENCE_octet& data) { return thumbnail_.Get(data); }
+  HRESULT SetThumbnailData(const _SEQUENCE_octet& data) { return thumbnail_.Set(data); }
   HRESULT GetFakeType(int& type);
   HRESULT SetFakeType(int type);
 
 private:
-  _SEQUENCE_octet thumbnail_;
+  KROTPSThumbnail thumbnail_;
   int fakeType_ = 0;
 };

@@ -1,6 +1,8 @@
 // KROTPSLightLinks.h - typed queries and weak links between objects.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROBaseUnknown.h"
 #include "KROComPtr.h"
 #include "KROTypes.h"

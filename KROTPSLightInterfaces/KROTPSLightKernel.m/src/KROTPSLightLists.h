@@ -1,6 +1,8 @@
 // KROTPSLightLists.h - the objects' own lists: handed out as they are, added to, removed from.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROBaseUnknown.h"
 #include "KROList.h"
 #include "KROTypes.h"

@@ -3,6 +3,8 @@
 /// Getters: a null out pointer gives E_FAIL and nothing is written.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROTypes.h"
 #include "KROUnicodeString.h"
 
@@ -25,14 +27,6 @@ inline HRESULT KROSetText(KROUnicodeString& text, const KROWChar* value) {
 template <class T> HRESULT KROWriteOut(T* out, const T& value) {
   if (!out) return E_FAIL;
   *out = value;
-  return S_OK;
-}
-
-inline HRESULT KROWriteOut3(double* x, double* y, double* z, const double (&v)[3]) {
-  if (!x || !y || !z) return E_FAIL;
-  *x = v[0];
-  *y = v[1];
-  *z = v[2];
   return S_OK;
 }
 

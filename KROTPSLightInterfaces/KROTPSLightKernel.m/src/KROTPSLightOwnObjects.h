@@ -1,6 +1,8 @@
 // KROTPSLightOwnObjects.h - the library's own objects read directly by its own loops.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROBaseUnknown.h"
 #include "KRORuntimeAccess.h"
 

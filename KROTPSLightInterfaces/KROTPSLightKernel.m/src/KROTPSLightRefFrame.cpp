@@ -14,8 +14,8 @@ KRO_IMPLEMENT_CLASS(KROTPSLightRefFrame, KROTPSFramework, Implementation, "KROTP
 KROBaseUnknown* KROTPSLightRefFrame::CreateItself() { return nullptr; }
 
 KROTPSLightRefFrame::KROTPSLightRefFrame() {
-  name_ = KROUnicodeString::Literal(u"Reference Frame");
-  type_ = 32;
+  light_.name = KROUnicodeString::Literal(u"Reference Frame");
+  light_.type = 32;
   Watch(datums_ = new (std::nothrow) list<KROBaseUnknown>);
 }
 

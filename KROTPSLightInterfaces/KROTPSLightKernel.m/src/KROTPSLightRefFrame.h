@@ -11,14 +11,16 @@
 /// \endcode
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROClassMacros.h"
 #include "KROLinkIds.h"
 #include "KROList.h"
 #include "KRORawColl.h"
 #include "KROTPSLightAdapt.h"
 
-class KRO_KERNEL_API KROTPSLightRefFrame : public KROTPSLightAdapt,
-                                           private KROTPSHeldListsWatch<KROTPSLightRefFrame> {
+class KROTPSLightRefFrame : public KROTPSLightAdapt,
+                            private KROTPSHeldListsWatch<KROTPSLightRefFrame> {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightRefFrame();

@@ -12,12 +12,13 @@
 /// The class operations below are reachable only through a class pointer; they produce nothing.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROBaseUnknown.h"
 #include "KROClassMacros.h"
 #include "KROList.h"
-#include "KROTPSLightKernelExport.h"
 
-class KRO_KERNEL_API KROTPSLightSet : public KROBaseUnknown {
+class KROTPSLightSet : public KROBaseUnknown {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightSet();

@@ -42,7 +42,7 @@ void Dispose(ObjectList*& entries) {
 } // namespace
 
 KROTPSLightSetExt::KROTPSLightSetExt() {
-  name_ = KROUnicodeString::Literal(u"Annotation Set");
+  light_.name = KROUnicodeString::Literal(u"Annotation Set");
   CreateLists();
 }
 

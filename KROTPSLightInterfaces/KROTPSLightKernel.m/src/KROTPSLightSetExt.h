@@ -21,10 +21,11 @@
 /// the geometry-tag query in KROTPSLightSetExtQuery.cpp.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROClassMacros.h"
 #include "KROList.h"
 #include "KROTPSLightAdapt.h"
-#include "KROTPSLightKernelExport.h"
 #include "KROTPSObjectKind.h"
 #include "KROTPSRemovalIndex.h"
 #include "KROTPSTagQuery.h"
@@ -35,7 +36,7 @@ class KROITPSLightSet;
 class KRORep;
 class KROVZBContainer;
 
-class KRO_KERNEL_API KROTPSLightSetExt : public KROTPSLightAdapt {
+class KROTPSLightSetExt : public KROTPSLightAdapt {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightSetExt();

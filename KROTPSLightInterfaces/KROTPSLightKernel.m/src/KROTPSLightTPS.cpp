@@ -120,7 +120,7 @@ HRESULT KROTPSLightTPS::SetValue(double value) {
 
 HRESULT KROTPSLightTPS::GetSuperType(unsigned short* superType) {
   if (!superType) return E_FAIL;
-  if (const unsigned short super = SuperTypeOf(type_)) *superType = super;
+  if (const unsigned short super = SuperTypeOf(light_.type)) *superType = super;
   return S_OK;
 }
 

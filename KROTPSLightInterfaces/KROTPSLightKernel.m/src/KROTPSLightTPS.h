@@ -15,6 +15,8 @@
 /// \endcode
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROClassMacros.h"
 #include "KROLinkIds.h"
 #include "KROList.h"
@@ -26,8 +28,7 @@ class KRO2DRep;
 class KRO2DBagRep;
 class KROITPSLightView;
 
-class KRO_KERNEL_API KROTPSLightTPS : public KROTPSLightAdapt,
-                                      private KROTPSHeldListsWatch<KROTPSLightTPS> {
+class KROTPSLightTPS : public KROTPSLightAdapt, private KROTPSHeldListsWatch<KROTPSLightTPS> {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightTPS();

@@ -15,46 +15,25 @@ namespace {
 HRESULT AcceptNonNull(const void* argument) { return argument ? S_OK : E_FAIL; }
 } // namespace
 
-KROTPSLightTTRS::KROTPSLightTTRS() : name_(KROUnicodeString::Literal(u"LightTTRS")) {}
+KROTPSLightTTRS::KROTPSLightTTRS() : light_(KROUnicodeString::Literal(u"LightTTRS")) {}
 
 KROTPSLightTTRS::~KROTPSLightTTRS() {
   const int count = paths_.Size();
   for (int i = 1; i <= count; ++i)
     delete static_cast<KRORawCollint*>(paths_[i]);
   rep_ = nullptr;
-  setLink_.Clear();
+  light_.setLink.Clear();
 }
 
-HRESULT KROTPSLightTTRS::GetType(unsigned short* type) { return KROWriteOut(type, type_); }
-HRESULT KROTPSLightTTRS::SetType(unsigned short type) {
-  type_ = type;
-  return S_OK;
-}
-HRESULT KROTPSLightTTRS::GetName(KROWChar** name) { return KROCopyTextOut(name_, name); }
-HRESULT KROTPSLightTTRS::SetName(const KROWChar* name) { return KROSetText(name_, name); }
-HRESULT KROTPSLightTTRS::GetIndex(int* index) { return KROWriteOut(index, index_); }
 HRESULT KROTPSLightTTRS::SetIndex(int index) {
   KROTPSModelChanged();
-  index_ = index;
-  return S_OK;
+  return light_.SetIndex(index);
 }
 
 HRESULT KROTPSLightTTRS::GetRep(KRORep** rep) { return KROWriteRepOut(rep_, rep); }
 
 HRESULT KROTPSLightTTRS::SetRep(KRORep* rep) {
   rep_ = rep;
-  return S_OK;
-}
-
-HRESULT KROTPSLightTTRS::GetLightSet(KROITPSLightSet** set) {
-  return KROQueryWeakLink(setLink_, set);
-}
-
-HRESULT KROTPSLightTTRS::SetLightSet(KROITPSLightSet* set) { return KROLinkWeakly(setLink_, set); }
-
-HRESULT KROTPSLightTTRS::GetStatus(unsigned short* status) { return KROWriteOut(status, status_); }
-HRESULT KROTPSLightTTRS::SetStatus(unsigned short status) {
-  status_ = status;
   return S_OK;
 }
 

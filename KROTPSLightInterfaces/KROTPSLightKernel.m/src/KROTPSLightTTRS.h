@@ -12,17 +12,17 @@
 /// Unlike the other light objects it has no UUID and keeps its rep without a wrapper bag.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROBaseUnknown.h"
 #include "KROClassMacros.h"
 #include "KRORawColl.h"
-#include "KROTPSLightKernelExport.h"
-#include "KROUnicodeString.h"
-#include "KROWeakRef.h"
+#include "KROTPSLightFields.h"
 
 class KRORep;
 class KROITPSLightSet;
 
-class KRO_KERNEL_API KROTPSLightTTRS : public KROBaseUnknown {
+class KROTPSLightTTRS : public KROBaseUnknown {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightTTRS();
@@ -31,19 +31,20 @@ public:
   KROTPSLightTTRS(const KROTPSLightTTRS&) = delete;
   KROTPSLightTTRS& operator=(const KROTPSLightTTRS&) = delete;
 
-  virtual HRESULT GetType(unsigned short* type);
-  virtual HRESULT SetType(unsigned short type);
-  virtual HRESULT GetName(KROWChar** name);
-  virtual HRESULT SetName(const KROWChar* name);
-  virtual HRESULT GetIndex(int* index);
+  virtual HRESULT GetType(unsigned short* type) { return light_.GetType(type); }
+  virtual HRESULT SetType(unsigned short type) { return light_.SetType(type); }
+  virtual HRESULT GetName(KROWChar** name) { return light_.GetName(name); }
+  virtual HRESULT SetName(const KROWChar* name) { return light_.SetName(name); }
+  virtual HRESULT GetIndex(int* index) { return light_.GetIndex(index); }
+  /// Also tells the tag queries that the model changed.
   virtual HRESULT SetIndex(int index);
   virtual HRESULT GetRep(KRORep** rep);
   /// Borrows `rep` as it is; null clears it.
   virtual HRESULT SetRep(KRORep* rep);
-  virtual HRESULT GetLightSet(KROITPSLightSet** set);
-  virtual HRESULT SetLightSet(KROITPSLightSet* set);
-  virtual HRESULT GetStatus(unsigned short* status);
-  virtual HRESULT SetStatus(unsigned short status);
+  virtual HRESULT GetLightSet(KROITPSLightSet** set) { return light_.GetLightSet(set); }
+  virtual HRESULT SetLightSet(KROITPSLightSet* set) { return light_.SetLightSet(set); }
+  virtual HRESULT GetStatus(unsigned short* status) { return light_.GetStatus(status); }
+  virtual HRESULT SetStatus(unsigned short status) { return light_.SetStatus(status); }
   /// S_OK and nothing written: a TTRS has no UUID.
   virtual HRESULT GetUUId(KROWChar** uuid);
   /// S_OK and the text ignored.
@@ -57,14 +58,10 @@ public:
   /// The paths themselves (KRORawCollint* entries, owned) and the index, for the library's own
   /// loops (KROExactly); GetGeomPathId copies the collection.
   const KRORawCollPV& GeomPaths() const { return paths_; }
-  int Index() const { return index_; }
+  int Index() const { return light_.index; }
 
 private:
-  KROUnicodeString name_;
+  KROTPSLightFields light_;
   KRORep* rep_ = nullptr; // borrowed
-  unsigned short type_ = 0;
-  unsigned short status_ = 0;
-  int index_ = 0;
-  KRORawCollPV paths_; // KRORawCollint* entries, owned
-  KROBaseUnknown_WR setLink_;
+  KRORawCollPV paths_;    // KRORawCollint* entries, owned
 };

@@ -2,6 +2,8 @@
 // pair.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROMetaClass.h"
 #include "KROTie.h"
 

@@ -15,7 +15,7 @@ KROBaseUnknown* KROTPSLightView::CreateItself() { return nullptr; }
 KROTPSLightView::KROTPSLightView()
     : tpsList_(new (std::nothrow) list<KROBaseUnknown>()),
       points_(new (std::nothrow) KRORawColldouble()) {
-  name_ = KROUnicodeString::Literal(u"View");
+  light_.name = KROUnicodeString::Literal(u"View");
 }
 
 KROTPSLightView::~KROTPSLightView() {
@@ -26,29 +26,6 @@ KROTPSLightView::~KROTPSLightView() {
   points_ = nullptr;
   KRODestroyBag(hatchBag_);
   hatchRep_ = nullptr;
-}
-
-HRESULT KROTPSLightView::GetPlaneOrigin(double* x, double* y, double* z) {
-  return KROWriteOut3(x, y, z, planeOrigin_);
-}
-HRESULT KROTPSLightView::GetFirstPlaneDirect(double* x, double* y, double* z) {
-  return KROWriteOut3(x, y, z, firstPlaneDirect_);
-}
-HRESULT KROTPSLightView::GetSecondPlaneDirect(double* x, double* y, double* z) {
-  return KROWriteOut3(x, y, z, secondPlaneDirect_);
-}
-
-// Setters write through the same three-value shape as the getters; it cannot fail here.
-HRESULT KROTPSLightView::SetPlaneOrigin(double x, double y, double z) {
-  return KROWriteOut3(&planeOrigin_[0], &planeOrigin_[1], &planeOrigin_[2], {x, y, z});
-}
-HRESULT KROTPSLightView::SetFirstPlaneDirect(double x, double y, double z) {
-  return KROWriteOut3(&firstPlaneDirect_[0], &firstPlaneDirect_[1], &firstPlaneDirect_[2],
-                      {x, y, z});
-}
-HRESULT KROTPSLightView::SetSecondPlaneDirect(double x, double y, double z) {
-  return KROWriteOut3(&secondPlaneDirect_[0], &secondPlaneDirect_[1], &secondPlaneDirect_[2],
-                      {x, y, z});
 }
 
 list<KROBaseUnknown>* KROTPSLightView::GetTPSList() { return tpsList_; }
@@ -65,15 +42,6 @@ HRESULT KROTPSLightView::SetCapture(KROBaseUnknown* capture) {
   return S_OK;
 }
 
-HRESULT KROTPSLightView::SetThumbnailData(const _SEQUENCE_octet& data) {
-  thumbnail_ = data;
-  return S_OK;
-}
-HRESULT KROTPSLightView::GetThumbnailData(_SEQUENCE_octet& data) {
-  data = thumbnail_;
-  return S_OK;
-}
-
 HRESULT KROTPSLightView::GetSketchMngt(unsigned char* value) {
   return KROWriteOut(value, sketchMngt_);
 }
@@ -85,19 +53,6 @@ HRESULT KROTPSLightView::GetInverted(int* value) { return KROWriteOut(value, inv
 HRESULT KROTPSLightView::SetInverted(int value) {
   inverted_ = value;
   return S_OK;
-}
-
-HRESULT KROTPSLightView::GetSketchOrigin(double* x, double* y, double* z) {
-  return KROWriteOut3(x, y, z, sketchOrigin_);
-}
-HRESULT KROTPSLightView::SetSketchOrigin(double x, double y, double z) {
-  return KROWriteOut3(&sketchOrigin_[0], &sketchOrigin_[1], &sketchOrigin_[2], {x, y, z});
-}
-HRESULT KROTPSLightView::GetSketchNormal(double* x, double* y, double* z) {
-  return KROWriteOut3(x, y, z, sketchNormal_);
-}
-HRESULT KROTPSLightView::SetSketchNormal(double x, double y, double z) {
-  return KROWriteOut3(&sketchNormal_[0], &sketchNormal_[1], &sketchNormal_[2], {x, y, z});
 }
 
 KRORawColldouble* KROTPSLightView::GetPoints() { return points_; }

@@ -10,39 +10,60 @@
 /// \endcode
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROClassMacros.h"
 #include "KROList.h"
 #include "KRORawColl.h"
 #include "KROSequenceOctet.h"
 #include "KROTPSLightAdapt.h"
+#include "KROTPSLightValues.h"
 
-class KRO_KERNEL_API KROTPSLightView : public KROTPSLightAdapt {
+class KROTPSLightView : public KROTPSLightAdapt {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightView();
   ~KROTPSLightView() override;
 
-  virtual HRESULT GetPlaneOrigin(double* x, double* y, double* z);
-  virtual HRESULT GetFirstPlaneDirect(double* x, double* y, double* z);
-  virtual HRESULT GetSecondPlaneDirect(double* x, double* y, double* z);
-  virtual HRESULT SetPlaneOrigin(double x, double y, double z);
+  virtual HRESULT GetPlaneOrigin(double* x, double* y, double* z) {
+    return planeOrigin_.Get(x, y, z);
+  }
+  virtual HRESULT GetFirstPlaneDirect(double* x, double* y, double* z) {
+    return firstPlaneDirect_.Get(x, y, z);
+  }
+  virtual HRESULT GetSecondPlaneDirect(double* x, double* y, double* z) {
+    return secondPlaneDirect_.Get(x, y, z);
+  }
+  virtual HRESULT SetPlaneOrigin(double x, double y, double z) { return planeOrigin_.Set(x, y, z); }
   /// Stored as given: directions are not normalised.
-  virtual HRESULT SetFirstPlaneDirect(double x, double y, double z);
-  virtual HRESULT SetSecondPlaneDirect(double x, double y, double z);
+  virtual HRESULT SetFirstPlaneDirect(double x, double y, double z) {
+    return firstPlaneDirect_.Set(x, y, z);
+  }
+  virtual HRESULT SetSecondPlaneDirect(double x, double y, double z) {
+    return secondPlaneDirect_.Set(x, y, z);
+  }
   /// Appends without a reference and without a duplicate check.
   virtual HRESULT AddTPS(KROBaseUnknown* tps);
   /// Removes the last occurrence; an annotation not in the list is not an error.
   virtual HRESULT RemoveTPS(KROBaseUnknown* tps);
-  virtual HRESULT SetThumbnailData(const _SEQUENCE_octet& data);
-  virtual HRESULT GetThumbnailData(_SEQUENCE_octet& data);
+  virtual HRESULT SetThumbnailData(const _SEQUENCE_octet& data) { return thumbnail_.Set(data); }
+  virtual HRESULT GetThumbnailData(_SEQUENCE_octet& data) { return thumbnail_.Get(data); }
   virtual HRESULT GetSketchMngt(unsigned char* value);
   virtual HRESULT SetSketchMngt(unsigned char value);
   virtual HRESULT GetInverted(int* value);
   virtual HRESULT SetInverted(int value);
-  virtual HRESULT GetSketchOrigin(double* x, double* y, double* z);
-  virtual HRESULT SetSketchOrigin(double x, double y, double z);
-  virtual HRESULT GetSketchNormal(double* x, double* y, double* z);
-  virtual HRESULT SetSketchNormal(double x, double y, double z);
+  virtual HRESULT GetSketchOrigin(double* x, double* y, double* z) {
+    return sketchOrigin_.Get(x, y, z);
+  }
+  virtual HRESULT SetSketchOrigin(double x, double y, double z) {
+    return sketchOrigin_.Set(x, y, z);
+  }
+  virtual HRESULT GetSketchNormal(double* x, double* y, double* z) {
+    return sketchNormal_.Get(x, y, z);
+  }
+  virtual HRESULT SetSketchNormal(double x, double y, double z) {
+    return sketchNormal_.Set(x, y, z);
+  }
   /// The view's own collection, three entries per point; do not free it. Null only when it could
   /// not be allocated.
   virtual KRORawColldouble* GetPoints();
@@ -61,16 +82,16 @@ public:
   HRESULT SetCapture(KROBaseUnknown* capture);
 
 private:
-  double planeOrigin_[3] = {};
-  double firstPlaneDirect_[3] = {};
-  double secondPlaneDirect_[3] = {};
+  KROTPSVector3 planeOrigin_;
+  KROTPSVector3 firstPlaneDirect_;
+  KROTPSVector3 secondPlaneDirect_;
   list<KROBaseUnknown>* tpsList_ = nullptr; // owned; items borrowed
   KROBaseUnknown* capture_ = nullptr;       // borrowed
-  _SEQUENCE_octet thumbnail_;
+  KROTPSThumbnail thumbnail_;
   unsigned char sketchMngt_ = 0;
   int inverted_ = 0;
-  double sketchOrigin_[3] = {};
-  double sketchNormal_[3] = {};
+  KROTPSVector3 sketchOrigin_;
+  KROTPSVector3 sketchNormal_;
   KRORawColldouble* points_ = nullptr; // owned
   KRORep* hatchRep_ = nullptr;         // borrowed; held by hatchBag_
   KRO3DBagRep* hatchBag_ = nullptr;    // owned

@@ -1,6 +1,8 @@
 // KROTPSLightWrappedRep.h - the group rep a light object keeps its rep in.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 /// Destroys an owned group rep, if any, and forgets it.
 template <class Bag> void KRODestroyBag(Bag*& bag) {
   if (bag) bag->Destroy();

@@ -14,9 +14,9 @@
 /// they are rebuilt more often than needed, never trusted when stale.
 #pragma once
 
-#include "KROTPSLightKernelExport.h"
+#include "KROTPSKernelPrivate.h"
 
 #include <cstdint>
 
-KRO_KERNEL_API std::uint64_t KROTPSModelGeneration() noexcept;
-KRO_KERNEL_API void KROTPSModelChanged() noexcept;
+std::uint64_t KROTPSModelGeneration() noexcept;
+void KROTPSModelChanged() noexcept;

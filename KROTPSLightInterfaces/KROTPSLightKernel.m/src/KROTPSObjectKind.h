@@ -6,6 +6,8 @@
 /// Both read their codes through the tables below; the library itself speaks of kinds.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include <span>
 
 enum class KROTPSObjectKind { Annotation, View, TTRS, RefFrame, CG, Capture, None };

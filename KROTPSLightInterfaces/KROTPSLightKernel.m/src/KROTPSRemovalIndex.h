@@ -24,9 +24,10 @@
 /// full walk.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROBaseUnknown.h"
 #include "KROList.h"
-#include "KROTPSLightKernelExport.h"
 
 #include <cstdint>
 #include <typeinfo>
@@ -72,7 +73,7 @@ inline const KROBaseUnknown* KROTPSRefFrameKey(int id) {
 /// its holders. So an entry may name a holder that no longer holds the value (or a later holder
 /// given the same number), never miss one that does; a removal pass asks each candidate, and a
 /// candidate that holds nothing finds nothing.
-class KRO_KERNEL_API KROTPSHolderIndex {
+class KROTPSHolderIndex {
 public:
   KROTPSHolderIndex() = default;
   KROTPSHolderIndex(const KROTPSHolderIndex&) = delete;
@@ -140,7 +141,7 @@ private:
 };
 
 /// The watch of one of the set's counted lists.
-class KRO_KERNEL_API KROTPSEntryIndex final : public KROListWatch<KROBaseUnknown> {
+class KROTPSEntryIndex final : public KROListWatch<KROBaseUnknown> {
 public:
   /// Counts the objects of exactly class `kind` in `own` and registers the held lists of those
   /// that hold any in `holders`; from then on it watches `own`. With an `owner` (the base pointer
@@ -198,19 +199,19 @@ private:
 
 /// Registers (`add`) or unregisters every item of `held` for `holder` under `role`; on adding, a
 /// cursor already past the end makes the set walk.
-KRO_KERNEL_API void KROTPSIndexHeld(KROTPSHolderIndex& index, const list<KROBaseUnknown>* held,
-                                    KROTPSLightAdapt* holder, KROTPSHeldRole role, bool add);
+void KROTPSIndexHeld(KROTPSHolderIndex& index, const list<KROBaseUnknown>* held,
+                     KROTPSLightAdapt* holder, KROTPSHeldRole role, bool add);
 
 /// The holder index `holder`'s lists report to, or null.
-KRO_KERNEL_API KROTPSHolderIndex* KROTPSHolderIndexOf(const KROTPSLightAdapt& holder);
+KROTPSHolderIndex* KROTPSHolderIndexOf(const KROTPSLightAdapt& holder);
 /// The same, attaching `holder` first to the holder index of the set that counts it when it
 /// reports nowhere yet: holders that hold nothing are left out until their first item. Sets
 /// `attached` when this call registered what the holder holds, the item just added included.
-KRO_KERNEL_API KROTPSHolderIndex* KROTPSHolderIndexFor(KROTPSLightAdapt& holder, bool* attached);
+KROTPSHolderIndex* KROTPSHolderIndexFor(KROTPSLightAdapt& holder, bool* attached);
 /// Whether any list of `held` holds an item or has its cursor moved.
-KRO_KERNEL_API bool HoldsAny(const list<KROBaseUnknown>* held);
+bool HoldsAny(const list<KROBaseUnknown>* held);
 /// Whether `holder`, of one of the holder classes, holds anything a removal pass would clear.
-KRO_KERNEL_API bool HoldsAny(const KROTPSLightAdapt& holder);
+bool HoldsAny(const KROTPSLightAdapt& holder);
 
 /// The watch a holder (annotation, reference frame, capture) keeps on its own lists: it tells the
 /// holder index of the set that counts the holder what they hold. `Holder` derives from it and

@@ -17,6 +17,8 @@
 /// of those two classes, and only when all answers together stay within a few times the walk.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROBaseUnknown.h"
 #include "KROList.h"
 #include "KROTPSModelGeneration.h"

@@ -12,6 +12,8 @@
 /// \endcode
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROList.h"
 #include "KROSysSimpleHashTable.h"
 #include "KROTPSTagIndex.h"

@@ -1,6 +1,8 @@
 // TIEKROITPSIdBroker.h - forwards KROITPSIdBroker to the set extension.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROITPSIdBroker.h"
 #include "KROTie.h"
 

@@ -1,6 +1,8 @@
 // TIEKROITPSLight.h - forwards KROITPSLight to any class with the light-object operations.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROITPSLight.h"
 #include "KROTie.h"
 

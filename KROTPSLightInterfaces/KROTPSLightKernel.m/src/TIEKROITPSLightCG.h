@@ -1,6 +1,8 @@
 // TIEKROITPSLightCG.h - forwards KROITPSLightCG to a constructed-geometry class.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROITPSLightCG.h"
 #include "KROTie.h"
 

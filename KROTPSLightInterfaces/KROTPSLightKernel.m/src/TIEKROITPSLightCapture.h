@@ -1,6 +1,8 @@
 // TIEKROITPSLightCapture.h - forwards KROITPSLightCapture to a capture class.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROITPSLightCapture.h"
 #include "KROTie.h"
 

@@ -1,6 +1,8 @@
 // TIEKROITPSLightFake.h - forwards KROITPSLightFake to a fake class.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROITPSLightFake.h"
 #include "KROTie.h"
 

@@ -1,6 +1,8 @@
 // TIEKROITPSLightModel.h - forwards KROITPSLightModel to the annotation.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROITPSLightModel.h"
 #include "KROTie.h"
 

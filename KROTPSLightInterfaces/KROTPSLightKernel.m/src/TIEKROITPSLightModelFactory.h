@@ -1,6 +1,8 @@
 // TIEKROITPSLightModelFactory.h - forwards KROITPSLightModelFactory to the container.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROITPSLightModelFactory.h"
 #include "KROTie.h"
 

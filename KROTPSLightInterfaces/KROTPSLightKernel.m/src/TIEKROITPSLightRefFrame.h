@@ -1,6 +1,8 @@
 // TIEKROITPSLightRefFrame.h - forwards KROITPSLightRefFrame to the reference frame.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROITPSLightRefFrame.h"
 #include "KROTie.h"
 

@@ -1,6 +1,8 @@
 // TIEKROITPSLightSet.h - forwards KROITPSLightSet to the set extension.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROITPSLightSet.h"
 #include "KROTie.h"
 

@@ -1,6 +1,8 @@
 // TIEKROITPSLightSetServices.h - forwards KROITPSLightSetServices to the set extension.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROITPSLightSetServices.h"
 #include "KROTie.h"
 

@@ -1,6 +1,8 @@
 // TIEKROITPSLightTTRS.h - forwards KROITPSLightTTRS to the TTRS class.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROITPSLightTTRS.h"
 #include "KROTie.h"
 

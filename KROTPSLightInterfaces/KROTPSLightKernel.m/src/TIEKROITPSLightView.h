@@ -1,6 +1,8 @@
 // TIEKROITPSLightView.h - forwards KROITPSLightView to an annotation view class.
 #pragma once
 
+#include "KROTPSKernelPrivate.h"
+
 #include "KROITPSLightView.h"
 #include "KROTie.h"
 

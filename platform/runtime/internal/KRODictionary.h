@@ -6,6 +6,8 @@
 /// map; no strings are compared on that path.
 #pragma once
 
+#include "KROPlatformInternal.h"
+
 #include "KROBaseUnknown.h"
 #include "KROMetaClass.h"
 

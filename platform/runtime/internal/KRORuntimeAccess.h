@@ -6,6 +6,8 @@
 /// shows hosts the interface slots and nothing else.
 #pragma once
 
+#include "KROPlatformInternal.h"
+
 #include "KROBaseUnknown.h"
 
 struct KRORuntimeAccess {

@@ -13,6 +13,8 @@
 /// \endcode
 #pragma once
 
+#include "KROPlatformInternal.h"
+
 #include "KROPlatformExport.h"
 
 class KRO_PLATFORM_API KROSysSimpleHashTable {

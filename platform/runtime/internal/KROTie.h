@@ -14,6 +14,8 @@
 /// \endcode
 #pragma once
 
+#include "KROPlatformInternal.h"
+
 #include "KROBaseUnknown.h"
 #include "KROMetaClass.h"
 #include "KRORuntimeAccess.h"

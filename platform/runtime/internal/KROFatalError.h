@@ -8,6 +8,8 @@
 /// \endcode
 #pragma once
 
+#include "KROPlatformInternal.h"
+
 #include "KROPlatformExport.h"
 
 /// Reports a failed assertion; `a`, `b` and `c` are extra texts that may be null.

@@ -16,6 +16,8 @@
 /// failed read yields null and frees whatever it had built.
 #pragma once
 
+#include "KROPlatformInternal.h"
+
 #include "KROPlatformExport.h"
 #include "KROTypes.h"
 

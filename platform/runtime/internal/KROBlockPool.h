@@ -15,6 +15,8 @@
 // a use after release is still reported.
 #pragma once
 
+#include "KROPlatformInternal.h"
+
 #include "KROPlatformExport.h"
 
 #include <cstddef>
