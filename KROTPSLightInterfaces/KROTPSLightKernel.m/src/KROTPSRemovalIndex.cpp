@@ -292,12 +292,12 @@ int KROTPSEntryIndex::CountOf(const KROTPSLightAdapt& object) {
 int KROTPSEntryIndex::PositionOfLast(KROTPSLightAdapt& object) {
   KROTPSListMembership& m = object.listMembership_;
   if (m.lastSeq >= 0 && !lost_) {
-    const int at = Prefix(m.lastSeq);
+    const int at = seqs_.Prefix(m.lastSeq);
     if (own_->At(at) == &object) return at;
   }
   // The last occurrence went while earlier ones stay: find the new last once.
   const int at = own_->Locate(&object);
-  m.lastSeq = at >= 0 && !lost_ ? SeqAt(at) : -1;
+  m.lastSeq = at >= 0 && !lost_ ? seqs_.NumberAt(at) : -1;
   return at;
 }
 
@@ -307,7 +307,7 @@ void KROTPSEntryIndex::Detach() {
     if (KROTPSLightAdapt* object = Tracked(own_->At(i))) Leave(*object);
   own_->SetWatch(nullptr);
   own_ = nullptr;
-  tree_.clear();
+  seqs_.Clear();
   untracked_ = 0;
 }
 
@@ -322,7 +322,7 @@ void KROTPSEntryIndex::Abandon() {
   if (!own_) return;
   if (own_->Watch() == this) own_->SetWatch(nullptr);
   own_ = nullptr;
-  tree_.clear();
+  seqs_.Clear();
   untracked_ = 0;
 }
 
@@ -375,18 +375,17 @@ void KROTPSEntryIndex::Leave(KROTPSLightAdapt& object) {
 void KROTPSEntryIndex::ListAppended(list<KROBaseUnknown>& items, KROBaseUnknown* item) {
   KROTPSLightAdapt* object = Claim(item);
   // Numbers are never reused; once they run to twice what is listed, number the list afresh.
-  if (tree_.size() >= 64 && tree_.size() >= 2 * std::size_t(items.Size())) {
+  if (seqs_.Size() >= 64 && seqs_.Size() >= 2 * items.Size()) {
     Renumber();
     return;
   }
   if (!Push()) return;
-  if (object) object->listMembership_.lastSeq = int(tree_.size()) - 1;
+  if (object) object->listMembership_.lastSeq = seqs_.Size() - 1;
 }
 
 void KROTPSEntryIndex::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, int at) {
-  const int seq = lost_ ? -1 : SeqAt(at);
-  for (int i = seq + 1; seq >= 0 && i <= int(tree_.size()); i += i & -i)
-    --tree_[std::size_t(i - 1)];
+  const int seq = lost_ ? -1 : seqs_.NumberAt(at);
+  if (seq >= 0) seqs_.Add(seq, -1);
   KROTPSLightAdapt* object = Tracked(item);
   if (!object) {
     --untracked_;
@@ -399,55 +398,19 @@ void KROTPSEntryIndex::ListRemoved(list<KROBaseUnknown>&, KROBaseUnknown* item, 
     m.lastSeq = -1;
 }
 
-// Entries listed among the first n sequence numbers.
-int KROTPSEntryIndex::Prefix(int n) const {
-  int sum = 0;
-  for (int i = n; i > 0; i -= i & -i)
-    sum += tree_[std::size_t(i - 1)];
-  return sum;
-}
-
-// A new number, for an entry at the end: its node covers (i - lowbit(i), i].
 bool KROTPSEntryIndex::Push() {
   if (lost_) return false;
-  const int i = int(tree_.size()) + 1;
-  int covered = 1; // the new entry, and those of the nodes below it
-  for (int j = i - 1; j > i - (i & -i); j -= j & -j)
-    covered += tree_[std::size_t(j - 1)];
-  try {
-    tree_.push_back(covered);
-    return true;
-  } catch (const std::bad_alloc&) {
-    lost_ = true; // positions are unknown from here on
-    return false;
-  }
-}
-
-// The number of the entry at `position`: the smallest n with Prefix(n + 1) == position + 1.
-int KROTPSEntryIndex::SeqAt(int position) const {
-  const int size = int(tree_.size());
-  int step = 1;
-  while (step * 2 <= size)
-    step *= 2;
-  int at = 0, rest = position + 1;
-  for (; step > 0; step /= 2)
-    if (at + step <= size && tree_[std::size_t(at + step - 1)] < rest) {
-      at += step;
-      rest -= tree_[std::size_t(at - 1)];
-    }
-  return at;
+  if (seqs_.Push()) return true;
+  lost_ = true; // positions are unknown from here on
+  return false;
 }
 
 void KROTPSEntryIndex::Renumber() {
   const int count = own_->Size();
-  try {
-    tree_.assign(std::size_t(count), 0);
-  } catch (const std::bad_alloc&) {
+  if (!seqs_.Reset(count)) {
     lost_ = true;
     return;
   }
-  for (int i = 1; i <= count; ++i)
-    tree_[std::size_t(i - 1)] = i & -i;
   for (int i = 0; i < count; ++i)
     if (KROTPSLightAdapt* object = Tracked(own_->At(i))) object->listMembership_.lastSeq = i;
 }

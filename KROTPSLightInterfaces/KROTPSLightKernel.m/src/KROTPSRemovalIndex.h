@@ -25,6 +25,7 @@
 #pragma once
 
 #include "KROBaseUnknown.h"
+#include "KROFenwickTree.h"
 #include "KROList.h"
 #include "KROTPSLightKernelExport.h"
 
@@ -180,16 +181,13 @@ private:
   KROTPSLightAdapt* Claim(KROBaseUnknown* item);
   void Join(KROTPSLightAdapt& object);
   void Leave(KROTPSLightAdapt& object);
-  // Fenwick tree over sequence numbers: 1 while the entry of that number is listed.
-  int Prefix(int n) const;
   bool Push();
-  int SeqAt(int position) const;
   void Renumber();
 
   list<KROBaseUnknown>* own_;
   const std::type_info& kind_;
   KROTPSHolderIndex& holders_;
-  std::vector<int> tree_;
+  KROFenwickTree seqs_; // by sequence number: 1 while the entry of that number is listed
   const KROBaseUnknown* owner_;
   int otherSet_ = 0;
   int untracked_ = 0;
