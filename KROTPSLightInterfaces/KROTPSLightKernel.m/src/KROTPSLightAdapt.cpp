@@ -3,6 +3,7 @@
 
 #include "KROITPSLightSet.h"
 #include "KRORep.h"
+#include "KROTPSEntryIndex.h"
 #include "KROTPSLightLinks.h"
 #include "KROTPSLightOut.h"
 #include "KROTPSLightWrappedRep.h"
@@ -49,7 +50,7 @@ HRESULT KROTPSLightAdapt::GetLightSet(KROITPSLightSet** set) {
 
 HRESULT KROTPSLightAdapt::SetLightSet(KROITPSLightSet* set) {
   const HRESULT rc = KROLinkWeakly(setLink_, set);
-  if (KROTPSEntryIndex* index = listMembership_.index) index->SetLinkChanged(*this);
+  if (KROTPSEntryIndex* index = membership_.index) index->SetLinkChanged(*this);
   return rc;
 }
 

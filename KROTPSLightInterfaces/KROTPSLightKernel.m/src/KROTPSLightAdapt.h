@@ -14,7 +14,7 @@
 
 #include "KROBaseUnknown.h"
 #include "KROTPSLightKernelExport.h"
-#include "KROTPSRemovalIndex.h"
+#include "KROTPSListMembership.h"
 #include "KROUnicodeString.h"
 #include "KROWeakRef.h"
 
@@ -62,8 +62,13 @@ protected:
   KROUnicodeString uuid_;
   KROBaseUnknown_WR setLink_; // weak: the set owns its objects, not the reverse
 
-public:
-  /// Kept by the set list that counts this object (KROTPSRemovalIndex.h); nobody else writes it.
+private:
+  // Kept by the set list that counts this object and the holder index its lists report to
+  // (KROTPSRemovalIndex.h); nobody else reads or writes it.
+  friend class KROTPSEntryIndex;
+  friend class KROTPSHolderIndex;
+  KROTPSListMembership& Membership() { return membership_; }
+  const KROTPSListMembership& Membership() const { return membership_; }
   /// Last, so that the fields every loop reads stay next to the object's start.
-  KROTPSListMembership listMembership_;
+  KROTPSListMembership membership_;
 };

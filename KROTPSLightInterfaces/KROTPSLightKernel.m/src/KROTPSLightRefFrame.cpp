@@ -31,7 +31,7 @@ void KROTPSLightRefFrame::DropEvery(KROBaseUnknown* x) {
 
 // The TTRS link ids go first, before the lists; the member order alone would free them last.
 KROTPSLightRefFrame::~KROTPSLightRefFrame() {
-  if (KROTPSHolderIndex* index = listMembership_.heldIn) index->Detach(*this);
+  if (KROTPSHolderIndex* index = KROTPSHolderIndex::Of(*this)) index->Detach(*this);
   ttrsLinkIds_.Clear();
   delete datums_;
   delete basicDims_;
