@@ -12,6 +12,7 @@
 #include "KROTPSLightLinks.h"
 #include "KROTPSLightLists.h"
 #include "KROTPSLightOut.h"
+#include "KROTPSLightOwnObjects.h"
 #include "KROTPSLightWrappedRep.h"
 #include "KROTPSModelGeneration.h"
 #include "KROTPSObjectKind.h"
@@ -234,7 +235,8 @@ HRESULT KROTPSLightTPS::RemoveReferenceFrame(KROBaseUnknown* frame) {
 
 HRESULT KROTPSLightTPS::GetBasicDim(list<KROBaseUnknown>** dims) {
   const bool built = basicDims_ != nullptr;
-  const HRESULT rc = KROGetBasicDims(attributes_, *this, basicDims_, dims);
+  const HRESULT rc = KROGetBasicDims(attributes_, *this,
+                                     KROExactly<KROTPSLightTPS>(this) != nullptr, basicDims_, dims);
   if (!built) Watch(basicDims_);
   return rc;
 }
