@@ -3,6 +3,7 @@
 
 #include "KROITPSLightSet.h"
 #include "KRORep.h"
+#include "KROTPSEntryIndex.h"
 #include "KROTPSLightLinks.h"
 #include "KROTPSLightOut.h"
 #include "KROTPSLightWrappedRep.h"
@@ -27,7 +28,7 @@ HRESULT KROTPSLightAdapt::SetUUId(const KROWChar* uuid) { return KROSetText(uuid
 
 HRESULT KROTPSLightAdapt::SetLightSet(KROITPSLightSet* set) {
   const HRESULT rc = light_.SetLightSet(set);
-  if (KROTPSEntryIndex* index = listMembership_.index) index->SetLinkChanged(*this);
+  if (KROTPSEntryIndex* index = membership_.index) index->SetLinkChanged(*this);
   return rc;
 }
 

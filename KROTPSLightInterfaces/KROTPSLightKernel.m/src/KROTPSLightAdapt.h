@@ -16,7 +16,7 @@
 
 #include "KROBaseUnknown.h"
 #include "KROTPSLightFields.h"
-#include "KROTPSRemovalIndex.h"
+#include "KROTPSListMembership.h"
 #include "KROUnicodeString.h"
 
 class KRORep;
@@ -59,8 +59,13 @@ protected:
   KRO3DBagRep* wrapperBag_ = nullptr; // owned
   KROUnicodeString uuid_;
 
-public:
-  /// Kept by the set list that counts this object (KROTPSRemovalIndex.h); nobody else writes it.
+private:
+  // Kept by the set list that counts this object and the holder index its lists report to
+  // (KROTPSRemovalIndex.h); nobody else reads or writes it.
+  friend class KROTPSEntryIndex;
+  friend class KROTPSHolderIndex;
+  KROTPSListMembership& Membership() { return membership_; }
+  const KROTPSListMembership& Membership() const { return membership_; }
   /// Last, so that the fields every loop reads stay next to the object's start.
-  KROTPSListMembership listMembership_;
+  KROTPSListMembership membership_;
 };

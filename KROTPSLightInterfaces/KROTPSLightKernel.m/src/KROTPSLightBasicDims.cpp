@@ -6,10 +6,8 @@
 #include "KROITPSLightSet.h"
 #include "KROTPSLightAdapt.h"
 #include "KROTPSLightOwnObjects.h"
-#include "KROTPSLightRefFrame.h"
 #include "KROTPSLightSet.h"
 #include "KROTPSLightSetExt.h"
-#include "KROTPSLightTPS.h"
 #include "KROTPSObjectKind.h"
 #include "KROUnicodeString.h"
 
@@ -36,20 +34,19 @@ void AppendNamedAnnotations(const KROUnicodeString& text, int start, list<KROBas
   }
 }
 
-/// The annotation list of the set `owner` links to, when owner and set are exactly the
-/// library's own classes: the set's id broker answers an annotation id with that list's entry at
-/// the id, and the owner reaches its set no other way. Null when another class is involved,
-/// whose broker must be asked.
-KROTPSLightSetExt* OwnSetOf(KROTPSLightAdapt& owner, const KROComPtr<KROBaseUnknown>& set) {
-  if (!KROExactly<KROTPSLightTPS>(&owner) && !KROExactly<KROTPSLightRefFrame>(&owner))
-    return nullptr;
+/// The annotation list of the set an owner links to, when owner (`ownClass`) and set are exactly
+/// the library's own classes: the set's id broker answers an annotation id with that list's
+/// entry at the id, and the owner reaches its set no other way. Null when another class is
+/// involved, whose broker must be asked.
+KROTPSLightSetExt* OwnSetOf(bool ownClass, const KROComPtr<KROBaseUnknown>& set) {
+  if (!ownClass) return nullptr;
   if (!set || !KROExactly<KROTPSLightSet>(set.Get())) return nullptr;
   return KROExactly<KROTPSLightSetExt>(
       KRORuntimeAccess::FindExtension(*set.Get(), KROTPSLightSetExt::MetaObject()));
 }
 } // namespace
 
-HRESULT KROGetBasicDims(const KROUnicodeString& attributes, KROTPSLightAdapt& owner,
+HRESULT KROGetBasicDims(const KROUnicodeString& attributes, KROTPSLightAdapt& owner, bool ownClass,
                         list<KROBaseUnknown>*& dims, list<KROBaseUnknown>** out) {
   if (!out) return E_FAIL;
   if (dims) {
@@ -63,7 +60,7 @@ HRESULT KROGetBasicDims(const KROUnicodeString& attributes, KROTPSLightAdapt& ow
   if (!dims) return E_FAIL;
 
   const auto setObject = KROComPtr<KROBaseUnknown>::Attach(owner.LinkedSet());
-  if (KROTPSLightSetExt* own = OwnSetOf(owner, setObject)) {
+  if (KROTPSLightSetExt* own = OwnSetOf(ownClass, setObject)) {
     // The set's reference keeps its list and the annotations in it alive meanwhile.
     const list<KROBaseUnknown>* annotations = own->GetTPSList();
     AppendNamedAnnotations(attributes, first, *dims, [&](int id) {

@@ -22,6 +22,8 @@ class KROUnicodeString;
 /// Hands out `dims`, building it on the first call that finds a ":" after the first character.
 /// Once built the list is a cache: it is not rebuilt when the text changes, and it stays (empty)
 /// when the set of `owner` or its id broker cannot be reached, which that first call reports
-/// with E_FAIL. The list is `owner`'s; its items are borrowed.
-HRESULT KROGetBasicDims(const KROUnicodeString& attributes, KROTPSLightAdapt& owner,
+/// with E_FAIL. The list is `owner`'s; its items are borrowed. `ownClass` tells whether `owner`
+/// is exactly the library's own class (KROExactly), which reaches its set only through its set
+/// link: the set's annotation list is then read directly when the set is the library's own too.
+HRESULT KROGetBasicDims(const KROUnicodeString& attributes, KROTPSLightAdapt& owner, bool ownClass,
                         list<KROBaseUnknown>*& dims, list<KROBaseUnknown>** out);

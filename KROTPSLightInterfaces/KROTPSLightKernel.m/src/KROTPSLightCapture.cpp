@@ -65,7 +65,7 @@ void KROTPSLightCapture::DropEveryView(KROBaseUnknown* view) {
 }
 
 KROTPSLightCapture::~KROTPSLightCapture() {
-  if (KROTPSHolderIndex* index = listMembership_.heldIn) index->Detach(*this);
+  if (KROTPSHolderIndex* index = KROTPSHolderIndex::Of(*this)) index->Detach(*this);
   delete tpss_;
   tpss_ = nullptr;
   delete views_;

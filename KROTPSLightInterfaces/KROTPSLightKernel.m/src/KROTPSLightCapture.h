@@ -20,10 +20,13 @@
 #include "KROList.h"
 #include "KRORawColl.h"
 #include "KROSequenceOctet.h"
+#include "KROTPSHeldListsWatch.h"
+#include "KROTPSHolder.h"
 #include "KROTPSLightAdapt.h"
 #include "KROTPSLightValues.h"
 
 class KROTPSLightCapture : public KROTPSLightAdapt,
+                           public KROTPSHolder,
                            private KROTPSHeldListsWatch<KROTPSLightCapture> {
   KRO_DECLARE_CLASS
 public:
@@ -84,13 +87,13 @@ public:
   virtual HRESULT SetActiveViewState(int value);
 
   /// Registers (or unregisters) what the annotation and constructed-geometry lists hold with the set that counts this one.
-  void IndexHeld(KROTPSHolderIndex& index, bool add);
+  void IndexHeld(KROTPSHolderIndex& index, bool add) override;
   /// What the set's removals call instead of RemoveTPS (annotations) or RemoveTPSCG
   /// (constructed geometries): that list keeps no occurrence of `x`.
   void DropEvery(KROBaseUnknown* x, KROTPSHeldRole role);
   /// The same for RemoveTPSView: the active view is cleared as RemoveTPSView clears it.
   void DropEveryView(KROBaseUnknown* view);
-  bool HoldsAny() const {
+  bool HoldsAny() const override {
     for (const list<KROBaseUnknown>* held : {tpss_, cgs_})
       if (::HoldsAny(held)) return true;
     return false;

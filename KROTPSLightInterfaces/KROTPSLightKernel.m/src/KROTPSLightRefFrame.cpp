@@ -6,6 +6,7 @@
 #include "KROTPSLightBasicDims.h"
 #include "KROTPSLightLists.h"
 #include "KROTPSLightOut.h"
+#include "KROTPSLightOwnObjects.h"
 
 #include <new>
 
@@ -31,7 +32,7 @@ void KROTPSLightRefFrame::DropEvery(KROBaseUnknown* x) {
 
 // The TTRS link ids go first, before the lists; the member order alone would free them last.
 KROTPSLightRefFrame::~KROTPSLightRefFrame() {
-  if (KROTPSHolderIndex* index = listMembership_.heldIn) index->Detach(*this);
+  if (KROTPSHolderIndex* index = KROTPSHolderIndex::Of(*this)) index->Detach(*this);
   ttrsLinkIds_.Clear();
   delete datums_;
   delete basicDims_;
@@ -66,7 +67,8 @@ HRESULT KROTPSLightRefFrame::GetSuperType(unsigned short* superType) const {
 
 HRESULT KROTPSLightRefFrame::GetBasicDim(list<KROBaseUnknown>** dims) {
   const bool built = basicDims_ != nullptr;
-  const HRESULT rc = KROGetBasicDims(attributes_, *this, basicDims_, dims);
+  const HRESULT rc = KROGetBasicDims(
+      attributes_, *this, KROExactly<KROTPSLightRefFrame>(this) != nullptr, basicDims_, dims);
   if (!built) Watch(basicDims_);
   return rc;
 }

@@ -17,9 +17,12 @@
 #include "KROLinkIds.h"
 #include "KROList.h"
 #include "KRORawColl.h"
+#include "KROTPSHeldListsWatch.h"
+#include "KROTPSHolder.h"
 #include "KROTPSLightAdapt.h"
 
 class KROTPSLightRefFrame : public KROTPSLightAdapt,
+                            public KROTPSHolder,
                             private KROTPSHeldListsWatch<KROTPSLightRefFrame> {
   KRO_DECLARE_CLASS
 public:
@@ -40,11 +43,11 @@ public:
   virtual HRESULT RemoveBasiDim(KROBaseUnknown* dim);
 
   /// Registers (or unregisters) what the datums and basic dimensions hold with the set that counts this one.
-  void IndexHeld(KROTPSHolderIndex& index, bool add);
+  void IndexHeld(KROTPSHolderIndex& index, bool add) override;
   /// What the set's removals call instead of RemoveDatumSimple and RemoveBasiDim: neither list
   /// keeps an occurrence of `x`.
   void DropEvery(KROBaseUnknown* x);
-  bool HoldsAny() const {
+  bool HoldsAny() const override {
     for (const list<KROBaseUnknown>* held : {datums_, basicDims_})
       if (::HoldsAny(held)) return true;
     return false;

@@ -64,17 +64,20 @@ void KROTPSLightSetExt::CreateLists() {
 void KROTPSLightSetExt::ActivateIndexes() {
   if (indexesActive_) return;
   indexesActive_ = true;
-  const auto watch = [this](ObjectList* own, const std::type_info& kind,
+  const auto watch = [this](ObjectList* own, const std::type_info& kind, KROTPSHookOf hookOf,
                             const KROBaseUnknown* owner = nullptr) {
-    return own ? new (std::nothrow) KROTPSEntryIndex(*own, kind, holders_, owner) : nullptr;
+    return own ? new (std::nothrow) KROTPSEntryIndex(*own, kind, hookOf, holders_, owner) : nullptr;
   };
   // Annotations resolve their frame link ids through the set they link: the frame removal
   // needs to know whether all of them link this one.
-  tpsIndex_ = watch(tpsList_, typeid(KROTPSLightTPS), KROIdentityOf(this));
-  viewIndex_ = watch(viewList_, typeid(KROTPSLightView));
-  refFrameIndex_ = watch(refFrameList_, typeid(KROTPSLightRefFrame));
-  captureIndex_ = watch(captureList_, typeid(KROTPSLightCapture));
-  cgIndex_ = watch(cgList_, typeid(KROTPSLightCG));
+  tpsIndex_ = watch(tpsList_, typeid(KROTPSLightTPS), &KROTPSHookOfClass<KROTPSLightTPS>,
+                    KROIdentityOf(this));
+  viewIndex_ = watch(viewList_, typeid(KROTPSLightView), nullptr);
+  refFrameIndex_ =
+      watch(refFrameList_, typeid(KROTPSLightRefFrame), &KROTPSHookOfClass<KROTPSLightRefFrame>);
+  captureIndex_ =
+      watch(captureList_, typeid(KROTPSLightCapture), &KROTPSHookOfClass<KROTPSLightCapture>);
+  cgIndex_ = watch(cgList_, typeid(KROTPSLightCG), nullptr);
 }
 
 void KROTPSLightSetExt::DropIndexes() {

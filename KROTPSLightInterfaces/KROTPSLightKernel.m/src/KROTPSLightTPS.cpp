@@ -12,6 +12,7 @@
 #include "KROTPSLightLinks.h"
 #include "KROTPSLightLists.h"
 #include "KROTPSLightOut.h"
+#include "KROTPSLightOwnObjects.h"
 #include "KROTPSLightWrappedRep.h"
 #include "KROTPSModelGeneration.h"
 #include "KROTPSObjectKind.h"
@@ -42,7 +43,7 @@ KROTPSLightTPS::KROTPSLightTPS() = default;
 
 // The TTRS link ids go first, before the lists; the member order alone would free them last.
 KROTPSLightTPS::~KROTPSLightTPS() {
-  if (KROTPSHolderIndex* index = listMembership_.heldIn) index->Detach(*this);
+  if (KROTPSHolderIndex* index = KROTPSHolderIndex::Of(*this)) index->Detach(*this);
   ttrsLinkIds_.Clear();
   delete associated_;
   delete orderGroup_;
@@ -76,7 +77,7 @@ void KROTPSLightTPS::IndexHeld(KROTPSHolderIndex& index, bool add) {
 
 void KROTPSLightTPS::SetRefFrameKey(int id) {
   if (id == refFrameKey_) return;
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndex::Of(*this)) {
     constexpr KROTPSHeldRole kRole = KROTPSHeldRole::RefFrameLink;
     if (refFrameKey_) index->Remove(KROTPSRefFrameKey(refFrameKey_), this, kRole);
     refFrameKey_ = id;
@@ -86,7 +87,7 @@ void KROTPSLightTPS::SetRefFrameKey(int id) {
   }
   refFrameKey_ = id;
   bool attached = false;
-  if (id) KROTPSHolderIndexFor(*this, &attached); // registers the key when it attaches
+  if (id) KROTPSHolderIndex::For(*this, *this, &attached); // registers the key when it attaches
 }
 
 void KROTPSLightTPS::DropEvery(KROBaseUnknown* x, KROTPSHeldRole role) {
@@ -100,7 +101,7 @@ void KROTPSLightTPS::DropEvery(KROBaseUnknown* x, KROTPSHeldRole role) {
 
 void KROTPSLightTPS::SetViewKey(const KROBaseUnknown* key) {
   if (key == viewKey_) return;
-  if (KROTPSHolderIndex* index = KROTPSHolderIndexOf(*this)) {
+  if (KROTPSHolderIndex* index = KROTPSHolderIndex::Of(*this)) {
     if (viewKey_) index->Remove(viewKey_, this, KROTPSHeldRole::ViewLink);
     viewKey_ = key;
     if (key) index->Add(key, this, KROTPSHeldRole::ViewLink);
@@ -109,7 +110,7 @@ void KROTPSLightTPS::SetViewKey(const KROBaseUnknown* key) {
   }
   viewKey_ = key;
   bool attached = false;
-  if (key) KROTPSHolderIndexFor(*this, &attached); // registers the key when it attaches
+  if (key) KROTPSHolderIndex::For(*this, *this, &attached); // registers the key when it attaches
 }
 
 HRESULT KROTPSLightTPS::GetValue(double* value) { return KROWriteOut(value, value_); }
@@ -234,7 +235,8 @@ HRESULT KROTPSLightTPS::RemoveReferenceFrame(KROBaseUnknown* frame) {
 
 HRESULT KROTPSLightTPS::GetBasicDim(list<KROBaseUnknown>** dims) {
   const bool built = basicDims_ != nullptr;
-  const HRESULT rc = KROGetBasicDims(attributes_, *this, basicDims_, dims);
+  const HRESULT rc = KROGetBasicDims(attributes_, *this,
+                                     KROExactly<KROTPSLightTPS>(this) != nullptr, basicDims_, dims);
   if (!built) Watch(basicDims_);
   return rc;
 }

@@ -21,6 +21,8 @@
 #include "KROLinkIds.h"
 #include "KROList.h"
 #include "KRORawColl.h"
+#include "KROTPSHeldListsWatch.h"
+#include "KROTPSHolder.h"
 #include "KROTPSLightAdapt.h"
 #include "KROTPSLightBehaviorType.h"
 
@@ -28,7 +30,9 @@ class KRO2DRep;
 class KRO2DBagRep;
 class KROITPSLightView;
 
-class KROTPSLightTPS : public KROTPSLightAdapt, private KROTPSHeldListsWatch<KROTPSLightTPS> {
+class KROTPSLightTPS : public KROTPSLightAdapt,
+                       public KROTPSHolder,
+                       private KROTPSHeldListsWatch<KROTPSLightTPS> {
   KRO_DECLARE_CLASS
 public:
   KROTPSLightTPS();
@@ -86,8 +90,8 @@ public:
   /// matching removal operations: none of the lists keeps an occurrence of `x`.
   void DropEvery(KROBaseUnknown* x, KROTPSHeldRole role);
   /// Registers (or unregisters) what the three lists hold with the set that counts this one.
-  void IndexHeld(KROTPSHolderIndex& index, bool add);
-  bool HoldsAny() const {
+  void IndexHeld(KROTPSHolderIndex& index, bool add) override;
+  bool HoldsAny() const override {
     for (const list<KROBaseUnknown>* held : {associated_, orderGroup_, basicDims_})
       if (::HoldsAny(held)) return true;
     return viewKey_ != nullptr || refFrameKey_ != 0;
