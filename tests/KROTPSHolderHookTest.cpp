@@ -23,7 +23,7 @@ public:
   void IndexHeld(KROTPSHolderIndex& index, bool add) override {
     KROTPSIndexHeld(index, &held, this, KROTPSHeldRole::FrameLists, add);
   }
-  bool HoldsAny() const override { return ::HoldsAny(&held); }
+  bool HoldsAny() const override { return ::HoldsAny({&held}); }
 
   list<KROBaseUnknown> held; // borrowed items
 };

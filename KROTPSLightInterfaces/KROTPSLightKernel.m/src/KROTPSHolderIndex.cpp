@@ -176,8 +176,10 @@ KROTPSHolderIndex* KROTPSHolderIndex::For(KROTPSLightAdapt& holder, KROTPSHolder
   return &index;
 }
 
-bool HoldsAny(const list<KROBaseUnknown>* held) {
-  return held && (held->Size() > 0 || held->Cursor() > 0);
+bool HoldsAny(std::initializer_list<const list<KROBaseUnknown>*> held) {
+  for (const list<KROBaseUnknown>* one : held)
+    if (one && (one->Size() > 0 || one->Cursor() > 0)) return true;
+  return false;
 }
 
 void KROTPSHolderIndex::Attach(KROTPSLightAdapt& holder, KROTPSHolder& hook) {

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 class KROBaseUnknown;
@@ -108,5 +109,5 @@ private:
 /// cursor already past the end makes the set walk.
 void KROTPSIndexHeld(KROTPSHolderIndex& index, const list<KROBaseUnknown>* held,
                      KROTPSLightAdapt* holder, KROTPSHeldRole role, bool add);
-/// Whether `held` (null: nothing) holds an item or has its cursor moved.
-bool HoldsAny(const list<KROBaseUnknown>* held);
+/// Whether any of the `held` lists (null: nothing) holds an item or has its cursor moved.
+bool HoldsAny(std::initializer_list<const list<KROBaseUnknown>*> held);

@@ -93,11 +93,7 @@ public:
   void DropEvery(KROBaseUnknown* x, KROTPSHeldRole role);
   /// The same for RemoveTPSView: the active view is cleared as RemoveTPSView clears it.
   void DropEveryView(KROBaseUnknown* view);
-  bool HoldsAny() const override {
-    for (const list<KROBaseUnknown>* held : {tpss_, cgs_})
-      if (::HoldsAny(held)) return true;
-    return false;
-  }
+  bool HoldsAny() const override { return ::HoldsAny({tpss_, cgs_}); }
 
 private:
   // The lists tell the holder index of the set that counts this object what they hold.

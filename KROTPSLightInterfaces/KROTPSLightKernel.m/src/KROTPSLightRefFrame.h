@@ -47,11 +47,7 @@ public:
   /// What the set's removals call instead of RemoveDatumSimple and RemoveBasiDim: neither list
   /// keeps an occurrence of `x`.
   void DropEvery(KROBaseUnknown* x);
-  bool HoldsAny() const override {
-    for (const list<KROBaseUnknown>* held : {datums_, basicDims_})
-      if (::HoldsAny(held)) return true;
-    return false;
-  }
+  bool HoldsAny() const override { return ::HoldsAny({datums_, basicDims_}); }
 
 private:
   // The lists tell the holder index of the set that counts this object what they hold.

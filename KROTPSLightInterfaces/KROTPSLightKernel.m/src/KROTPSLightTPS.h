@@ -92,9 +92,8 @@ public:
   /// Registers (or unregisters) what the three lists hold with the set that counts this one.
   void IndexHeld(KROTPSHolderIndex& index, bool add) override;
   bool HoldsAny() const override {
-    for (const list<KROBaseUnknown>* held : {associated_, orderGroup_, basicDims_})
-      if (::HoldsAny(held)) return true;
-    return viewKey_ != nullptr || refFrameKey_ != 0;
+    return ::HoldsAny({associated_, orderGroup_, basicDims_}) || viewKey_ != nullptr ||
+           refFrameKey_ != 0;
   }
 
 private:
