@@ -2,13 +2,14 @@
 #include "KROTPSLightCG.h"
 #include "KROTPSFramework.h"
 #include "KROTPSLightOut.h"
+#include "KROTPSLightTypeCodes.h"
 
 KRO_IMPLEMENT_CLASS(KROTPSLightCG, KROTPSFramework, Implementation, "KROTPSLightCG", nullptr)
 KROBaseUnknown* KROTPSLightCG::CreateItself() { return nullptr; }
 
 KROTPSLightCG::KROTPSLightCG() {
   name_ = KROUnicodeString::Literal(u"Constructed Geometry");
-  type_ = 50;
+  type_ = KROTPSTypeConstructedGeometry;
 }
 
 // The ids go before the attribute text, which the member order alone would free first.

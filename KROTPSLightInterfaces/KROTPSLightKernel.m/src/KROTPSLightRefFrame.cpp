@@ -6,6 +6,7 @@
 #include "KROTPSLightBasicDims.h"
 #include "KROTPSLightLists.h"
 #include "KROTPSLightOut.h"
+#include "KROTPSLightTypeCodes.h"
 
 #include <new>
 
@@ -15,7 +16,7 @@ KROBaseUnknown* KROTPSLightRefFrame::CreateItself() { return nullptr; }
 
 KROTPSLightRefFrame::KROTPSLightRefFrame() {
   name_ = KROUnicodeString::Literal(u"Reference Frame");
-  type_ = 32;
+  type_ = KROTPSTypeReferenceFrame;
   Watch(datums_ = new (std::nothrow) list<KROBaseUnknown>);
 }
 
@@ -61,7 +62,7 @@ HRESULT KROTPSLightRefFrame::SetAttributes(const KROWChar* text) {
 }
 
 HRESULT KROTPSLightRefFrame::GetSuperType(unsigned short* superType) const {
-  return KROWriteOut(superType, static_cast<unsigned short>(2));
+  return KROWriteOut(superType, KROTPSSuperTypeDatum);
 }
 
 HRESULT KROTPSLightRefFrame::GetBasicDim(list<KROBaseUnknown>** dims) {
