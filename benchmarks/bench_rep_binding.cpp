@@ -14,6 +14,7 @@
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightContainer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
 
 #include <benchmark/benchmark.h>
@@ -70,12 +71,12 @@ public:
     }
     const Bytes bags = Sequential<KRO3DBagRep>(n);
     doc_ = KRODocumentBuilder()
-               .SetStream("V4V5_FDT/KROTPSTPSCont", bags)
-               .SetStream("V4V5_FDT/KROTPSViewCont", bags)
-               .SetStream("V4V5_FDT/KROTPSCGCont", bags)
-               .SetStream("V4V5_FDT/KROTPSCapCont", Indexed<KRO3DBagRep>(n))
-               .SetStream("V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont", bags)
-               .SetStream("V4V5_FDT/KROTPSTPS2DCont", Indexed<KRO2DBagRep>(n))
+               .SetStream(KROTPSContainers::kAnnotationsPath, bags)
+               .SetStream(KROTPSContainers::kViewsPath, bags)
+               .SetStream(KROTPSContainers::kCGsPath, bags)
+               .SetStream(KROTPSContainers::kCapturesPath, Indexed<KRO3DBagRep>(n))
+               .SetStream(KROTPSContainers::kCaptureRepsPath, bags)
+               .SetStream(KROTPSContainers::kAnnotations2DPath, Indexed<KRO2DBagRep>(n))
                .Build();
     set_->SetDocument(doc_);
   }

@@ -25,6 +25,7 @@
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightContainer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
 
 #include <cerrno>
@@ -398,14 +399,16 @@ KROVZBDocumentComponent* BuildDocument() {
   }
 
   KRODocumentBuilder builder;
-  builder.SetStream("V4V5_FDT/KROTPSTPSCont", Stream(Reps<KRO3DBagRep>("3D:", tps), false))
-      .SetStream("V4V5_FDT/KROTPSViewCont", Stream(Reps<KRO3DBagRep>("3D:", views), false))
-      .SetStream("V4V5_FDT/KROTPSCGCont",
+  builder
+      .SetStream(KROTPSContainers::kAnnotationsPath, Stream(Reps<KRO3DBagRep>("3D:", tps), false))
+      .SetStream(KROTPSContainers::kViewsPath, Stream(Reps<KRO3DBagRep>("3D:", views), false))
+      .SetStream(KROTPSContainers::kCGsPath,
                  Stream(Reps<KRO3DBagRep>("3D:", {"Bore axis", "Pattern center plane"}), false))
-      .SetStream("V4V5_FDT/KROTPSCapCont", Stream(Reps<KRO3DBagRep>("Camera:", captures), true))
-      .SetStream("V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont",
+      .SetStream(KROTPSContainers::kCapturesPath,
+                 Stream(Reps<KRO3DBagRep>("Camera:", captures), true))
+      .SetStream(KROTPSContainers::kCaptureRepsPath,
                  Stream(Reps<KRO3DBagRep>("Capture:", captures), false))
-      .SetStream("V4V5_FDT/KROTPSTPS2DCont", Stream(twoD, true));
+      .SetStream(KROTPSContainers::kAnnotations2DPath, Stream(twoD, true));
   return builder.Build();
 }
 

@@ -9,6 +9,7 @@
 #include "KROFuzzSupport.h"
 
 #include "KROStreamer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
 
 #include <memory>
@@ -147,12 +148,12 @@ void Sequence::Document() {
     return w.TakeBytes();
   };
   KRODocumentBuilder builder;
-  builder.SetStream("V4V5_FDT/KROTPSTPSCont", sequential(in_.Below(4)))
-      .SetStream("V4V5_FDT/KROTPSViewCont", sequential(in_.Below(3)))
-      .SetStream("V4V5_FDT/KROTPSCGCont", sequential(in_.Below(3)))
-      .SetStream("V4V5_FDT/KROTPSCapCont", indexed(in_.Below(4), false))
-      .SetStream("V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont", sequential(in_.Below(3)))
-      .SetStream("V4V5_FDT/KROTPSTPS2DCont", indexed(in_.Below(4), true));
+  builder.SetStream(KROTPSContainers::kAnnotationsPath, sequential(in_.Below(4)))
+      .SetStream(KROTPSContainers::kViewsPath, sequential(in_.Below(3)))
+      .SetStream(KROTPSContainers::kCGsPath, sequential(in_.Below(3)))
+      .SetStream(KROTPSContainers::kCapturesPath, indexed(in_.Below(4), false))
+      .SetStream(KROTPSContainers::kCaptureRepsPath, sequential(in_.Below(3)))
+      .SetStream(KROTPSContainers::kAnnotations2DPath, indexed(in_.Below(4), true));
   KROVZBDocumentComponent* doc = builder.Build();
   if (!doc) return;
   keep->documents.push_back(KROComPtr<KROBaseUnknown>::Attach(doc));

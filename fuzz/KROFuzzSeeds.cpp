@@ -3,6 +3,7 @@
 #include "KRODocumentFile.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
 
 #include <cstdio>
@@ -72,9 +73,9 @@ Bytes Indexed(int count, bool twoD) {
 }
 
 const char* const kPaths[] = {
-    "V4V5_FDT/KROTPSTPSCont",   "V4V5_FDT/KROTPSViewCont",
-    "V4V5_FDT/KROTPSCGCont",    "V4V5_FDT/KROTPSCapCont",
-    "V4V5_FDT/KROTPSTPS2DCont", "V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont"};
+    KROTPSContainers::kAnnotationsPath,   KROTPSContainers::kViewsPath,
+    KROTPSContainers::kCGsPath,           KROTPSContainers::kCapturesPath,
+    KROTPSContainers::kAnnotations2DPath, KROTPSContainers::kCaptureRepsPath};
 
 std::vector<Bytes> Streams() {
   return {Sequential(2, false), Sequential(1, true), Sequential(1, false),

@@ -23,6 +23,7 @@
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightContainer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
 
 #include <cstdio>
@@ -66,12 +67,12 @@ std::vector<unsigned char> Indexed(int count, const char* prefix) {
 
 KROVZBDocumentComponent* MakeDocument(const wl::Model& m) {
   return KRODocumentBuilder()
-      .SetStream("V4V5_FDT/KROTPSTPSCont", Sequential(m.N, "TPS:"))
-      .SetStream("V4V5_FDT/KROTPSViewCont", Sequential(m.V, "VIEW:"))
-      .SetStream("V4V5_FDT/KROTPSCGCont", Sequential(m.G, "CG:"))
-      .AddContainer("V4V5_FDT/KROTPSCapCont")
-      .SetStream("V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont", Sequential(m.C, "CAP:"))
-      .SetStream("V4V5_FDT/KROTPSTPS2DCont", Indexed(m.N, "TPS2D:"))
+      .SetStream(KROTPSContainers::kAnnotationsPath, Sequential(m.N, "TPS:"))
+      .SetStream(KROTPSContainers::kViewsPath, Sequential(m.V, "VIEW:"))
+      .SetStream(KROTPSContainers::kCGsPath, Sequential(m.G, "CG:"))
+      .AddContainer(KROTPSContainers::kCapturesPath)
+      .SetStream(KROTPSContainers::kCaptureRepsPath, Sequential(m.C, "CAP:"))
+      .SetStream(KROTPSContainers::kAnnotations2DPath, Indexed(m.N, "TPS2D:"))
       .Build();
 }
 

@@ -1,6 +1,6 @@
 // KROStepVizDocument.cpp - the visualization document of an imported model, and its binding.
 ///
-/// The document holds, under "V4V5_FDT":
+/// The document holds, under "V4V5_FDT" (KROTPSLightContainerNames.h):
 ///   KROTPSTPSCont    one KRO3DBagRep per annotation, in the set's order, holding a
 ///                    KRO3DPolylineRep of its graphic PMI's lines and a KRO3DTriangleRep of
 ///                    its filled triangles (no child for what it has none of);
@@ -15,6 +15,7 @@
 #include "KROPolylineRep.h"
 #include "KROStepPmi.h"
 #include "KROStreamer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROTriangleRep.h"
 
 #include <memory>
@@ -193,9 +194,9 @@ void KROStepBindReps(KROStepPmi& pmi, KROStepImportResult& r) {
     good = captureReps.Add(i + 1, holder) && good; // capture i has index i + 1 (the builder's)
   }
   KRODocumentBuilder builder;
-  builder.SetStream("V4V5_FDT/KROTPSTPSCont", reps.TakeBytes())
-      .SetStream("V4V5_FDT/KROTPSTPS2DCont", reps2D.Writer().TakeBytes())
-      .SetStream("V4V5_FDT/KROTPSCapCont", captureReps.Writer().TakeBytes());
+  builder.SetStream(KROTPSContainers::kAnnotationsPath, reps.TakeBytes())
+      .SetStream(KROTPSContainers::kAnnotations2DPath, reps2D.Writer().TakeBytes())
+      .SetStream(KROTPSContainers::kCapturesPath, captureReps.Writer().TakeBytes());
   r.document = KROComPtr<KROVZBDocumentComponent>::Attach(good ? builder.Build() : nullptr);
   if (!r.document) {
     Warn(r, "out of memory while writing the visualization document; no reps are bound");
