@@ -11,6 +11,7 @@
 #include "KROITPSLightSet.h"
 #include "KROITPSLightSetServices.h"
 #include "KROITPSLightView.h"
+#include "KROIndexedStreamWriter.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightContainer.h"
@@ -42,13 +43,10 @@ template <class Rep> Bytes Sequential(int n) {
 }
 
 template <class Rep> Bytes Indexed(int n) {
-  KROStreamWriter w;
-  w.WriteInt(n);
-  for (int k = 0; k < n; ++k)
-    w.WriteInt(0);
-  for (int k = 0; k < n; ++k) {
-    w.PatchInt(4 + 4 * static_cast<unsigned int>(k), static_cast<int>(w.GetPosition()));
-    WriteRep<Rep>(w, std::to_string(k + 1));
+  KROIndexedStreamWriter w(n);
+  for (int k = 1; k <= n; ++k) {
+    w.BeginEntry(k);
+    WriteRep<Rep>(w.Writer(), std::to_string(k));
   }
   return w.TakeBytes();
 }

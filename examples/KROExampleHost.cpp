@@ -22,6 +22,7 @@
 #include "KROITPSLightSetServices.h"
 #include "KROITPSLightTTRS.h"
 #include "KROITPSLightView.h"
+#include "KROIndexedStreamWriter.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightContainer.h"
@@ -349,14 +350,9 @@ std::vector<unsigned char> Sequential(const std::vector<KRORep*>& reps) {
 
 // count, a position table (entry k for index k), then the reps at those positions
 std::vector<unsigned char> Indexed(const std::vector<KRORep*>& reps) {
-  KROStreamWriter w;
-  w.WriteInt(static_cast<int>(reps.size()));
+  KROIndexedStreamWriter w(static_cast<int>(reps.size()));
   for (size_t k = 0; k < reps.size(); ++k)
-    w.WriteInt(0);
-  for (size_t k = 0; k < reps.size(); ++k) {
-    w.PatchInt(static_cast<unsigned>(4 + 4 * k), static_cast<int>(w.GetPosition()));
-    w.WriteRep(*reps[k]);
-  }
+    w.WriteRep(static_cast<int>(k) + 1, *reps[k]);
   return w.TakeBytes();
 }
 

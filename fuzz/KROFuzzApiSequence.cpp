@@ -8,6 +8,7 @@
 // sequence, nothing may crash, and once everything is released the live counts are back.
 #include "KROFuzzSupport.h"
 
+#include "KROIndexedStreamWriter.h"
 #include "KROStreamer.h"
 #include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
@@ -133,16 +134,12 @@ void Sequence::Document() {
     return w.TakeBytes();
   };
   const auto indexed = [&](int count, bool twoD) {
-    KROStreamWriter w;
-    w.WriteInt(count);
-    for (int k = 0; k < count; ++k)
-      w.WriteInt(0);
-    for (int k = 0; k < count; ++k) {
-      w.PatchInt(4 + 4 * unsigned(k), int(w.GetPosition()));
+    KROIndexedStreamWriter w(count);
+    for (int k = 1; k <= count; ++k) {
       KRORep* rep = twoD ? static_cast<KRORep*>(new (nullptr, nullptr, 0) KRO2DCustomRep())
                          : new (nullptr, nullptr, 0) KRO3DBagRep();
       if (!rep) continue;
-      w.WriteRep(*rep);
+      w.WriteRep(k, *rep);
       rep->Destroy();
     }
     return w.TakeBytes();

@@ -1,6 +1,7 @@
 // KROFuzzSeeds.cpp - writes the seed corpus of the three harnesses: small valid inputs and
 // truncations of them. Usage: KROFuzzSeeds <corpus directory> (fuzz/corpus in the repository).
 #include "KRODocumentFile.h"
+#include "KROIndexedStreamWriter.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightContainerNames.h"
@@ -56,12 +57,10 @@ Bytes Sequential(int count, bool withOther) {
 }
 
 Bytes Indexed(int count, bool twoD) {
-  KROStreamWriter w;
-  w.WriteInt(count);
-  for (int k = 0; k < count; ++k)
-    w.WriteInt(0);
+  KROIndexedStreamWriter indexed(count);
+  KROStreamWriter& w = indexed.Writer();
   for (int k = 0; k < count; ++k) {
-    w.PatchInt(4 + 4 * unsigned(k), int(w.GetPosition()));
+    indexed.BeginEntry(k + 1);
     if (!twoD)
       WriteRep<KRO3DBagRep>(w, "c", 1);
     else if (k % 2)
@@ -69,7 +68,7 @@ Bytes Indexed(int count, bool twoD) {
     else
       WriteRep<KRO2DBagRep>(w, "b", 1);
   }
-  return w.TakeBytes();
+  return indexed.TakeBytes();
 }
 
 const char* const kPaths[] = {

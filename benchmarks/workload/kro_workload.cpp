@@ -19,6 +19,7 @@
 #include "KROITPSLightSetServices.h"
 #include "KROITPSLightTTRS.h"
 #include "KROITPSLightView.h"
+#include "KROIndexedStreamWriter.h"
 #include "KRORawColl.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
@@ -51,16 +52,13 @@ std::vector<unsigned char> Sequential(int count, const char* prefix) {
 }
 
 std::vector<unsigned char> Indexed(int count, const char* prefix) {
-  KROStreamWriter w;
-  w.WriteInt(count);
-  for (int k = 0; k < count; ++k)
-    w.WriteInt(0);
+  KROIndexedStreamWriter w(count);
   for (int k = 1; k <= count; ++k) {
-    w.PatchInt(4 * static_cast<unsigned>(k), static_cast<int>(w.GetPosition()));
+    w.BeginEntry(k);
     if (k % 10 == 0)
-      PutRep<KRO2DCustomRep>(w, wl::label(prefix, k));
+      PutRep<KRO2DCustomRep>(w.Writer(), wl::label(prefix, k));
     else
-      PutRep<KRO2DBagRep>(w, wl::label(prefix, k));
+      PutRep<KRO2DBagRep>(w.Writer(), wl::label(prefix, k));
   }
   return w.TakeBytes();
 }

@@ -15,6 +15,7 @@
 #include "KROComPtr.h"
 #include "KROITPSLight.h"
 #include "KROITPSLightSet.h"
+#include "KROIndexedStreamWriter.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightCG.h"
@@ -118,7 +119,7 @@ KRORep* ReadIndexedRep(KROVZBContainer* container, int index,
   int count = 0;
   reader->ReadInt(count);
   if (count == 0 || index <= 0 || index > count) return nullptr;
-  const unsigned long long entry = 4ULL + 4ULL * static_cast<unsigned long long>(index - 1);
+  const unsigned long long entry = KROIndexedStreamWriter::EntryPosition(index);
   if (entry > reader->GetDataCount() ||
       FAILED(reader->SetCurrentPosition(static_cast<unsigned int>(entry))))
     return nullptr;
