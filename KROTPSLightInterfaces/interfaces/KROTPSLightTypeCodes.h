@@ -66,11 +66,8 @@ inline constexpr unsigned short KROTPSTypeDatumTarget = 6;
 inline constexpr unsigned short KROTPSTypeReferenceFrame = 32;
 ///@}
 
-/// \name Note codes (super type 4)
-///@{
-/// A callout with no semantic content: a note, a flag, a text.
+/// Note code (super type 4): a callout with no semantic content, such as a note, a flag, a text.
 inline constexpr unsigned short KROTPSTypeNote = 12;
-///@}
 
 /// \name Geometric tolerance codes (super type 3)
 ///@{
@@ -88,11 +85,8 @@ inline constexpr unsigned short KROTPSTypeRunout = 26;
 inline constexpr unsigned short KROTPSTypeUnknownTolerance = 27;
 ///@}
 
-/// \name Other objects' codes (no super type)
-///@{
-/// The constructed geometry's own code.
+/// The constructed geometry's own code (no super type).
 inline constexpr unsigned short KROTPSTypeConstructedGeometry = 50;
-///@}
 
 /// A run of consecutive annotation codes sharing one super type.
 struct KROTPSTypeRange {
