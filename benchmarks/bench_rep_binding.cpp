@@ -11,9 +11,11 @@
 #include "KROITPSLightSet.h"
 #include "KROITPSLightSetServices.h"
 #include "KROITPSLightView.h"
+#include "KROIndexedStreamWriter.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightContainer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
 
 #include <benchmark/benchmark.h>
@@ -41,13 +43,10 @@ template <class Rep> Bytes Sequential(int n) {
 }
 
 template <class Rep> Bytes Indexed(int n) {
-  KROStreamWriter w;
-  w.WriteInt(n);
-  for (int k = 0; k < n; ++k)
-    w.WriteInt(0);
-  for (int k = 0; k < n; ++k) {
-    w.PatchInt(4 + 4 * static_cast<unsigned int>(k), static_cast<int>(w.GetPosition()));
-    WriteRep<Rep>(w, std::to_string(k + 1));
+  KROIndexedStreamWriter w(n);
+  for (int k = 1; k <= n; ++k) {
+    w.BeginEntry(k);
+    WriteRep<Rep>(w.Writer(), std::to_string(k));
   }
   return w.TakeBytes();
 }
@@ -70,12 +69,12 @@ public:
     }
     const Bytes bags = Sequential<KRO3DBagRep>(n);
     doc_ = KRODocumentBuilder()
-               .SetStream("V4V5_FDT/KROTPSTPSCont", bags)
-               .SetStream("V4V5_FDT/KROTPSViewCont", bags)
-               .SetStream("V4V5_FDT/KROTPSCGCont", bags)
-               .SetStream("V4V5_FDT/KROTPSCapCont", Indexed<KRO3DBagRep>(n))
-               .SetStream("V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont", bags)
-               .SetStream("V4V5_FDT/KROTPSTPS2DCont", Indexed<KRO2DBagRep>(n))
+               .SetStream(KROTPSContainers::kAnnotationsPath, bags)
+               .SetStream(KROTPSContainers::kViewsPath, bags)
+               .SetStream(KROTPSContainers::kCGsPath, bags)
+               .SetStream(KROTPSContainers::kCapturesPath, Indexed<KRO3DBagRep>(n))
+               .SetStream(KROTPSContainers::kCaptureRepsPath, bags)
+               .SetStream(KROTPSContainers::kAnnotations2DPath, Indexed<KRO2DBagRep>(n))
                .Build();
     set_->SetDocument(doc_);
   }

@@ -22,9 +22,11 @@
 #include "KROITPSLightSetServices.h"
 #include "KROITPSLightTTRS.h"
 #include "KROITPSLightView.h"
+#include "KROIndexedStreamWriter.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightContainer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
 
 #include <cerrno>
@@ -348,14 +350,9 @@ std::vector<unsigned char> Sequential(const std::vector<KRORep*>& reps) {
 
 // count, a position table (entry k for index k), then the reps at those positions
 std::vector<unsigned char> Indexed(const std::vector<KRORep*>& reps) {
-  KROStreamWriter w;
-  w.WriteInt(static_cast<int>(reps.size()));
+  KROIndexedStreamWriter w(static_cast<int>(reps.size()));
   for (size_t k = 0; k < reps.size(); ++k)
-    w.WriteInt(0);
-  for (size_t k = 0; k < reps.size(); ++k) {
-    w.PatchInt(static_cast<unsigned>(4 + 4 * k), static_cast<int>(w.GetPosition()));
-    w.WriteRep(*reps[k]);
-  }
+    w.WriteRep(static_cast<int>(k) + 1, *reps[k]);
   return w.TakeBytes();
 }
 
@@ -398,14 +395,16 @@ KROVZBDocumentComponent* BuildDocument() {
   }
 
   KRODocumentBuilder builder;
-  builder.SetStream("V4V5_FDT/KROTPSTPSCont", Stream(Reps<KRO3DBagRep>("3D:", tps), false))
-      .SetStream("V4V5_FDT/KROTPSViewCont", Stream(Reps<KRO3DBagRep>("3D:", views), false))
-      .SetStream("V4V5_FDT/KROTPSCGCont",
+  builder
+      .SetStream(KROTPSContainers::kAnnotationsPath, Stream(Reps<KRO3DBagRep>("3D:", tps), false))
+      .SetStream(KROTPSContainers::kViewsPath, Stream(Reps<KRO3DBagRep>("3D:", views), false))
+      .SetStream(KROTPSContainers::kCGsPath,
                  Stream(Reps<KRO3DBagRep>("3D:", {"Bore axis", "Pattern center plane"}), false))
-      .SetStream("V4V5_FDT/KROTPSCapCont", Stream(Reps<KRO3DBagRep>("Camera:", captures), true))
-      .SetStream("V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont",
+      .SetStream(KROTPSContainers::kCapturesPath,
+                 Stream(Reps<KRO3DBagRep>("Camera:", captures), true))
+      .SetStream(KROTPSContainers::kCaptureRepsPath,
                  Stream(Reps<KRO3DBagRep>("Capture:", captures), false))
-      .SetStream("V4V5_FDT/KROTPSTPS2DCont", Stream(twoD, true));
+      .SetStream(KROTPSContainers::kAnnotations2DPath, Stream(twoD, true));
   return builder.Build();
 }
 

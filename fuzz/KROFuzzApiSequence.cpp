@@ -8,7 +8,9 @@
 // sequence, nothing may crash, and once everything is released the live counts are back.
 #include "KROFuzzSupport.h"
 
+#include "KROIndexedStreamWriter.h"
 #include "KROStreamer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
 
 #include <memory>
@@ -132,27 +134,23 @@ void Sequence::Document() {
     return w.TakeBytes();
   };
   const auto indexed = [&](int count, bool twoD) {
-    KROStreamWriter w;
-    w.WriteInt(count);
-    for (int k = 0; k < count; ++k)
-      w.WriteInt(0);
-    for (int k = 0; k < count; ++k) {
-      w.PatchInt(4 + 4 * unsigned(k), int(w.GetPosition()));
+    KROIndexedStreamWriter w(count);
+    for (int k = 1; k <= count; ++k) {
       KRORep* rep = twoD ? static_cast<KRORep*>(new (nullptr, nullptr, 0) KRO2DCustomRep())
                          : new (nullptr, nullptr, 0) KRO3DBagRep();
       if (!rep) continue;
-      w.WriteRep(*rep);
+      w.WriteRep(k, *rep);
       rep->Destroy();
     }
     return w.TakeBytes();
   };
   KRODocumentBuilder builder;
-  builder.SetStream("V4V5_FDT/KROTPSTPSCont", sequential(in_.Below(4)))
-      .SetStream("V4V5_FDT/KROTPSViewCont", sequential(in_.Below(3)))
-      .SetStream("V4V5_FDT/KROTPSCGCont", sequential(in_.Below(3)))
-      .SetStream("V4V5_FDT/KROTPSCapCont", indexed(in_.Below(4), false))
-      .SetStream("V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont", sequential(in_.Below(3)))
-      .SetStream("V4V5_FDT/KROTPSTPS2DCont", indexed(in_.Below(4), true));
+  builder.SetStream(KROTPSContainers::kAnnotationsPath, sequential(in_.Below(4)))
+      .SetStream(KROTPSContainers::kViewsPath, sequential(in_.Below(3)))
+      .SetStream(KROTPSContainers::kCGsPath, sequential(in_.Below(3)))
+      .SetStream(KROTPSContainers::kCapturesPath, indexed(in_.Below(4), false))
+      .SetStream(KROTPSContainers::kCaptureRepsPath, sequential(in_.Below(3)))
+      .SetStream(KROTPSContainers::kAnnotations2DPath, indexed(in_.Below(4), true));
   KROVZBDocumentComponent* doc = builder.Build();
   if (!doc) return;
   keep->documents.push_back(KROComPtr<KROBaseUnknown>::Attach(doc));

@@ -7,14 +7,16 @@
 
 #include "KRODocumentFile.h"
 #include "KROStreamer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
 
 #include <memory>
 
 namespace {
 
-constexpr const char* kChildren[] = {"KROTPSTPSCont", "KROTPSViewCont", "KROTPSCGCont",
-                                     "KROTPSCapCont", "KROTPSTPS2DCont"};
+constexpr const char* kChildren[] = {KROTPSContainers::kAnnotations, KROTPSContainers::kViews,
+                                     KROTPSContainers::kCGs, KROTPSContainers::kCaptures,
+                                     KROTPSContainers::kAnnotations2D};
 
 /// Reads the whole stream of `container` as ints and class names, as a rep reader would.
 void Drain(KROVZBContainer* container) {
@@ -33,12 +35,12 @@ void Walk(KROVZBDocumentComponent* doc) {
   KROComPtr<KROIVZBDocument> itf;
   KROFuzzRequire(SUCCEEDED(doc->QueryInterface(IID_KROIVZBDocument, itf.Put())) && itf,
                  "a loaded document answers KROIVZBDocument");
-  KROVZBContainer* root = itf->OpenContainer(KROUnicodeString("V4V5_FDT"), 1);
+  KROVZBContainer* root = itf->OpenContainer(KROUnicodeString(KROTPSContainers::kRoot), 1);
   if (!root) return;
   for (const char* name : kChildren) {
     KROVZBContainer* child = root->GetChildContainer(name);
     Drain(child);
-    if (child) Drain(child->GetChildContainer("KROTPSCapRepCont"));
+    if (child) Drain(child->GetChildContainer(KROTPSContainers::kCaptureReps));
   }
   KROFuzzRequire(root->GetChildCount() >= 0, "a child count is never negative");
   delete root;

@@ -7,6 +7,7 @@
 // the live counts are back where they were.
 #include "KROFuzzSupport.h"
 
+#include "KROTPSLightContainerNames.h"
 #include "KROTPSLightTPS.h"
 #include "KROVZBDocument.h"
 
@@ -15,9 +16,9 @@
 namespace {
 
 constexpr const char* kPaths[] = {
-    "V4V5_FDT/KROTPSTPSCont",   "V4V5_FDT/KROTPSViewCont",
-    "V4V5_FDT/KROTPSCGCont",    "V4V5_FDT/KROTPSCapCont",
-    "V4V5_FDT/KROTPSTPS2DCont", "V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont"};
+    KROTPSContainers::kAnnotationsPath,   KROTPSContainers::kViewsPath,
+    KROTPSContainers::kCGsPath,           KROTPSContainers::kCapturesPath,
+    KROTPSContainers::kAnnotations2DPath, KROTPSContainers::kCaptureRepsPath};
 
 /// Touches a rep and its children, so that a freed one is reported.
 std::size_t Touch(const KRORep* rep, int depth = 0) {
@@ -48,7 +49,7 @@ void Bind(KROFuzzInput& in) {
   // A TTRS may also stand in any list that binding walks; the list takes over a reference.
   const int placements = in.Byte();
   KROITPSLightSet* set = model.Set();
-  HRESULT (KROITPSLightSet::*adders[])
+  HRESULT(KROITPSLightSet::*adders[])
   (KROBaseUnknown*) = {&KROITPSLightSet::AddTPS, &KROITPSLightSet::AddTPSView,
                        &KROITPSLightSet::AddCG, &KROITPSLightSet::AddCapture};
   for (auto& object : model.Objects()) {

@@ -1,8 +1,10 @@
 // KROFuzzSeeds.cpp - writes the seed corpus of the three harnesses: small valid inputs and
 // truncations of them. Usage: KROFuzzSeeds <corpus directory> (fuzz/corpus in the repository).
 #include "KRODocumentFile.h"
+#include "KROIndexedStreamWriter.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
 
 #include <cstdio>
@@ -55,12 +57,10 @@ Bytes Sequential(int count, bool withOther) {
 }
 
 Bytes Indexed(int count, bool twoD) {
-  KROStreamWriter w;
-  w.WriteInt(count);
-  for (int k = 0; k < count; ++k)
-    w.WriteInt(0);
+  KROIndexedStreamWriter indexed(count);
+  KROStreamWriter& w = indexed.Writer();
   for (int k = 0; k < count; ++k) {
-    w.PatchInt(4 + 4 * unsigned(k), int(w.GetPosition()));
+    indexed.BeginEntry(k + 1);
     if (!twoD)
       WriteRep<KRO3DBagRep>(w, "c", 1);
     else if (k % 2)
@@ -68,13 +68,13 @@ Bytes Indexed(int count, bool twoD) {
     else
       WriteRep<KRO2DBagRep>(w, "b", 1);
   }
-  return w.TakeBytes();
+  return indexed.TakeBytes();
 }
 
 const char* const kPaths[] = {
-    "V4V5_FDT/KROTPSTPSCont",   "V4V5_FDT/KROTPSViewCont",
-    "V4V5_FDT/KROTPSCGCont",    "V4V5_FDT/KROTPSCapCont",
-    "V4V5_FDT/KROTPSTPS2DCont", "V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont"};
+    KROTPSContainers::kAnnotationsPath,   KROTPSContainers::kViewsPath,
+    KROTPSContainers::kCGsPath,           KROTPSContainers::kCapturesPath,
+    KROTPSContainers::kAnnotations2DPath, KROTPSContainers::kCaptureRepsPath};
 
 std::vector<Bytes> Streams() {
   return {Sequential(2, false), Sequential(1, true), Sequential(1, false),

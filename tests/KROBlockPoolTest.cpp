@@ -4,6 +4,7 @@
 #include "KROBlockPool.h"
 #include "KROModelTestSupport.h"
 #include "KRORepBindingTestSupport.h"
+#include "KROTPSLightContainerNames.h"
 
 #include <cstdint>
 #include <cstring>
@@ -94,8 +95,8 @@ KROVZBDocumentComponent* DocumentOf(int n) {
     reps2d.push_back({"KRO2DBagRep", std::to_string(-i)});
   }
   return KRODocumentBuilder()
-      .SetStream("V4V5_FDT/KROTPSTPSCont", KROSequential(reps3d))
-      .SetStream("V4V5_FDT/KROTPSTPS2DCont", KROIndexed(reps2d))
+      .SetStream(KROTPSContainers::kAnnotationsPath, KROSequential(reps3d))
+      .SetStream(KROTPSContainers::kAnnotations2DPath, KROIndexed(reps2d))
       .Build();
 }
 

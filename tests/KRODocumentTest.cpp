@@ -4,6 +4,7 @@
 #include "KROComPtr.h"
 #include "KRODocumentFile.h"
 #include "KROStreamer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
 
 #include <cstdio>
@@ -17,9 +18,9 @@ using Bytes = std::vector<unsigned char>;
 
 KROVZBDocumentComponent* SampleDocument() {
   return KRODocumentBuilder()
-      .SetStream("V4V5_FDT/KROTPSTPSCont", {1, 0, 0, 0})
-      .AddContainer("V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont")
-      .SetStream("V4V5_FDT/KROTPSViewCont", {})
+      .SetStream(KROTPSContainers::kAnnotationsPath, {1, 0, 0, 0})
+      .AddContainer(KROTPSContainers::kCaptureRepsPath)
+      .SetStream(KROTPSContainers::kViewsPath, {})
       .SetStream("Other", {9})
       .Build();
 }
@@ -65,34 +66,37 @@ class KRODocumentTest : public KROTest {};
 TEST_F(KRODocumentTest, ContainersAndStreamsAreFoundByName) {
   KROVZBDocumentComponent* doc = SampleDocument();
   ASSERT_NE(doc, nullptr);
-  EXPECT_EQ(doc->OpenContainer("KROTPSTPSCont", 1), nullptr); // not a top-level container
+  EXPECT_EQ(doc->OpenContainer(KROTPSContainers::kAnnotations, 1),
+            nullptr); // not a top-level container
   EXPECT_EQ(doc->OpenContainer("Missing", 1), nullptr);
 
-  std::unique_ptr<KROVZBContainer> root(doc->OpenContainer("V4V5_FDT", 1));
+  std::unique_ptr<KROVZBContainer> root(doc->OpenContainer(KROTPSContainers::kRoot, 1));
   ASSERT_NE(root, nullptr);
-  EXPECT_STREQ(root->GetName(), "V4V5_FDT");
+  EXPECT_STREQ(root->GetName(), KROTPSContainers::kRoot);
   EXPECT_EQ(root->GetChildCount(), 3);
   EXPECT_EQ(root->GetStreamer(), nullptr);
   EXPECT_EQ(root->GetChildContainer(nullptr), nullptr);
   EXPECT_EQ(root->GetChildContainer("Other"), nullptr);
 
-  KROVZBContainer* tps = root->GetChildContainer("KROTPSTPSCont");
-  EXPECT_EQ(tps, root->GetChildContainer("KROTPSTPSCont"));
+  KROVZBContainer* tps = root->GetChildContainer(KROTPSContainers::kAnnotations);
+  EXPECT_EQ(tps, root->GetChildContainer(KROTPSContainers::kAnnotations));
   EXPECT_EQ(StreamOf(tps), Bytes({1, 0, 0, 0}));
-  KROStreamer* views = root->GetChildContainer("KROTPSViewCont")->GetStreamer();
+  KROStreamer* views = root->GetChildContainer(KROTPSContainers::kViews)->GetStreamer();
   ASSERT_NE(views, nullptr);
   EXPECT_EQ(views->GetDataCount(), 0u);
-  KROVZBContainer* captures = root->GetChildContainer("KROTPSCapCont");
+  KROVZBContainer* captures = root->GetChildContainer(KROTPSContainers::kCaptures);
   ASSERT_NE(captures, nullptr);
   EXPECT_EQ(captures->GetStreamer(), nullptr);
-  EXPECT_NE(captures->GetChildContainer("KROTPSCapRepCont"), nullptr);
+  EXPECT_NE(captures->GetChildContainer(KROTPSContainers::kCaptureReps), nullptr);
 
   // Every open gives a fresh view with its own reader positions.
-  std::unique_ptr<KROVZBContainer> again(doc->OpenContainer("V4V5_FDT", 0));
+  std::unique_ptr<KROVZBContainer> again(doc->OpenContainer(KROTPSContainers::kRoot, 0));
   KROStreamer* first = tps->GetStreamer();
   int value = 0;
   first->ReadInt(value);
-  EXPECT_EQ(again->GetChildContainer("KROTPSTPSCont")->GetStreamer()->GetCurrentPosition(), 0u);
+  EXPECT_EQ(
+      again->GetChildContainer(KROTPSContainers::kAnnotations)->GetStreamer()->GetCurrentPosition(),
+      0u);
   doc->Release();
 }
 
@@ -110,15 +114,15 @@ TEST_F(KRODocumentTest, DocumentAnswersItsInterfaceWithOneIdentity) {
   EXPECT_EQ(out, nullptr);
   EXPECT_TRUE(FAILED(doc->QueryInterface(IID_KROIVZBDocument, nullptr)));
   doc->Release(); // the interface pointers still hold the document
-  std::unique_ptr<KROVZBContainer> root(itf->OpenContainer("V4V5_FDT", 1));
+  std::unique_ptr<KROVZBContainer> root(itf->OpenContainer(KROTPSContainers::kRoot, 1));
   EXPECT_NE(root, nullptr);
 }
 
 TEST_F(KRODocumentTest, OpenedContainerOutlivesItsDocument) {
   KROVZBDocumentComponent* doc = SampleDocument();
-  std::unique_ptr<KROVZBContainer> root(doc->OpenContainer("V4V5_FDT", 1));
+  std::unique_ptr<KROVZBContainer> root(doc->OpenContainer(KROTPSContainers::kRoot, 1));
   doc->Release();
-  EXPECT_EQ(StreamOf(root->GetChildContainer("KROTPSTPSCont")), Bytes({1, 0, 0, 0}));
+  EXPECT_EQ(StreamOf(root->GetChildContainer(KROTPSContainers::kAnnotations)), Bytes({1, 0, 0, 0}));
 }
 
 TEST_F(KRODocumentTest, BuilderEditsNeverReachBuiltDocuments) {
@@ -135,6 +139,35 @@ TEST_F(KRODocumentTest, BuilderEditsNeverReachBuiltDocuments) {
   EXPECT_EQ(a2->GetChildCount(), 2);
   before->Release();
   after->Release();
+}
+
+// Each path of KROTPSLightContainerNames.h leads, from the root, through the names it is made of.
+TEST_F(KRODocumentTest, AnnotationContainerPathsLeadThroughTheirNames) {
+  const struct {
+    const char* path;
+    std::vector<const char*> names;
+  } paths[] = {
+      {KROTPSContainers::kAnnotationsPath, {KROTPSContainers::kAnnotations}},
+      {KROTPSContainers::kViewsPath, {KROTPSContainers::kViews}},
+      {KROTPSContainers::kCGsPath, {KROTPSContainers::kCGs}},
+      {KROTPSContainers::kCapturesPath, {KROTPSContainers::kCaptures}},
+      {KROTPSContainers::kCaptureRepsPath,
+       {KROTPSContainers::kCaptures, KROTPSContainers::kCaptureReps}},
+      {KROTPSContainers::kAnnotations2DPath, {KROTPSContainers::kAnnotations2D}},
+  };
+  for (const auto& p : paths) {
+    SCOPED_TRACE(p.path);
+    KROVZBDocumentComponent* doc = KRODocumentBuilder().SetStream(p.path, {7}).Build();
+    ASSERT_NE(doc, nullptr);
+    {
+      std::unique_ptr<KROVZBContainer> root(doc->OpenContainer(KROTPSContainers::kRoot, 1));
+      KROVZBContainer* at = root.get();
+      for (const char* name : p.names)
+        at = at ? at->GetChildContainer(name) : nullptr;
+      EXPECT_EQ(StreamOf(at), Bytes({7}));
+    }
+    doc->Release();
+  }
 }
 
 TEST_F(KRODocumentTest, BuilderRefusesBadPaths) {
@@ -157,10 +190,10 @@ TEST_F(KRODocumentTest, DocumentsRoundTripThroughMemoryAndFiles) {
   KROVZBDocumentComponent* copy = nullptr;
   ASSERT_EQ(KRODeserializeDocument(bytes.data(), bytes.size(), &copy), S_OK);
   EXPECT_EQ(KROSerializeDocument(*copy), bytes);
-  std::unique_ptr<KROVZBContainer> root(copy->OpenContainer("V4V5_FDT", 1));
-  EXPECT_EQ(StreamOf(root->GetChildContainer("KROTPSTPSCont")), Bytes({1, 0, 0, 0}));
-  EXPECT_NE(root->GetChildContainer("KROTPSViewCont")->GetStreamer(), nullptr);
-  EXPECT_EQ(root->GetChildContainer("KROTPSCapCont")->GetStreamer(), nullptr);
+  std::unique_ptr<KROVZBContainer> root(copy->OpenContainer(KROTPSContainers::kRoot, 1));
+  EXPECT_EQ(StreamOf(root->GetChildContainer(KROTPSContainers::kAnnotations)), Bytes({1, 0, 0, 0}));
+  EXPECT_NE(root->GetChildContainer(KROTPSContainers::kViews)->GetStreamer(), nullptr);
+  EXPECT_EQ(root->GetChildContainer(KROTPSContainers::kCaptures)->GetStreamer(), nullptr);
   copy->Release();
 
   const std::string path = ::testing::TempDir() + "kro_document_test.krod";

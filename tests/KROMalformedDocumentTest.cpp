@@ -4,6 +4,7 @@
 #include "KRORepBindingTestSupport.h"
 
 #include "KRODocumentFile.h"
+#include "KROTPSLightContainerNames.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,7 @@ TEST_F(KROMalformedDocument, SequentialStreamsThatLie) {
     for (KROTPSLightTPS* t : tps)
       t->SetRep(nullptr);
     const long reps = KRORep::LiveCount();
-    Use(KRODocumentBuilder().SetStream("V4V5_FDT/KROTPSTPSCont", c.bytes).Build());
+    Use(KRODocumentBuilder().SetStream(KROTPSContainers::kAnnotationsPath, c.bytes).Build());
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(services_->GenerateAllReps(), S_OK);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
@@ -110,8 +111,8 @@ TEST_F(KROMalformedDocument, IndexedStreamsThatLie) {
       KROTPSLightTPS* tps = Tps(c.index);
       KROTPSLightCapture* cap = Capture(c.index);
       Use(KRODocumentBuilder()
-              .SetStream("V4V5_FDT/KROTPSTPS2DCont", c.bytes)
-              .SetStream("V4V5_FDT/KROTPSCapCont", c.bytes)
+              .SetStream(KROTPSContainers::kAnnotations2DPath, c.bytes)
+              .SetStream(KROTPSContainers::kCapturesPath, c.bytes)
               .Build());
       EXPECT_EQ(services_->GenerateAll2DReps(), S_OK);
       EXPECT_EQ(services_->GenerateAllCapturesReps(), S_OK);
@@ -135,9 +136,9 @@ TEST_F(KROMalformedDocument, StreamsAndDocumentFilesCutOrDamagedAtEveryByte) {
       return KROBytes(b.begin(), b.begin() + static_cast<long>(std::min(n, b.size())));
     };
     return KRODocumentBuilder()
-        .SetStream("V4V5_FDT/KROTPSTPSCont", cut(seq))
-        .SetStream("V4V5_FDT/KROTPSCapCont", cut(cap3D))
-        .SetStream("V4V5_FDT/KROTPSTPS2DCont", cut(tps2D))
+        .SetStream(KROTPSContainers::kAnnotationsPath, cut(seq))
+        .SetStream(KROTPSContainers::kCapturesPath, cut(cap3D))
+        .SetStream(KROTPSContainers::kAnnotations2DPath, cut(tps2D))
         .Build();
   };
   const auto runAll = [&] {

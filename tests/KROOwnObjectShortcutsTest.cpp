@@ -5,6 +5,7 @@
 #include "KRORepBindingTestSupport.h"
 #include "KROSetQueryTestSupport.h"
 #include "KROTPSAnnotationsHashTable.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROTPSModelGeneration.h"
 
 #include <string>
@@ -145,10 +146,10 @@ TEST_F(ForeignItems, BindingGoesThroughTheInterfacesOfEveryOtherClass) {
   const long reps = KRORep::LiveCount();
   Use(KRODocumentBuilder()
           .SetStream(
-              "V4V5_FDT/KROTPSTPSCont",
+              KROTPSContainers::kAnnotationsPath,
               KROSequential({{"KRO3DBagRep", "a"}, {"KRO3DBagRep", "b"}, {"KRO3DBagRep", "c"}}))
           .SetStream(
-              "V4V5_FDT/KROTPSTPS2DCont",
+              KROTPSContainers::kAnnotations2DPath,
               KROIndexed({{"KRO2DBagRep", "1"}, {"KRO2DCustomRep", "2"}, {"KRO2DBagRep", "3"}}))
           .Build());
   ASSERT_EQ(services_->GenerateAllReps(), S_OK);
@@ -173,9 +174,10 @@ TEST_F(ForeignItems, ClassNamesOfAnyLengthAreReadAndSkipped) {
     KROTPSLightTPS* own = Tps(2);
     const std::string unknown(length, 'Q');
     Use(KRODocumentBuilder()
-            .SetStream("V4V5_FDT/KROTPSTPSCont",
+            .SetStream(KROTPSContainers::kAnnotationsPath,
                        KROSequential({{unknown}, {"KRO3DBagRep", "a"}, {unknown}}))
-            .SetStream("V4V5_FDT/KROTPSTPS2DCont", KROIndexed({{"KRO2DBagRep", "1"}, {unknown}}))
+            .SetStream(KROTPSContainers::kAnnotations2DPath,
+                       KROIndexed({{"KRO2DBagRep", "1"}, {unknown}}))
             .Build());
     ASSERT_EQ(services_->GenerateAllReps(), S_OK);
     ASSERT_EQ(services_->GenerateAll2DReps(), S_OK);

@@ -3,6 +3,7 @@
 #include "KROPolylineRep.h"
 #include "KRODocumentFile.h"
 #include "KROStreamer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROTestSupport.h"
 #include "KROVZBDocument.h"
 
@@ -118,7 +119,7 @@ class KROPolylineRepTest : public KROTest {};
 TEST_F(KROPolylineRepTest, GeometrySurvivesDocumentFilesBitForBit) {
   const Bytes stream = Stream();
   KROVZBDocumentComponent* doc =
-      KRODocumentBuilder().SetStream("V4V5_FDT/KROTPSTPSCont", stream).Build();
+      KRODocumentBuilder().SetStream(KROTPSContainers::kAnnotationsPath, stream).Build();
   ASSERT_NE(doc, nullptr);
   const std::string path = ::testing::TempDir() + "kro_polyline_test.krod";
   ASSERT_EQ(KROSaveDocument(*doc, path.c_str()), S_OK);
@@ -128,8 +129,8 @@ TEST_F(KROPolylineRepTest, GeometrySurvivesDocumentFilesBitForBit) {
   EXPECT_EQ(KROSerializeDocument(*loaded), KROSerializeDocument(*doc));
   doc->Release();
 
-  std::unique_ptr<KROVZBContainer> root(loaded->OpenContainer("V4V5_FDT", 1));
-  KROStreamer* reader = root->GetChildContainer("KROTPSTPSCont")->GetStreamer();
+  std::unique_ptr<KROVZBContainer> root(loaded->OpenContainer(KROTPSContainers::kRoot, 1));
+  KROStreamer* reader = root->GetChildContainer(KROTPSContainers::kAnnotations)->GetStreamer();
   RepPtr bag = ReadOne(*reader);
   ASSERT_NE(bag, nullptr);
   ASSERT_EQ(bag->GetChildren()->Size(), 1);

@@ -14,6 +14,7 @@
 #include "KROITPSLightSet.h"
 #include "KROITPSLightSetServices.h"
 #include "KROITPSLightView.h"
+#include "KROIndexedStreamWriter.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightCapture.h"
@@ -51,13 +52,10 @@ inline KROBytes KROSequential(const std::vector<KROEntry>& entries, int count = 
 }
 
 inline KROBytes KROIndexed(const std::vector<KROEntry>& entries) {
-  KROStreamWriter w;
-  w.WriteInt(static_cast<int>(entries.size()));
-  for (std::size_t k = 0; k < entries.size(); ++k)
-    w.WriteInt(0);
+  KROIndexedStreamWriter w(static_cast<int>(entries.size()));
   for (std::size_t k = 0; k < entries.size(); ++k) {
-    w.PatchInt(4 + 4 * static_cast<unsigned int>(k), static_cast<int>(w.GetPosition()));
-    KROWriteEntry(w, entries[k]);
+    w.BeginEntry(static_cast<int>(k) + 1);
+    KROWriteEntry(w.Writer(), entries[k]);
   }
   return w.TakeBytes();
 }

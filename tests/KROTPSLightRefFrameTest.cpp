@@ -8,6 +8,7 @@
 #include "KROTPSLightSet.h"
 #include "KROTPSLightTPS.h"
 #include "KROTPSLightTestSet.h"
+#include "KROTPSLightTypeCodes.h"
 #include "KROTestSupport.h"
 
 #include <vector>
@@ -86,7 +87,7 @@ TEST_F(RefFrameIdentity, SuperTypeStaysTwoWhateverTheType) {
   ASSERT_TRUE(light);
   unsigned short type = 0;
   ASSERT_EQ(light->GetType(&type), S_OK);
-  EXPECT_EQ(type, 32);
+  EXPECT_EQ(type, KROTPSTypeReferenceFrame);
   EXPECT_EQ(KROTakeText([&] {
               KROWChar* name = nullptr;
               light->GetName(&name);
@@ -97,7 +98,7 @@ TEST_F(RefFrameIdentity, SuperTypeStaysTwoWhateverTheType) {
     light->SetType(t);
     unsigned short super = 0;
     ASSERT_EQ(frame->GetSuperType(&super), S_OK);
-    EXPECT_EQ(super, 2) << t;
+    EXPECT_EQ(super, KROTPSSuperTypeDatum) << t;
   }
   EXPECT_EQ(frame->GetSuperType(nullptr), E_FAIL);
 

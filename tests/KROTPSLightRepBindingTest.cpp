@@ -3,6 +3,7 @@
 // ends up owning the reps.
 #include "KROITPSLightTTRS.h"
 #include "KRORepBindingTestSupport.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROTPSLightTTRS.h"
 #include "KROTPSLightView.h"
 
@@ -24,8 +25,8 @@ public:
 };
 
 TEST_F(KRORepBinding, SequentialStreamsPairByPositionAndNullItemsKeepTheirSlot) {
-  const std::string paths[] = {"V4V5_FDT/KROTPSTPSCont", "V4V5_FDT/KROTPSViewCont",
-                               "V4V5_FDT/KROTPSCGCont", "V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont"};
+  const std::string paths[] = {KROTPSContainers::kAnnotationsPath, KROTPSContainers::kViewsPath,
+                               KROTPSContainers::kCGsPath, KROTPSContainers::kCaptureRepsPath};
   const auto make = [this](int kind) {
     return kind == 0   ? Make(&F::CreateLightModel, 0)
            : kind == 1 ? Make(&F::CreateLightView, 0)
@@ -67,9 +68,9 @@ TEST_F(KRORepBinding, CountMismatchBindsNothingOfThatKindOnly) {
   KROTPSLightAdapt* view = Make(&F::CreateLightView, 1);
   const long reps = KRORep::LiveCount();
   Use(KRODocumentBuilder() // the second entry is of another class: two reps, three annotations
-          .SetStream("V4V5_FDT/KROTPSTPSCont",
+          .SetStream(KROTPSContainers::kAnnotationsPath,
                      KROSequential({{"KRO3DBagRep", "a"}, {"KRO2DRep"}, {"KRO3DBagRep", "c"}}))
-          .SetStream("V4V5_FDT/KROTPSViewCont", KROSequential({{"KRO3DBagRep", "v"}}))
+          .SetStream(KROTPSContainers::kViewsPath, KROSequential({{"KRO3DBagRep", "v"}}))
           .Build());
   ASSERT_EQ(services_->GenerateAllReps(), S_OK);
   for (KROTPSLightTPS* t : tps)
@@ -85,9 +86,9 @@ TEST_F(KRORepBinding, IndexedStreamsPairByIndexAndAcceptTheirClassesOnly) {
   earlier->SetLabel("earlier");
   refused->Set2DRep(earlier);
   Use(KRODocumentBuilder()
-          .SetStream("V4V5_FDT/KROTPSTPS2DCont",
+          .SetStream(KROTPSContainers::kAnnotations2DPath,
                      KROIndexed({{"KRO2DBagRep", "t1"}, {"KRO2DCustomRep", "t2"}, {"KRO3DBagRep"}}))
-          .SetStream("V4V5_FDT/KROTPSCapCont",
+          .SetStream(KROTPSContainers::kCapturesPath,
                      KROIndexed({{"KRO3DBagRep", "c1"}, {"KRO3DBagRep", "c2"}, {"KRO2DBagRep"}}))
           .Build());
   ASSERT_EQ(services_->GenerateAll2DReps(), S_OK);
@@ -117,7 +118,7 @@ TEST_F(KRORepBinding, OnlyAnnotationsGetTwoDRepsFromTheAnnotationList) {
   KROTPSLightTPS* tps = Tps(1);
   const long reps = KRORep::LiveCount();
   Use(KRODocumentBuilder()
-          .SetStream("V4V5_FDT/KROTPSTPS2DCont", KROIndexed({{"KRO2DBagRep", "t"}}))
+          .SetStream(KROTPSContainers::kAnnotations2DPath, KROIndexed({{"KRO2DBagRep", "t"}}))
           .Build());
   EXPECT_EQ(services_->GenerateAll2DReps(), S_OK);
   EXPECT_EQ(Label2DOf(tps), "t");
@@ -126,14 +127,14 @@ TEST_F(KRORepBinding, OnlyAnnotationsGetTwoDRepsFromTheAnnotationList) {
 
 TEST_F(KRORepBinding, CapturesTakeTheRepOfTheLaterCall) {
   KROTPSLightCapture* cap = Capture(1);
-  Use(KRODocumentBuilder() // "KROTPSCapCont" without its child
-          .SetStream("V4V5_FDT/KROTPSCapCont", KROIndexed({{"KRO3DBagRep", "indexed"}}))
+  Use(KRODocumentBuilder() // KROTPSContainers::kCaptures without its child
+          .SetStream(KROTPSContainers::kCapturesPath, KROIndexed({{"KRO3DBagRep", "indexed"}}))
           .Build());
   EXPECT_EQ(services_->GenerateAllReps(), S_OK);
   EXPECT_EQ(LabelOf(cap), "-");
   Use(KRODocumentBuilder()
-          .SetStream("V4V5_FDT/KROTPSCapCont", KROIndexed({{"KRO3DBagRep", "indexed"}}))
-          .SetStream("V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont",
+          .SetStream(KROTPSContainers::kCapturesPath, KROIndexed({{"KRO3DBagRep", "indexed"}}))
+          .SetStream(KROTPSContainers::kCaptureRepsPath,
                      KROSequential({{"KRO3DBagRep", "sequential"}}))
           .Build());
   const long reps = KRORep::LiveCount();
@@ -164,14 +165,14 @@ TEST_F(KRORepBinding, EachCallNeedsTheRoadToTheRootAndItsOwnChild) {
   EXPECT_EQ(LabelOf(tps), "-");
 
   Use(KRODocumentBuilder()
-          .SetStream("V4V5_FDT/KROTPSTPS2DCont", KROIndexed({{"KRO2DBagRep", "x"}}))
+          .SetStream(KROTPSContainers::kAnnotations2DPath, KROIndexed({{"KRO2DBagRep", "x"}}))
           .Build());
   EXPECT_EQ(calls(), (std::vector<HRESULT>{E_FAIL, S_OK, E_FAIL}));
   // Missing or empty streams still succeed; they bind only lists as empty as they are.
   Use(KRODocumentBuilder()
-          .AddContainer("V4V5_FDT/KROTPSViewCont")
-          .SetStream("V4V5_FDT/KROTPSCGCont", {})
-          .AddContainer("V4V5_FDT/KROTPSCapCont")
+          .AddContainer(KROTPSContainers::kViewsPath)
+          .SetStream(KROTPSContainers::kCGsPath, {})
+          .AddContainer(KROTPSContainers::kCapturesPath)
           .Build());
   EXPECT_EQ(calls(), (std::vector<HRESULT>{S_OK, E_FAIL, S_OK}));
 }
@@ -194,14 +195,13 @@ TEST_F(KRORepBinding, ATTRSInABoundListIsLeftWithoutTheRepAndTheRepIsFreed) {
   }
   const long reps = KRORep::LiveCount();
   Use(KRODocumentBuilder()
-          .SetStream("V4V5_FDT/KROTPSTPSCont", KROSequential({{"KRO3DBagRep", "t"}}))
-          .SetStream("V4V5_FDT/KROTPSViewCont",
+          .SetStream(KROTPSContainers::kAnnotationsPath, KROSequential({{"KRO3DBagRep", "t"}}))
+          .SetStream(KROTPSContainers::kViewsPath,
                      KROSequential({{"KRO3DBagRep", "v"}, {"KRO3DBagRep", "x"}}))
-          .SetStream("V4V5_FDT/KROTPSCGCont", KROSequential({{"KRO3DBagRep", "g"}}))
-          .SetStream("V4V5_FDT/KROTPSCapCont", KROIndexed({{"KRO3DBagRep", "i"}}))
-          .SetStream("V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont",
-                     KROSequential({{"KRO3DBagRep", "c"}}))
-          .SetStream("V4V5_FDT/KROTPSTPS2DCont", KROIndexed({{"KRO2DBagRep", "2d"}}))
+          .SetStream(KROTPSContainers::kCGsPath, KROSequential({{"KRO3DBagRep", "g"}}))
+          .SetStream(KROTPSContainers::kCapturesPath, KROIndexed({{"KRO3DBagRep", "i"}}))
+          .SetStream(KROTPSContainers::kCaptureRepsPath, KROSequential({{"KRO3DBagRep", "c"}}))
+          .SetStream(KROTPSContainers::kAnnotations2DPath, KROIndexed({{"KRO2DBagRep", "2d"}}))
           .Build());
   const auto bare = [&] {
     for (KROTPSLightTTRS* t : ttrs) {

@@ -7,6 +7,7 @@
 #include "KROITPSLightView.h"
 #include "KROTPSLightRefFrame.h"
 #include "KROTPSLightTestSet.h"
+#include "KROTPSLightTypeCodes.h"
 #include "KROTPSLightView.h"
 #include "KROTestSupport.h"
 
@@ -148,6 +149,56 @@ INSTANTIATE_TEST_SUITE_P(TableEdges, AnnotationSuperType,
                                            std::pair{33, 2}, std::pair{34, 1}, std::pair{36, 1},
                                            std::pair{37, 4}, std::pair{38, 4}, std::pair{39, 0},
                                            std::pair{65535, 0}));
+
+// The shared table (KROTPSLightTypeCodes.h) is the one the annotation answers from.
+class AnnotationSuperTypeTable : public KROTest {};
+
+TEST_F(AnnotationSuperTypeTable, AgreesWithTheAnnotationForEveryCodeUpTo64) {
+  auto* tps = new KROTPSLightTPS();
+  KROComPtr<KROITPSLightModel> model;
+  ASSERT_EQ(tps->QueryInterface(IID_KROITPSLightModel, model.Put()), S_OK);
+  auto light = model.As<KROITPSLight>();
+  for (unsigned short type = 0; type <= 64; ++type) {
+    ASSERT_EQ(light->SetType(type), S_OK);
+    unsigned short super = KROTPSSuperTypeNone;
+    EXPECT_EQ(model->GetSuperType(&super), S_OK);
+    EXPECT_EQ(super, KROTPSSuperTypeOf(type)) << "type " << type;
+  }
+  tps->Release();
+}
+
+TEST_F(AnnotationSuperTypeTable, RangesRunInOrderFrom1To38WithoutGapOrOverlap) {
+  unsigned short next = 1;
+  for (const KROTPSTypeRange& range : KROTPSTypeRanges) {
+    EXPECT_EQ(range.first, next);
+    EXPECT_LE(range.first, range.last);
+    EXPECT_NE(range.superType, KROTPSSuperTypeNone);
+    next = static_cast<unsigned short>(range.last + 1);
+  }
+  EXPECT_EQ(next, 39);
+}
+
+TEST_F(AnnotationSuperTypeTable, NamedCodesFallInTheirFamilies) {
+  const struct {
+    unsigned short super;
+    std::vector<unsigned short> codes;
+  } families[] = {
+      {KROTPSSuperTypeDimension,
+       {KROTPSTypeLinearLocation, KROTPSTypeAngularLocation, KROTPSTypeOtherLocation,
+        KROTPSTypeDiameter, KROTPSTypeRadius, KROTPSTypeSphericalOrToroidal, KROTPSTypeAngularSize,
+        KROTPSTypeOtherSize, KROTPSTypeOtherDimension, KROTPSTypeUnknownDimension}},
+      {KROTPSSuperTypeDatum,
+       {KROTPSTypeDatumFeature, KROTPSTypeDatumTarget, KROTPSTypeReferenceFrame}},
+      {KROTPSSuperTypeGeometricTolerance,
+       {KROTPSTypeForm, KROTPSTypeOrientation, KROTPSTypeLocation, KROTPSTypeProfile,
+        KROTPSTypeRunout, KROTPSTypeUnknownTolerance}},
+      {KROTPSSuperTypeNote, {KROTPSTypeNote}},
+      {KROTPSSuperTypeNone, {KROTPSTypeConstructedGeometry}},
+  };
+  for (const auto& family : families)
+    for (unsigned short code : family.codes)
+      EXPECT_EQ(KROTPSSuperTypeOf(code), family.super) << "type " << code;
+}
 
 // ---------------------------------------------------------------------------------------------
 // An annotation in a set whose id broker knows `count` annotations.

@@ -8,6 +8,7 @@
 #include "KROITPSLightFake.h"
 #include "KROITPSLightRefFrame.h"
 #include "KROITPSLightTTRS.h"
+#include "KROTPSLightContainerNames.h"
 
 #include <gtest/gtest.h>
 
@@ -76,12 +77,12 @@ Checks OneSet(int seed) {
 
   KROVZBDocumentComponent* doc =
       KRODocumentBuilder()
-          .SetStream("V4V5_FDT/KROTPSTPSCont",
+          .SetStream(KROTPSContainers::kAnnotationsPath,
                      KROSequential({{"KRO3DBagRep", "a"}, {"KRO3DBagRep", "b"}}))
-          .SetStream("V4V5_FDT/KROTPSViewCont", KROSequential({{"KRO3DBagRep", "v"}}))
-          .SetStream("V4V5_FDT/KROTPSCGCont", KROSequential({{"KRO3DBagRep", "g"}}))
-          .SetStream("V4V5_FDT/KROTPSCapCont", KROIndexed({{"KRO3DBagRep", "c"}}))
-          .SetStream("V4V5_FDT/KROTPSTPS2DCont",
+          .SetStream(KROTPSContainers::kViewsPath, KROSequential({{"KRO3DBagRep", "v"}}))
+          .SetStream(KROTPSContainers::kCGsPath, KROSequential({{"KRO3DBagRep", "g"}}))
+          .SetStream(KROTPSContainers::kCapturesPath, KROIndexed({{"KRO3DBagRep", "c"}}))
+          .SetStream(KROTPSContainers::kAnnotations2DPath,
                      KROIndexed({{"KRO2DBagRep", "1"}, {"KRO2DCustomRep", "2"}}))
           .Build();
   set->SetDocument(doc);

@@ -3,6 +3,7 @@
 #include "KROTriangleRep.h"
 #include "KRODocumentFile.h"
 #include "KROStreamer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROTestSupport.h"
 #include "KROVZBDocument.h"
 
@@ -129,7 +130,7 @@ class KROTriangleRepTest : public KROTest {};
 TEST_F(KROTriangleRepTest, TrianglesSurviveDocumentFilesBitForBit) {
   const Bytes stream = Stream();
   KROVZBDocumentComponent* doc =
-      KRODocumentBuilder().SetStream("V4V5_FDT/KROTPSTPSCont", stream).Build();
+      KRODocumentBuilder().SetStream(KROTPSContainers::kAnnotationsPath, stream).Build();
   ASSERT_NE(doc, nullptr);
   const std::string path = ::testing::TempDir() + "kro_triangle_test.krod";
   ASSERT_EQ(KROSaveDocument(*doc, path.c_str()), S_OK);
@@ -139,8 +140,8 @@ TEST_F(KROTriangleRepTest, TrianglesSurviveDocumentFilesBitForBit) {
   EXPECT_EQ(KROSerializeDocument(*loaded), KROSerializeDocument(*doc));
   doc->Release();
 
-  std::unique_ptr<KROVZBContainer> root(loaded->OpenContainer("V4V5_FDT", 1));
-  KROStreamer* reader = root->GetChildContainer("KROTPSTPSCont")->GetStreamer();
+  std::unique_ptr<KROVZBContainer> root(loaded->OpenContainer(KROTPSContainers::kRoot, 1));
+  KROStreamer* reader = root->GetChildContainer(KROTPSContainers::kAnnotations)->GetStreamer();
   RepPtr bag = ReadOne(*reader);
   ASSERT_NE(bag, nullptr);
   ASSERT_EQ(bag->GetChildren()->Size(), 2);

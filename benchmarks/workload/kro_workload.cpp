@@ -19,10 +19,12 @@
 #include "KROITPSLightSetServices.h"
 #include "KROITPSLightTTRS.h"
 #include "KROITPSLightView.h"
+#include "KROIndexedStreamWriter.h"
 #include "KRORawColl.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightContainer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROVZBDocument.h"
 
 #include <cstdio>
@@ -50,28 +52,25 @@ std::vector<unsigned char> Sequential(int count, const char* prefix) {
 }
 
 std::vector<unsigned char> Indexed(int count, const char* prefix) {
-  KROStreamWriter w;
-  w.WriteInt(count);
-  for (int k = 0; k < count; ++k)
-    w.WriteInt(0);
+  KROIndexedStreamWriter w(count);
   for (int k = 1; k <= count; ++k) {
-    w.PatchInt(4 * static_cast<unsigned>(k), static_cast<int>(w.GetPosition()));
+    w.BeginEntry(k);
     if (k % 10 == 0)
-      PutRep<KRO2DCustomRep>(w, wl::label(prefix, k));
+      PutRep<KRO2DCustomRep>(w.Writer(), wl::label(prefix, k));
     else
-      PutRep<KRO2DBagRep>(w, wl::label(prefix, k));
+      PutRep<KRO2DBagRep>(w.Writer(), wl::label(prefix, k));
   }
   return w.TakeBytes();
 }
 
 KROVZBDocumentComponent* MakeDocument(const wl::Model& m) {
   return KRODocumentBuilder()
-      .SetStream("V4V5_FDT/KROTPSTPSCont", Sequential(m.N, "TPS:"))
-      .SetStream("V4V5_FDT/KROTPSViewCont", Sequential(m.V, "VIEW:"))
-      .SetStream("V4V5_FDT/KROTPSCGCont", Sequential(m.G, "CG:"))
-      .AddContainer("V4V5_FDT/KROTPSCapCont")
-      .SetStream("V4V5_FDT/KROTPSCapCont/KROTPSCapRepCont", Sequential(m.C, "CAP:"))
-      .SetStream("V4V5_FDT/KROTPSTPS2DCont", Indexed(m.N, "TPS2D:"))
+      .SetStream(KROTPSContainers::kAnnotationsPath, Sequential(m.N, "TPS:"))
+      .SetStream(KROTPSContainers::kViewsPath, Sequential(m.V, "VIEW:"))
+      .SetStream(KROTPSContainers::kCGsPath, Sequential(m.G, "CG:"))
+      .AddContainer(KROTPSContainers::kCapturesPath)
+      .SetStream(KROTPSContainers::kCaptureRepsPath, Sequential(m.C, "CAP:"))
+      .SetStream(KROTPSContainers::kAnnotations2DPath, Indexed(m.N, "TPS2D:"))
       .Build();
 }
 

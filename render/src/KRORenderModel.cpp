@@ -10,6 +10,7 @@
 #include "KROITPSLightSet.h"
 #include "KROITPSLightView.h"
 #include "KROPolylineRep.h"
+#include "KROTPSLightTypeCodes.h"
 #include "KROTriangleRep.h"
 
 namespace {
@@ -58,10 +59,11 @@ std::vector<KRORenderAnnotation> KRORenderAnnotationsOf(KROITPSLightSet* set) {
     unsigned short type = 0, super = 0;
     light->GetType(&type);
     model->GetSuperType(&super);
-    a.kind = super == 3   ? KRORenderAnnotation::Kind::Tolerance
-             : super == 2 ? (type == 6 ? KRORenderAnnotation::Kind::DatumTarget
-                                       : KRORenderAnnotation::Kind::Datum)
-                          : KRORenderAnnotation::Kind::Dimension;
+    a.kind = super == KROTPSSuperTypeGeometricTolerance ? KRORenderAnnotation::Kind::Tolerance
+             : super == KROTPSSuperTypeDatum
+                 ? (type == KROTPSTypeDatumTarget ? KRORenderAnnotation::Kind::DatumTarget
+                                                  : KRORenderAnnotation::Kind::Datum)
+                 : KRORenderAnnotation::Kind::Dimension;
     KRORep* rep = nullptr;
     if (SUCCEEDED(light->GetRep(&rep))) CollectGraphic(rep, a, 0);
     KROComPtr<KROITPSLightView> view;

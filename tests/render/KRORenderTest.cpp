@@ -9,6 +9,7 @@
 #include "KROITPSLightView.h"
 #include "KROPolylineRep.h"
 #include "KROTPSLightContainer.h"
+#include "KROTPSLightTypeCodes.h"
 #include "KROTestSupport.h"
 #include "KROTriangleRep.h"
 
@@ -264,8 +265,8 @@ TEST_F(KRORenderTest, AnnotationsComeFromTheRepsOfTheModel) {
   KROComPtr<KROITPSLightModel> drawn, marked;
   factory->CreateLightModel(drawn.PutTyped(), set.Get());
   factory->CreateLightModel(marked.PutTyped(), set.Get());
-  drawn.As<KROITPSLight>()->SetType(24); // a location tolerance
-  marked.As<KROITPSLight>()->SetType(6); // a datum target
+  drawn.As<KROITPSLight>()->SetType(KROTPSTypeLocation);
+  marked.As<KROITPSLight>()->SetType(KROTPSTypeDatumTarget);
 
   // The graphic sits one bag down, as the document gives it.
   auto* bag = new (nullptr, nullptr, 0) KRO3DBagRep();

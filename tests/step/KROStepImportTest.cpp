@@ -76,9 +76,10 @@ TEST_F(KROStepImportTest, CountsPerKindMatchOcctsReading) {
       recoveredTolerances += a.recovered == "tolerance";
     for (const KROStepCapture& c : r.captures)
       recoveredCaptures += c.recovered;
-    EXPECT_EQ(SuperTypeCount(r, 1), p.dimensions);
-    EXPECT_EQ(SuperTypeCount(r, 3) - recoveredTolerances, p.tolerances);
-    EXPECT_EQ(SuperTypeCount(r, 2), p.datums);
+    EXPECT_EQ(SuperTypeCount(r, KROTPSSuperTypeDimension), p.dimensions);
+    EXPECT_EQ(SuperTypeCount(r, KROTPSSuperTypeGeometricTolerance) - recoveredTolerances,
+              p.tolerances);
+    EXPECT_EQ(SuperTypeCount(r, KROTPSSuperTypeDatum), p.datums);
     list<KROBaseUnknown>* captures = nullptr;
     r.set->GetCaptureList(&captures);
     EXPECT_EQ((captures ? captures->Size() : 0) - recoveredCaptures, p.captures);

@@ -2,13 +2,14 @@
 #include "KROTPSLightCG.h"
 #include "KROTPSFramework.h"
 #include "KROTPSLightOut.h"
+#include "KROTPSLightTypeCodes.h"
 
 KRO_IMPLEMENT_CLASS(KROTPSLightCG, KROTPSFramework, Implementation, "KROTPSLightCG", nullptr)
 KROBaseUnknown* KROTPSLightCG::CreateItself() { return nullptr; }
 
 KROTPSLightCG::KROTPSLightCG() {
   light_.name = KROUnicodeString::Literal(u"Constructed Geometry");
-  light_.type = 50;
+  light_.type = KROTPSTypeConstructedGeometry;
 }
 
 // The ids go before the attribute text, which the member order alone would free first.

@@ -7,6 +7,7 @@
 #include "KROTPSLightLists.h"
 #include "KROTPSLightOut.h"
 #include "KROTPSLightOwnObjects.h"
+#include "KROTPSLightTypeCodes.h"
 
 #include <new>
 
@@ -16,7 +17,7 @@ KROBaseUnknown* KROTPSLightRefFrame::CreateItself() { return nullptr; }
 
 KROTPSLightRefFrame::KROTPSLightRefFrame() {
   light_.name = KROUnicodeString::Literal(u"Reference Frame");
-  light_.type = 32;
+  light_.type = KROTPSTypeReferenceFrame;
   Watch(datums_ = new (std::nothrow) list<KROBaseUnknown>);
 }
 
@@ -62,7 +63,7 @@ HRESULT KROTPSLightRefFrame::SetAttributes(const KROWChar* text) {
 }
 
 HRESULT KROTPSLightRefFrame::GetSuperType(unsigned short* superType) const {
-  return KROWriteOut(superType, static_cast<unsigned short>(2));
+  return KROWriteOut(superType, KROTPSSuperTypeDatum);
 }
 
 HRESULT KROTPSLightRefFrame::GetBasicDim(list<KROBaseUnknown>** dims) {

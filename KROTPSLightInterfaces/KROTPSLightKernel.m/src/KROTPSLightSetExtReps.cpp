@@ -4,7 +4,8 @@
 // document's KROIVZBDocument and the root container "V4V5_FDT" (AnnotationRoot below). Below the
 // root, "KROTPSTPSCont", "KROTPSViewCont", "KROTPSCGCont" and "KROTPSCapCont/KROTPSCapRepCont"
 // hold sequential rep streams paired with the model lists by position; "KROTPSTPS2DCont" and
-// "KROTPSCapCont" hold indexed streams in which each object finds its rep by its index.
+// "KROTPSCapCont" hold indexed streams in which each object finds its rep by its index. The names
+// are those of KROTPSLightContainerNames.h.
 //
 // Ownership: every rep read here either goes to a model object (whose wrapper bag then owns it)
 // or is destroyed before the call returns. A list item that only borrows the reps it is given
@@ -14,10 +15,12 @@
 #include "KROComPtr.h"
 #include "KROITPSLight.h"
 #include "KROITPSLightSet.h"
+#include "KROIndexedStreamWriter.h"
 #include "KRORep.h"
 #include "KROStreamer.h"
 #include "KROTPSLightCG.h"
 #include "KROTPSLightCapture.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROTPSLightOwnObjects.h"
 #include "KROTPSLightTPS.h"
 #include "KROTPSLightView.h"
@@ -31,8 +34,6 @@
 
 namespace {
 
-constexpr const char* kRootName = "V4V5_FDT";
-
 /// The set's interface, the document's interface and the root container, for one generate
 /// call. Teardown order matters to the document: the root container goes first, then the
 /// document interface, then the set interface.
@@ -43,7 +44,7 @@ public:
     KROBaseUnknown* document = set_->GetDocument();
     if (!document) return;
     if (SUCCEEDED(document->QueryInterface(IID_KROIVZBDocument, doc_.Put())) && doc_)
-      root_ = doc_->OpenContainer(KROUnicodeString(kRootName), 1);
+      root_ = doc_->OpenContainer(KROUnicodeString(KROTPSContainers::kRoot), 1);
   }
   ~AnnotationRoot() { delete root_; } // then doc_, then set_: members go in reverse order
   AnnotationRoot(const AnnotationRoot&) = delete;
@@ -118,7 +119,7 @@ KRORep* ReadIndexedRep(KROVZBContainer* container, int index,
   int count = 0;
   reader->ReadInt(count);
   if (count == 0 || index <= 0 || index > count) return nullptr;
-  const unsigned long long entry = 4ULL + 4ULL * static_cast<unsigned long long>(index - 1);
+  const unsigned long long entry = KROIndexedStreamWriter::EntryPosition(index);
   if (entry > reader->GetDataCount() ||
       FAILED(reader->SetCurrentPosition(static_cast<unsigned int>(entry))))
     return nullptr;
@@ -249,17 +250,17 @@ HRESULT KROTPSLightSetExt::GenerateAllReps() {
   static constexpr struct {
     const char* name;
     KROTPSObjectKind kind;
-  } kSequential[] = {{"KROTPSTPSCont", KROTPSObjectKind::Annotation},
-                     {"KROTPSViewCont", KROTPSObjectKind::View},
-                     {"KROTPSCGCont", KROTPSObjectKind::CG}};
+  } kSequential[] = {{KROTPSContainers::kAnnotations, KROTPSObjectKind::Annotation},
+                     {KROTPSContainers::kViews, KROTPSObjectKind::View},
+                     {KROTPSContainers::kCGs, KROTPSObjectKind::CG}};
   for (const auto& child : kSequential) {
     if (KROVZBContainer* container = root.Child(child.name)) {
       bind(container, child.kind);
       rc = S_OK;
     }
   }
-  if (KROVZBContainer* captures = root.Child("KROTPSCapCont")) {
-    bind(captures->GetChildContainer("KROTPSCapRepCont"), KROTPSObjectKind::Capture);
+  if (KROVZBContainer* captures = root.Child(KROTPSContainers::kCaptures)) {
+    bind(captures->GetChildContainer(KROTPSContainers::kCaptureReps), KROTPSObjectKind::Capture);
     rc = S_OK;
   }
   return rc;
@@ -289,7 +290,7 @@ HRESULT KROTPSLightSetExt::Get2DRep(KROBaseUnknown* tps, KROVZBContainer* contai
 HRESULT KROTPSLightSetExt::GenerateAll2DReps() {
   AnnotationRoot root(*this);
   if (!root) return E_FAIL;
-  KROVZBContainer* container = root.Child("KROTPSTPS2DCont");
+  KROVZBContainer* container = root.Child(KROTPSContainers::kAnnotations2D);
   if (!container) return E_FAIL;
   if (list<KROBaseUnknown>* tpss = root.Set()->GetTPSList()) {
     const int count = tpss->Size();
@@ -320,7 +321,7 @@ HRESULT KROTPSLightSetExt::GetCaptureRep(KROVZBContainer* container, KROITPSLigh
 HRESULT KROTPSLightSetExt::GenerateAllCapturesReps() {
   AnnotationRoot root(*this);
   if (!root) return E_FAIL;
-  KROVZBContainer* container = root.Child("KROTPSCapCont");
+  KROVZBContainer* container = root.Child(KROTPSContainers::kCaptures);
   if (!container) return E_FAIL;
   GetCaptureRep(container, root.Set());
   return S_OK;

@@ -13,6 +13,7 @@
 #include "KROTPSLightLists.h"
 #include "KROTPSLightOut.h"
 #include "KROTPSLightOwnObjects.h"
+#include "KROTPSLightTypeCodes.h"
 #include "KROTPSLightWrappedRep.h"
 #include "KROTPSModelGeneration.h"
 #include "KROTPSObjectKind.h"
@@ -24,19 +25,6 @@ KROBaseUnknown* KROTPSLightTPS::CreateItself() { return nullptr; }
 
 namespace {
 constexpr int kRefFrameIds = KROCodeOfKind(kKROIdKinds, KROTPSObjectKind::RefFrame);
-
-/// Super type of an annotation type code; 0 for codes that have none.
-unsigned short SuperTypeOf(unsigned short type) {
-  if ((type >= 1 && type <= 4) || (type >= 29 && type <= 31) || (type >= 34 && type <= 36))
-    return 1;
-  if (type == 5 || type == 6 || type == 32 || type == 33) return 2;
-  if (type >= 22 && type <= 28) return 3;
-  if ((type >= 12 && type <= 16) || type == 37 || type == 38) return 4;
-  if (type == 17 || type == 18) return 5;
-  if (type >= 19 && type <= 21) return 6;
-  if (type >= 7 && type <= 11) return 7;
-  return 0;
-}
 } // namespace
 
 KROTPSLightTPS::KROTPSLightTPS() = default;
@@ -121,7 +109,7 @@ HRESULT KROTPSLightTPS::SetValue(double value) {
 
 HRESULT KROTPSLightTPS::GetSuperType(unsigned short* superType) {
   if (!superType) return E_FAIL;
-  if (const unsigned short super = SuperTypeOf(light_.type)) *superType = super;
+  if (const unsigned short super = KROTPSSuperTypeOf(light_.type)) *superType = super;
   return S_OK;
 }
 

@@ -17,6 +17,7 @@
 
 #include "KROComPtr.h"
 #include "KROITPSLightSet.h"
+#include "KROTPSLightTypeCodes.h"
 #include "KROVZBDocument.h"
 
 #include <array>
@@ -29,32 +30,47 @@
 
 #define KRO_STEP_API __attribute__((visibility("default")))
 
-/// Annotation type codes the importer writes (`KROITPSLight::GetType`). Each kind keeps to one
-/// super type of the annotation (`GetSuperType`): dimensions 1, geometric tolerances 3, datums 2.
+/// Annotation type codes the importer writes (`KROITPSLight::GetType`): the library's own codes
+/// (KROTPSLightTypeCodes.h) under the importer's names. Each kind keeps to one super type of the
+/// annotation (`GetSuperType`, `KROTPSSuperTypeOf`): dimensions 1, geometric tolerances 3,
+/// datums 2, notes 4.
 enum KROStepTypeCode : unsigned short {
   // dimensions: super type 1
-  KROStepTypeLinearLocation = 1,  ///< linear distance, any of its from/to variants
-  KROStepTypeAngularLocation = 2, ///< angle between two features
-  KROStepTypeOtherLocation = 3,   ///< curved distance, oriented, along a path
-  KROStepTypeDiameter = 4,
-  KROStepTypeRadius = 29,
-  KROStepTypeSphericalOrToroidal = 30, ///< spherical and toroidal diameters and radii
-  KROStepTypeAngularSize = 31,
-  KROStepTypeOtherSize = 34,        ///< thickness, curve length, size along a path
-  KROStepTypeOtherDimension = 35,   ///< neither size nor location, e.g. a common label
-  KROStepTypeUnknownDimension = 36, ///< OCCT reports no dimension type
-  // datums: super type 2 (32 is the reference frame's own)
-  KROStepTypeDatumFeature = 5,
-  KROStepTypeDatumTarget = 6,
+  /// linear distance, any of its from/to variants
+  KROStepTypeLinearLocation = KROTPSTypeLinearLocation,
+  /// angle between two features
+  KROStepTypeAngularLocation = KROTPSTypeAngularLocation,
+  /// curved distance, oriented, along a path
+  KROStepTypeOtherLocation = KROTPSTypeOtherLocation,
+  KROStepTypeDiameter = KROTPSTypeDiameter,
+  KROStepTypeRadius = KROTPSTypeRadius,
+  /// spherical and toroidal diameters and radii
+  KROStepTypeSphericalOrToroidal = KROTPSTypeSphericalOrToroidal,
+  KROStepTypeAngularSize = KROTPSTypeAngularSize,
+  /// thickness, curve length, size along a path
+  KROStepTypeOtherSize = KROTPSTypeOtherSize,
+  /// neither size nor location, e.g. a common label
+  KROStepTypeOtherDimension = KROTPSTypeOtherDimension,
+  /// OCCT reports no dimension type
+  KROStepTypeUnknownDimension = KROTPSTypeUnknownDimension,
+  // datums: super type 2 (KROTPSTypeReferenceFrame, 32, is the reference frame's own)
+  KROStepTypeDatumFeature = KROTPSTypeDatumFeature,
+  KROStepTypeDatumTarget = KROTPSTypeDatumTarget,
   // notes: super type 4
-  KROStepTypeNote = 12, ///< a callout with no semantic PMI: a note, a flag, a text
+  /// a callout with no semantic PMI: a note, a flag, a text
+  KROStepTypeNote = KROTPSTypeNote,
   // geometric tolerances: super type 3
-  KROStepTypeForm = 22,        ///< straightness, flatness, circularity, cylindricity
-  KROStepTypeOrientation = 23, ///< angularity, parallelism, perpendicularity
-  KROStepTypeLocation = 24,    ///< position, concentricity, coaxiality, symmetry
-  KROStepTypeProfile = 25,     ///< profile of a line, of a surface
-  KROStepTypeRunout = 26,      ///< circular and total runout
-  KROStepTypeUnknownTolerance = 27,
+  /// straightness, flatness, circularity, cylindricity
+  KROStepTypeForm = KROTPSTypeForm,
+  /// angularity, parallelism, perpendicularity
+  KROStepTypeOrientation = KROTPSTypeOrientation,
+  /// position, concentricity, coaxiality, symmetry
+  KROStepTypeLocation = KROTPSTypeLocation,
+  /// profile of a line, of a surface
+  KROStepTypeProfile = KROTPSTypeProfile,
+  /// circular and total runout
+  KROStepTypeRunout = KROTPSTypeRunout,
+  KROStepTypeUnknownTolerance = KROTPSTypeUnknownTolerance,
 };
 
 /// What one face or edge tag stands for.

@@ -1,6 +1,6 @@
 // KROStepVizDocument.cpp - the visualization document of an imported model, and its binding.
 ///
-/// The document holds, under "V4V5_FDT":
+/// The document holds, under "V4V5_FDT" (KROTPSLightContainerNames.h):
 ///   KROTPSTPSCont    one KRO3DBagRep per annotation, in the set's order, holding a
 ///                    KRO3DPolylineRep of its graphic PMI's lines and a KRO3DTriangleRep of
 ///                    its filled triangles (no child for what it has none of);
@@ -12,9 +12,11 @@
 #include "KROITPSLight.h"
 #include "KROITPSLightCapture.h"
 #include "KROITPSLightSetServices.h"
+#include "KROIndexedStreamWriter.h"
 #include "KROPolylineRep.h"
 #include "KROStepPmi.h"
 #include "KROStreamer.h"
+#include "KROTPSLightContainerNames.h"
 #include "KROTriangleRep.h"
 
 #include <memory>
@@ -127,23 +129,10 @@ RepHolder Rep2D(const KROStepObject& o, int id) {
 
 bool Write(KROStreamWriter& w, const RepHolder& rep) { return rep && SUCCEEDED(w.WriteRep(*rep)); }
 
-/// An indexed stream: the count, a table of positions (entry k for index k), the reps.
-class IndexedWriter {
-public:
-  explicit IndexedWriter(int count) {
-    w_.WriteInt(count);
-    for (int k = 0; k < count; ++k)
-      w_.WriteInt(0);
-  }
-  bool Add(int index, const RepHolder& rep) {
-    w_.PatchInt(4 + 4 * static_cast<unsigned int>(index - 1), static_cast<int>(w_.GetPosition()));
-    return Write(w_, rep);
-  }
-  KROStreamWriter& Writer() { return w_; }
-
-private:
-  KROStreamWriter w_;
-};
+/// Writes `rep` as the entry of `index` in an indexed stream.
+bool Write(KROIndexedStreamWriter& w, int index, const RepHolder& rep) {
+  return rep && SUCCEEDED(w.WriteRep(index, *rep));
+}
 
 void Warn(KROStepImportResult& r, std::string text) {
   r.messages.push_back({KROStepMessage::Severity::Warning, std::move(text)});
@@ -171,7 +160,7 @@ void KROStepBindReps(KROStepPmi& pmi, KROStepImportResult& r) {
 
   KROStreamWriter reps;
   reps.WriteInt(count);
-  IndexedWriter reps2D(count);
+  KROIndexedStreamWriter reps2D(count);
   bool good = true;
   for (int i = 0; i < count; ++i) {
     // The 2D stream finds each annotation by its index: give it its id.
@@ -179,23 +168,23 @@ void KROStepBindReps(KROStepPmi& pmi, KROStepImportResult& r) {
     if (tpss->At(i) && SUCCEEDED(tpss->At(i)->QueryInterface(IID_KROITPSLight, light.Put())))
       light->SetIndex(i + 1);
     good = Write(reps, Rep3D(*objectOf[static_cast<std::size_t>(i)], i + 1)) && good;
-    good = reps2D.Add(i + 1, Rep2D(*objectOf[static_cast<std::size_t>(i)], i + 1)) && good;
+    good = Write(reps2D, i + 1, Rep2D(*objectOf[static_cast<std::size_t>(i)], i + 1)) && good;
   }
   list<KROBaseUnknown>* captures = nullptr;
   r.set->GetCaptureList(&captures);
   const int captureCount = captures ? captures->Size() : 0;
-  IndexedWriter captureReps(captureCount);
+  KROIndexedStreamWriter captureReps(captureCount);
   for (int i = 0; i < captureCount; ++i) {
     auto* bag = new (nullptr, nullptr, 0) KRO3DBagRep();
     RepHolder holder(bag);
     if (bag && i < static_cast<int>(pmi.views.size()))
       bag->SetLabel(pmi.views[static_cast<std::size_t>(i)].name);
-    good = captureReps.Add(i + 1, holder) && good; // capture i has index i + 1 (the builder's)
+    good = Write(captureReps, i + 1, holder) && good; // capture i has index i + 1 (the builder's)
   }
   KRODocumentBuilder builder;
-  builder.SetStream("V4V5_FDT/KROTPSTPSCont", reps.TakeBytes())
-      .SetStream("V4V5_FDT/KROTPSTPS2DCont", reps2D.Writer().TakeBytes())
-      .SetStream("V4V5_FDT/KROTPSCapCont", captureReps.Writer().TakeBytes());
+  builder.SetStream(KROTPSContainers::kAnnotationsPath, reps.TakeBytes())
+      .SetStream(KROTPSContainers::kAnnotations2DPath, reps2D.TakeBytes())
+      .SetStream(KROTPSContainers::kCapturesPath, captureReps.TakeBytes());
   r.document = KROComPtr<KROVZBDocumentComponent>::Attach(good ? builder.Build() : nullptr);
   if (!r.document) {
     Warn(r, "out of memory while writing the visualization document; no reps are bound");
