@@ -22,38 +22,37 @@ KROPmiModel::KROPmiModel(const KROStepImportResult& r)
     : r_(r), broker_(r.set.As<KROITPSIdBroker>()), services_(r.set.As<KROITPSLightSetServices>()) {
   list<KROBaseUnknown>* captures = nullptr;
   if (r_.set) r_.set->GetCaptureList(&captures);
-  for (int i = 0; captures && i < captures->Size(); ++i) {
-    KROPmiCapture c;
-    if (!captures->At(i) ||
-        FAILED(captures->At(i)->QueryInterface(IID_KROITPSLightCapture, c.capture.Put())))
-      continue;
-    c.id = i + 1;
-    KROITPSLightCapture* k = c.capture.Get();
-    k->GetOrigin(&c.origin[0], &c.origin[1], &c.origin[2]);
-    k->GetDirection(&c.direction[0], &c.direction[1], &c.direction[2]);
-    k->GetZenith(&c.zenith[0], &c.zenith[1], &c.zenith[2]);
-    k->GetTarget(&c.target[0], &c.target[1], &c.target[2]);
-    int camera = 0;
-    k->GetCameraType(&camera);
-    c.central = camera == 1;
-    k->GetClippingPlane(&c.clipping);
-    KROWChar* name = nullptr;
-    KROWChar* uuid = nullptr;
-    auto light = c.capture.As<KROITPSLight>();
-    light->GetName(&name);
-    light->GetUUId(&uuid);
-    c.name = Take(name);
-    c.label = Take(uuid);
-    list<KROBaseUnknown>* tpss = nullptr;
-    list<KROBaseUnknown>* views = nullptr;
-    k->GetTPSs(&tpss);
-    k->GetTPSViews(&views);
-    c.annotations = Ids(tpss, kKROPmiAnnotation);
-    c.views = Ids(views, kKROPmiView);
-    for (const KROStepCapture& s : r_.captures)
-      if (s.index == c.id) c.info = &s;
-    captures_.push_back(std::move(c));
-  }
+  KROForEachAs<KROITPSLightCapture>(
+      captures, [&](const KROComPtr<KROITPSLightCapture>& capture, int i) {
+        KROPmiCapture c;
+        c.capture = capture;
+        c.id = i + 1;
+        KROITPSLightCapture* k = c.capture.Get();
+        k->GetOrigin(&c.origin[0], &c.origin[1], &c.origin[2]);
+        k->GetDirection(&c.direction[0], &c.direction[1], &c.direction[2]);
+        k->GetZenith(&c.zenith[0], &c.zenith[1], &c.zenith[2]);
+        k->GetTarget(&c.target[0], &c.target[1], &c.target[2]);
+        int camera = 0;
+        k->GetCameraType(&camera);
+        c.central = camera == 1;
+        k->GetClippingPlane(&c.clipping);
+        KROWChar* name = nullptr;
+        KROWChar* uuid = nullptr;
+        auto light = c.capture.As<KROITPSLight>();
+        light->GetName(&name);
+        light->GetUUId(&uuid);
+        c.name = Take(name);
+        c.label = Take(uuid);
+        list<KROBaseUnknown>* tpss = nullptr;
+        list<KROBaseUnknown>* views = nullptr;
+        k->GetTPSs(&tpss);
+        k->GetTPSViews(&views);
+        c.annotations = Ids(tpss, kKROPmiAnnotation);
+        c.views = Ids(views, kKROPmiView);
+        for (const KROStepCapture& s : r_.captures)
+          if (s.index == c.id) c.info = &s;
+        captures_.push_back(std::move(c));
+      });
   for (const KROStepAnnotation& a : r_.annotations)
     annotations_.push_back(Annotation(a));
 }
@@ -158,10 +157,7 @@ nlohmann::json KROPmiModel::Views() const {
   nlohmann::json out = nlohmann::json::array();
   list<KROBaseUnknown>* views = nullptr;
   if (r_.set) r_.set->GetViewList(&views);
-  for (int i = 0; views && i < views->Size(); ++i) {
-    KROComPtr<KROITPSLightView> v;
-    if (!(*views)[i] || FAILED((*views)[i]->QueryInterface(IID_KROITPSLightView, v.Put())))
-      continue;
+  KROForEachAs<KROITPSLightView>(views, [&](const KROComPtr<KROITPSLightView>& v, int i) {
     std::array<double, 3> o{}, x{}, y{};
     v->GetPlaneOrigin(&o[0], &o[1], &o[2]);
     v->GetFirstPlaneDirect(&x[0], &x[1], &x[2]);
@@ -174,7 +170,7 @@ nlohmann::json KROPmiModel::Views() const {
                    {"x_direction", Vec(x)},
                    {"y_direction", Vec(y)},
                    {"annotations", Ids(v->GetTPSList(), kKROPmiAnnotation)}});
-  }
+  });
   return out;
 }
 

@@ -47,13 +47,9 @@ void CollectGraphic(const KRORep* rep, KRORenderAnnotation& a, int depth) {
 std::vector<KRORenderAnnotation> KRORenderAnnotationsOf(KROITPSLightSet* set) {
   std::vector<KRORenderAnnotation> out;
   list<KROBaseUnknown>* tpss = set ? set->GetTPSList() : nullptr;
-  for (int i = 0; tpss && i < tpss->Size(); ++i) {
-    KROBaseUnknown* item = tpss->At(i);
-    KROComPtr<KROITPSLight> light;
-    KROComPtr<KROITPSLightModel> model;
-    if (!item || FAILED(item->QueryInterface(IID_KROITPSLight, light.Put())) ||
-        FAILED(item->QueryInterface(IID_KROITPSLightModel, model.Put())))
-      continue;
+  KROForEachAs<KROITPSLightModel>(tpss, [&](const KROComPtr<KROITPSLightModel>& model, int i) {
+    const auto light = model.As<KROITPSLight>();
+    if (!light) return;
     KRORenderAnnotation a;
     a.id = i + 1;
     unsigned short type = 0, super = 0;
@@ -79,7 +75,7 @@ std::vector<KRORenderAnnotation> KRORenderAnnotationsOf(KROITPSLightSet* set) {
       }
     }
     out.push_back(std::move(a));
-  }
+  });
   return out;
 }
 

@@ -40,27 +40,24 @@ inline int KROStepDrawThumbnails(KROStepImportResult& r, int size = 256) {
     return 0;
   const KRORenderScene scene = KROStepRenderScene(r);
   int drawn = 0;
-  for (int i = 0; i < captures->Size(); ++i) {
-    KROComPtr<KROITPSLightCapture> capture;
-    if (!captures->At(i) ||
-        FAILED(captures->At(i)->QueryInterface(IID_KROITPSLightCapture, capture.Put())))
-      continue;
-    KRORenderOptions options;
-    options.width = options.height = size;
-    options.camera = KRORenderCameraOf(capture.Get());
-    KRORenderOutput png;
-    const std::string which = "capture " + std::to_string(i + 1);
-    if (!KRORenderPNG(scene, options, png)) {
-      r.messages.push_back(
-          {KROStepMessage::Severity::Warning, which + ": no thumbnail (" + png.error + ")"});
-      continue;
-    }
-    for (const std::string& w : png.warnings)
-      r.messages.push_back({KROStepMessage::Severity::Warning, which + " thumbnail: " + w});
-    capture->SetThumbnailData(
-        _SEQUENCE_octet(reinterpret_cast<const unsigned char*>(png.bytes.data()),
-                        static_cast<int>(png.bytes.size())));
-    ++drawn;
-  }
+  KROForEachAs<KROITPSLightCapture>(
+      captures, [&](const KROComPtr<KROITPSLightCapture>& capture, int i) {
+        KRORenderOptions options;
+        options.width = options.height = size;
+        options.camera = KRORenderCameraOf(capture.Get());
+        KRORenderOutput png;
+        const std::string which = "capture " + std::to_string(i + 1);
+        if (!KRORenderPNG(scene, options, png)) {
+          r.messages.push_back(
+              {KROStepMessage::Severity::Warning, which + ": no thumbnail (" + png.error + ")"});
+          return;
+        }
+        for (const std::string& w : png.warnings)
+          r.messages.push_back({KROStepMessage::Severity::Warning, which + " thumbnail: " + w});
+        capture->SetThumbnailData(
+            _SEQUENCE_octet(reinterpret_cast<const unsigned char*>(png.bytes.data()),
+                            static_cast<int>(png.bytes.size())));
+        ++drawn;
+      });
   return drawn;
 }
