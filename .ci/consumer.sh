@@ -11,20 +11,21 @@ cmake --build build/consumer
 echo "installed headers:" $(cd "$prefix/include/KROTPSLightKernel" && ls)
 
 # Every header private to the kernel or internal to the platform stops a compile from outside the
-# build. Installed by mistake, one would reach the consumer's all-headers unit: copy the install,
-# slip a private header (and, in a second copy, an internal one) in, and the build must fail there.
-for private in KROTPSLightInterfaces/KROTPSLightKernel.m/src/KROTPSLightTPS.h \
-    platform/runtime/internal/KROTie.h; do
+# build. Installed by mistake, they would reach the consumer's all-headers unit: copy the install,
+# slip the kernel's private headers (and, in a second copy, the platform's internal ones) in, and
+# the build must fail on their guard.
+for private in "KROTPSLightInterfaces/KROTPSLightKernel.m/src/*.h" "platform/*/internal/*.h"; do
   rm -rf build/tainted build/consumer-tainted
   cp -r "$prefix" build/tainted
-  cp "$private" build/tainted/include/KROTPSLightKernel/
+  # shellcheck disable=SC2086 # the pattern is meant to expand
+  cp $private build/tainted/include/KROTPSLightKernel/
   cmake -S .ci/consumer -B build/consumer-tainted -DCMAKE_PREFIX_PATH="$(pwd)/build/tainted" >/dev/null
   if cmake --build build/consumer-tainted --target consumer >build/consumer-tainted.log 2>&1 ||
       ! grep -q "is included from outside" build/consumer-tainted.log; then
-    echo "consumer: an installed $(basename "$private") was not refused" >&2
+    echo "consumer: installed $private headers were not refused" >&2
     exit 1
   fi
-  echo "consumer: an installed $(basename "$private") is refused, as it should be"
+  echo "consumer: installed $private headers are refused, as they should be"
 done
 rm -rf build/tainted build/consumer-tainted
 
