@@ -1,10 +1,9 @@
 // KROTPSLightAdapt.cpp
 #include "KROTPSLightAdapt.h"
 
-#include "KROITPSLightSet.h"
+#include "KROComPtr.h"
 #include "KRORep.h"
 #include "KROTPSEntryIndex.h"
-#include "KROTPSLightLinks.h"
 #include "KROTPSLightOut.h"
 #include "KROTPSLightWrappedRep.h"
 

@@ -2,8 +2,6 @@
 #include "KROTPSLightTTRS.h"
 #include "KROTPSFramework.h"
 
-#include "KROITPSLightSet.h"
-#include "KROTPSLightLinks.h"
 #include "KROTPSLightOut.h"
 #include "KROTPSModelGeneration.h"
 
